@@ -1,0 +1,50 @@
+# Front door: `make` builds, `make test` runs every test, `make demo` runs the example.
+# SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in its own directory.
+
+SANITIZE ?= 0
+ifeq ($(SANITIZE),1)
+BUILD_DIR ?= build-sanitize
+CMAKE_FLAGS += -DSANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+else
+BUILD_DIR ?= build
+CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
+endif
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+DEMO_OUT ?= demo-out
+
+.PHONY: all build deps test demo clean
+
+all: build
+
+# Installs the build tools and GoogleTest when they are missing.
+deps:
+	@missing=""; \
+	command -v cmake >/dev/null 2>&1 || missing="$$missing cmake"; \
+	command -v g++ >/dev/null 2>&1 || missing="$$missing g++"; \
+	command -v make >/dev/null 2>&1 || missing="$$missing make"; \
+	[ -f /usr/include/gtest/gtest.h ] || missing="$$missing libgtest-dev"; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	./$(BUILD_DIR)/trellis2 3 examples/demo $(DEMO_OUT)
+	@echo
+	@echo "Results are in $(DEMO_OUT)/ (alignments/ and species_0 .. species_2/)."
+	@first=$$(ls $(DEMO_OUT)/alignments 2>/dev/null | head -n 1); \
+	if [ -n "$$first" ]; then \
+	  id=$${first#ucomplex_}; \
+	  echo "== $(DEMO_OUT)/alignments/$$first"; cat $(DEMO_OUT)/alignments/$$first; \
+	  for s in 0 1 2; do echo "== $(DEMO_OUT)/species_$$s/complex_$$id"; cat $(DEMO_OUT)/species_$$s/complex_$$id; done; \
+	fi
+
+clean:
+	rm -rf build build-sanitize $(DEMO_OUT)

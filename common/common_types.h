@@ -1,0 +1,32 @@
+// Shared scalar types, limits and the invariant check used by every module.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+
+typedef unsigned char byte;     // species index or small count
+typedef uint32_t uint;          // unsigned 32-bit
+typedef uint16_t ushort;        // unsigned 16-bit
+typedef double weight_t;        // weight, probability or score
+typedef int64_t hashval_t;
+
+constexpr uint MAX_SPECIES = 10;         // species in one network
+constexpr uint MAX_SPECNODES_NUM = 8000; // proteins in one species layer
+constexpr uint MAX_NETNODES_NUM = 65535; // node ids stay below this value
+constexpr uint MIN_COMPLEX_SIZE = 4;     // aligned nodes of the smallest kept complex
+constexpr uint MAX_COMPLEX_SIZE = 15;    // aligned nodes at which growth stops
+constexpr double TINY_WEIGHT = 1e-50;
+
+// Shape of a span (a partial aligned node grown from an anchor).
+enum gen_type_t { PATH = 0, TREE = 1, ORIENTED = 2 };
+
+// Prints the failed expression with file, line and function on standard output
+// and aborts. Active in every build type: a broken invariant must never go on.
+[[noreturn]] void trellisAssertFail(const char* expr, const char* file, int line, const char* func);
+
+#define TRELLIS_ASSERT(expr) \
+  ((expr) ? static_cast<void>(0) : trellisAssertFail(#expr, __FILE__, __LINE__, __func__))
+
+// Flushes standard output and ends the process with the given exit code.
+[[noreturn]] void fatalExit(int code);

@@ -1,0 +1,2 @@
+#pragma once
+#include "seeds/edges_seeds_generator.h"

@@ -1,0 +1,1 @@
+#include "complexes/complexes_filter.h"

@@ -1,0 +1,1 @@
+#include "homology/homology.h"

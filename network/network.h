@@ -1,0 +1,199 @@
+// The layered multi-species protein graph: proteins (Node) with interaction and
+// similarity edges, aligned-node tuples (VPath), the per-species interaction
+// model with pair scores and adjacency queries, and the edge-crossing shuffle
+// used to build a random copy of a network.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/common_types.h"
+
+class Node;
+
+// One directed entry of an edge, stored in the list of the node it starts from.
+struct edge_t {
+  Node* node;       // the node at the other end
+  weight_t weight;  // interaction probability, or E-value for a similarity edge
+  weight_t score;   // log-likelihood score of an interaction edge (set by finalize)
+
+  edge_t(Node* n, weight_t w) : node(n), weight(w), score(0) {}
+};
+
+typedef std::vector<edge_t> edges_list_t;
+typedef edges_list_t::iterator e_iter_t;
+typedef edges_list_t::const_iterator ec_iter_t;
+
+// True for an edge whose partner is m_node.
+struct equalToNode {
+  const Node* m_node;
+  explicit equalToNode(const Node* n) : m_node(n) {}
+  bool operator()(const edge_t& e) const { return e.node == m_node; }
+};
+
+enum color_t : uint32_t { WHITE = 0, BLACK = 1, GRAY = 2, UNCOLORED = 0xFFFFFFFF };
+
+// Node attributes that can be reset network-wide by number.
+enum NodeAttr { ATTR_DISTANCE = 2, ATTR_WEIGHT = 3 };
+
+// One protein. Nodes are owned by their Network and handled by pointer.
+class Node {
+ public:
+  const std::string m_name;        // protein name exactly as read
+  const byte m_speciesIdx;         // species layer; 255 for a DummyNode
+  const uint m_id;                 // network-wide id, 1.. in creation order
+  const ushort m_indexInSpecies;   // position in its layer
+
+  Node(const char* name, byte speciesIdx, uint id, ushort idxInSpecies);
+  Node(const Node&) = delete;
+  Node& operator=(const Node&) = delete;
+
+  const char* name() const { return m_name.c_str(); }
+
+  void set_color(color_t c) { m_color = c; }
+  color_t get_color() const { return m_color; }
+  void setDistance(signed char d) { m_distance = d; }
+  signed char getDistance() const { return m_distance; }
+  void set_weight(weight_t w) { m_weight = w; }
+  weight_t get_weight() const { return m_weight; }
+  weight_t score() const { return m_weight; }
+  uint getExpDegree() const { return m_expDegree; }
+
+  const edges_list_t& getD1() const { return m_d1_neigbors; }
+  size_t getEdgesNum() const { return m_d1_neigbors.size(); }
+  weight_t getEdgesWeight() const { return m_edgesWSum; }
+  const edges_list_t& getHomologs(byte spec) const { return m_homologs[spec]; }
+  size_t getHomologsNum(byte spec) const { return m_homologs[spec].size(); }
+  // Cache key of the node: its id, which fits in 16 bits.
+  ushort tag() const { return static_cast<ushort>(m_id); }
+
+  // Sets attribute ATTR_DISTANCE (as a signed char) or ATTR_WEIGHT.
+  void resetAttr(NodeAttr attr, weight_t value);
+
+  // Appends an interaction entry (no duplicate check).
+  void add_neighbor(Node* pNode, weight_t weight);
+  // Adds a similarity entry, or lowers the weight of the existing one.
+  void add_homolog(Node* pNode, weight_t weight);
+  // Removes the entry with the largest weight towards spec (first of equals)
+  // and returns its partner; null with a warning when the list is empty.
+  Node* removeWorstHomolog(byte spec);
+  // Removes the entry whose partner is n; it must exist.
+  void removeHomolog(const Node* n);
+  // Overwrites interaction entry idx, keeping m_edgesWSum the sum of weights.
+  void replaceEdge(size_t idx, const edge_t& e);
+  void replaceHomolog(byte spec, size_t idx, const edge_t& h);
+
+ protected:
+  weight_t m_weight;       // working score during the complex search
+  color_t m_color;
+  signed char m_distance;  // search-space distance class during the complex search
+  edges_list_t m_d1_neigbors;
+  weight_t m_edgesWSum;
+  uint m_expDegree;
+  edges_list_t m_homologs[MAX_SPECIES];
+
+  friend class Network;
+};
+
+// Holder of per-species node lists (in m_homologs) for the complex search.
+class DummyNode : public Node {
+ public:
+  DummyNode();
+  void resetHomologs();
+};
+
+// An aligned node: proteins of distinct species treated as one vertex.
+class VPath {
+ public:
+  std::vector<Node*> m_nodes;
+  weight_t m_score;
+
+  VPath() : m_score(0) {}
+  explicit VPath(weight_t score) : m_score(score) {}
+
+  void append(Node* node) { m_nodes.push_back(node); }
+  void append(const VPath* other);
+  void setScore(weight_t score) { m_score = score; }
+  weight_t score() const { return m_score; }
+  std::vector<Node*>::const_iterator begin() const { return m_nodes.begin(); }
+  std::vector<Node*>::const_iterator end() const { return m_nodes.end(); }
+  size_t size() const { return m_nodes.size(); }
+  Node* getSpecieNode(byte speciesIdx) const;
+  // "A--B (1.500000) ": names joined by "--", then the score; no newline.
+  void dbg_print(FILE* out) const;
+};
+
+// Per-species model statistics.
+struct sstat_t {
+  weight_t trueFact;
+  uint numGenes;
+  weight_t probTrue;
+  weight_t probTE;
+  weight_t eTotalWeight;
+};
+
+class Network {
+ public:
+  const uint SPECIES_NUM;
+  static constexpr uint SCORES_CAHSZ = 50;
+
+  explicit Network(uint spec_num);
+  ~Network();
+  Network(const Network&) = delete;
+  Network& operator=(const Network&) = delete;
+
+  // --- graph (building state) ---
+  // Returns the node of that name, creating it in layer speciesIdx when new.
+  // Ends the run when the name exists in another species or a limit is hit.
+  Node* createNode(const char* name, byte speciesIdx);
+  Node* getNodeByName(const char* name) const;
+  uint getSpeciesNodesNum(byte spec) const { return static_cast<uint>(m_layerNodes[spec].size()); }
+  std::vector<Node*>::const_iterator getSpeciesNodesBegin(byte spec) const { return m_layerNodes[spec].begin(); }
+  std::vector<Node*>::const_iterator getSpeciesNodesEnd(byte spec) const { return m_layerNodes[spec].end(); }
+  const std::vector<Node*>& layer(byte spec) const { return m_layerNodes[spec]; }
+  // Unfinalised copy of nodes and edges; the caller owns it.
+  Network* clone() const;
+  // Sets one working attribute on every node (the nodes are the search's state).
+  void resetNodesAttribute(NodeAttr attr, weight_t value) const;
+  void dbg_stats_print() const;
+
+  // --- scoring model ---
+  void finalize(double complexesBeta, const weight_t* trueFact);
+  const sstat_t* netStats() const { return m_stats; }
+  bool isFinalized() const { return m_finalized; }
+  double complexesBeta() const { return m_complexesBeta; }
+  double scoreEdge(const Node* n1, uint edgeIdx) const;
+  static double scoreEdge(const edge_t* e) { return e->score; }
+  // Score of two same-species proteins as if they did not interact (negative).
+  double scoreNonEdge(const Node* n1, const Node* n2) const;
+  // Edge score when the two interact, otherwise the non-edge score.
+  double scoreNodesPair(const Node* n1, const Node* n2) const;
+  // Whether the two interact; *edgeP is the entry found (or null).
+  static bool areD1nodes(const Node* n1, const Node* n2, const edge_t** edgeP);
+  // Whether the two share an interaction partner.
+  bool areD2nodes(const Node* n1, const Node* n2) const;
+  static bool hasIntersection(const edges_list_t& sortedV1, const edges_list_t& sortedV2);
+  // The one order of nodes that every sorted edge list follows.
+  static bool nodeBefore(const Node* a, const Node* b) { return a->m_id < b->m_id; }
+
+  // --- randomisation ---
+  void shuffleNetwork(uint repsFactor);
+
+ protected:
+  void evalStats(const weight_t* trueFact);
+  void calcScores();
+  void sortEdgesByNode();
+  double scoreNodesPair(const Node* n1, const Node* n2, weight_t intProb) const;
+  void shufflePPI(byte species, uint repFactor);
+
+ private:
+  std::vector<Node*> m_layerNodes[MAX_SPECIES];
+  std::map<std::string, Node*> m_name2node;
+  uint m_last_node_id;
+  sstat_t m_stats[MAX_SPECIES];
+  double m_complexesBeta;
+  bool m_finalized;
+  mutable double m_nonEdgeScoresTable[MAX_SPECIES][SCORES_CAHSZ][SCORES_CAHSZ];
+};

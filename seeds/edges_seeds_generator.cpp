@@ -1,0 +1,1 @@
+#include "seeds/edges_seeds_generator.h"

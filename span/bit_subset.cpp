@@ -1,0 +1,1 @@
+#include "span/bit_subset.h"

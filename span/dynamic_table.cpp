@@ -1,0 +1,1 @@
+#include "span/dynamic_table.h"

@@ -1,0 +1,102 @@
+#include "test_util.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+namespace testutil {
+
+TempDir::TempDir() {
+  char templ[] = "/tmp/trellis2-test-XXXXXX";
+  const char* made = mkdtemp(templ);
+  if (!made) throw std::runtime_error("mkdtemp failed");
+  m_path = made;
+}
+
+TempDir::~TempDir() {
+  std::string cmd = "chmod -R u+rwx '" + m_path + "' 2>/dev/null; rm -rf '" + m_path + "'";
+  if (std::system(cmd.c_str()) != 0) {
+    // nothing more to do: a leftover temporary directory is harmless
+  }
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+bool fileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+std::string captureStdout(const std::function<void()>& fn) {
+  std::fflush(stdout);
+  char templ[] = "/tmp/trellis2-out-XXXXXX";
+  int fd = mkstemp(templ);
+  if (fd < 0) throw std::runtime_error("mkstemp failed");
+  int saved = dup(STDOUT_FILENO);
+  dup2(fd, STDOUT_FILENO);
+  fn();
+  std::fflush(stdout);
+  dup2(saved, STDOUT_FILENO);
+  close(saved);
+  close(fd);
+  std::string text = readFile(templ);
+  unlink(templ);
+  return text;
+}
+
+static std::string shellQuote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) {
+    if (c == '\'')
+      q += "'\\''";
+    else
+      q += c;
+  }
+  return q + "'";
+}
+
+RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd) {
+  std::string cmd;
+  if (!cwd.empty()) cmd = "cd " + shellQuote(cwd) + " && ";
+  cmd += shellQuote(TRELLIS2_BIN);
+  for (const std::string& a : args) cmd += " " + shellQuote(a);
+  cmd += " 2>/dev/null";
+  RunResult r{-1, ""};
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.output.append(buf, n);
+  int st = pclose(p);
+  if (WIFEXITED(st))
+    r.status = WEXITSTATUS(st);
+  else if (WIFSIGNALED(st))
+    r.status = 128 + WTERMSIG(st);
+  return r;
+}
+
+std::string normalizeConsole(const std::string& text) {
+  static const std::regex build("build: [^\n]*;");
+  static const std::regex elapsed("Elapsed time: [0-9]+ sec");
+  std::string t = std::regex_replace(text, build, "build: STAMP;");
+  return std::regex_replace(t, elapsed, "Elapsed time: N sec");
+}
+
+}  // namespace testutil

@@ -1,0 +1,45 @@
+// Helpers shared by the test programs: temporary files, captured output and
+// runs of the real binary.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testutil {
+
+// A fresh empty directory under /tmp, removed with its contents on destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return m_path; }
+  std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+ private:
+  std::string m_path;
+};
+
+void writeFile(const std::string& path, const std::string& text);
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+
+// Runs fn and returns everything it wrote to standard output.
+std::string captureStdout(const std::function<void()>& fn);
+
+struct RunResult {
+  int status;          // exit status as the shell sees it; 128+signal when killed
+  std::string output;  // standard output
+};
+
+// Runs the trellis2 binary with the given arguments in directory cwd
+// (the current directory when empty).
+RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd = "");
+
+// Drops the parts of the console output that change from run to run:
+// the build stamp and the elapsed-time seconds.
+std::string normalizeConsole(const std::string& text);
+
+}  // namespace testutil
