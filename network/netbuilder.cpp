@@ -1,1 +1,177 @@
 #include "network/netbuilder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Separates identical values of one file: line k gets k times this increment.
+constexpr weight_t LINE_INCREMENT = 1e-12;
+
+// Whole lines of a text file, whatever their length. Owns the stream.
+class LineReader {
+ public:
+  explicit LineReader(FILE* fp) : m_fp(fp), m_buf(nullptr), m_cap(0) {}
+  ~LineReader() {
+    std::free(m_buf);
+    std::fclose(m_fp);
+  }
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // The next line without its line break and without a carriage return in
+  // front of it; false at the end of the file or on a read error. A last line
+  // without a line break is still a line.
+  bool next(std::string* line) {
+    ssize_t len = getline(&m_buf, &m_cap, m_fp);
+    if (len < 0) return false;
+    line->assign(m_buf, static_cast<size_t>(len));
+    if (!line->empty() && line->back() == '\n') line->pop_back();
+    if (!line->empty() && line->back() == '\r') line->pop_back();
+    return true;
+  }
+  bool failed() const { return std::ferror(m_fp) != 0; }
+
+ private:
+  FILE* m_fp;
+  char* m_buf;
+  size_t m_cap;
+};
+
+struct record_t {
+  std::string name1;
+  std::string name2;
+  double value;
+};
+
+// White space and NUL both separate tokens, so no name ever holds a NUL.
+bool isSeparator(char c) { return c == '\0' || std::isspace(static_cast<unsigned char>(c)); }
+
+// The next token of `line` from *pos on; empty when none is left.
+std::string nextToken(const std::string& line, size_t* pos) {
+  size_t i = *pos;
+  while (i < line.size() && isSeparator(line[i])) ++i;
+  size_t start = i;
+  while (i < line.size() && !isSeparator(line[i])) ++i;
+  *pos = i;
+  return line.substr(start, i - start);
+}
+
+// Two names and a number (a numeric prefix of the third token is enough);
+// later columns are ignored.
+bool parseRecord(const std::string& line, record_t* rec) {
+  size_t pos = 0;
+  rec->name1 = nextToken(line, &pos);
+  rec->name2 = nextToken(line, &pos);
+  std::string number = nextToken(line, &pos);
+  if (rec->name1.empty() || rec->name2.empty() || number.empty()) return false;
+  char* end = nullptr;
+  rec->value = std::strtod(number.c_str(), &end);
+  return end != number.c_str() && std::isfinite(rec->value);
+}
+
+bool isComment(const std::string& line) { return !line.empty() && line[0] == '#'; }
+
+FILE* openOrExit(const std::string& file, int exitCode) {
+  FILE* fp = std::fopen(file.c_str(), "r");
+  if (!fp) {
+    std::printf("ERROR: Can't open file: %s\n", file.c_str());
+    fatalExit(exitCode);
+  }
+  return fp;
+}
+
+// A read error in the middle of a file is as fatal as a file that cannot be opened.
+void exitOnReadError(const LineReader& reader, const std::string& file, int exitCode) {
+  if (!reader.failed()) return;
+  std::printf("ERROR: Can't open file: %s\n", file.c_str());
+  fatalExit(exitCode);
+}
+
+constexpr int PPI_FILE_ERROR = -1;
+constexpr int BLAST_FILE_ERROR = -3;
+
+}  // namespace
+
+NetworkBuiler::NetworkBuiler(Network* network, weight_t blastTreshold, uint maxBlastEdgesPerNode)
+    : m_network(network), m_blastTreshold(blastTreshold), m_maxBlastEdgesPerNode(maxBlastEdgesPerNode) {}
+
+NetworkBuiler::~NetworkBuiler() { m_network = nullptr; }
+
+void NetworkBuiler::readNetwork(const std::string& prefix) {
+  for (uint i = 0; i < m_network->SPECIES_NUM; ++i) {
+    std::string file = prefix + "_int-" + std::to_string(i) + ".txt";
+    std::printf(" Reading PPI data:\t%s\n", file.c_str());
+    readPPIdata(static_cast<byte>(i), file);
+  }
+  std::string file = prefix + "_blast.txt";
+  std::printf(" Reading BLAST data:\t%s, threshold: %lG\n", file.c_str(), m_blastTreshold);
+  readBLASTdata(file);
+  std::printf("Ok\n\n");
+}
+
+void NetworkBuiler::readPPIdata(byte species, const std::string& file) {
+  LineReader reader(openOrExit(file, PPI_FILE_ERROR));
+  std::string line;
+  record_t rec;
+  uint k = 0;
+  while (reader.next(&line)) {
+    if (isComment(line)) continue;
+    if (!parseRecord(line, &rec) || rec.value < 0 || rec.value > 1) {
+      std::printf(" WARNING: SKIPPING illegal interactions line: %s\n\n", line.c_str());
+      continue;
+    }
+    if (rec.name1 == rec.name2) continue;
+    ++k;
+    Node* n1 = m_network->createNode(rec.name1.c_str(), species);
+    Node* n2 = m_network->createNode(rec.name2.c_str(), species);
+    weight_t weight = rec.value + k * LINE_INCREMENT;
+    n1->add_neighbor(n2, weight);
+    n2->add_neighbor(n1, weight);
+  }
+  exitOnReadError(reader, file, PPI_FILE_ERROR);
+}
+
+void NetworkBuiler::readBLASTdata(const std::string& file) {
+  LineReader reader(openOrExit(file, BLAST_FILE_ERROR));
+  std::string line;
+  record_t rec;
+  uint k = 0;
+  int isolated = 0;
+  while (reader.next(&line)) {
+    if (isComment(line)) continue;
+    if (!parseRecord(line, &rec) || rec.value < 0) {
+      std::printf(" INFO: SKIPPING illegal homologs line: %s\n\n", line.c_str());
+      continue;
+    }
+    if (rec.value > m_blastTreshold) continue;
+    ++k;
+    weight_t weight = std::max(rec.value, TINY_WEIGHT) + k * LINE_INCREMENT;
+    Node* n1 = m_network->getNodeByName(rec.name1.c_str());
+    Node* n2 = m_network->getNodeByName(rec.name2.c_str());
+    if (!n1 || !n2) {
+      ++isolated;
+      continue;
+    }
+    if (n1 == n2) continue;
+    n1->add_homolog(n2, weight);
+    n2->add_homolog(n1, weight);
+    if (m_maxBlastEdgesPerNode != 0) {
+      enforceHomologLimit(n1, n2->m_speciesIdx);
+      enforceHomologLimit(n2, n1->m_speciesIdx);
+    }
+  }
+  exitOnReadError(reader, file, BLAST_FILE_ERROR);
+  std::printf(" INFO: Ignored %d isolated homologs pairs\n", isolated);
+}
+
+void NetworkBuiler::enforceHomologLimit(Node* node, byte spec) const {
+  if (node->getHomologsNum(spec) <= m_maxBlastEdgesPerNode) return;
+  Node* worst = node->removeWorstHomolog(spec);
+  TRELLIS_ASSERT(worst != nullptr);
+  worst->removeHomolog(node);
+}
