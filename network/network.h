@@ -41,10 +41,10 @@ enum NodeAttr { ATTR_DISTANCE = 2, ATTR_WEIGHT = 3 };
 // One protein. Nodes are owned by their Network and handled by pointer.
 class Node {
  public:
-  const std::string m_name;        // protein name exactly as read
-  const byte m_speciesIdx;         // species layer; 255 for a DummyNode
-  const uint m_id;                 // network-wide id, 1.. in creation order
-  const ushort m_indexInSpecies;   // position in its layer
+  const std::string m_name;       // protein name exactly as read
+  const byte m_speciesIdx;        // species layer; 255 for a DummyNode
+  const uint m_id;                // network-wide id, 1.. in creation order
+  const ushort m_indexInSpecies;  // position in its layer
 
   Node(const char* name, byte speciesIdx, uint id, ushort idxInSpecies);
   Node(const Node&) = delete;
@@ -86,7 +86,7 @@ class Node {
   void replaceHomolog(byte spec, size_t idx, const edge_t& h);
 
  protected:
-  weight_t m_weight;       // working score during the complex search
+  weight_t m_weight;  // working score during the complex search
   color_t m_color;
   signed char m_distance;  // search-space distance class during the complex search
   edges_list_t m_d1_neigbors;
@@ -150,7 +150,9 @@ class Network {
   Node* createNode(const char* name, byte speciesIdx);
   Node* getNodeByName(const char* name) const;
   uint getSpeciesNodesNum(byte spec) const { return static_cast<uint>(m_layerNodes[spec].size()); }
-  std::vector<Node*>::const_iterator getSpeciesNodesBegin(byte spec) const { return m_layerNodes[spec].begin(); }
+  std::vector<Node*>::const_iterator getSpeciesNodesBegin(byte spec) const {
+    return m_layerNodes[spec].begin();
+  }
   std::vector<Node*>::const_iterator getSpeciesNodesEnd(byte spec) const { return m_layerNodes[spec].end(); }
   const std::vector<Node*>& layer(byte spec) const { return m_layerNodes[spec]; }
   // Unfinalised copy of nodes and edges; the caller owns it.
@@ -185,10 +187,24 @@ class Network {
   void evalStats(const weight_t* trueFact);
   void calcScores();
   void sortEdgesByNode();
+  // Log-likelihood ratio of the pair under the complex and random models;
+  // ends the run when the model is violated.
   double scoreNodesPair(const Node* n1, const Node* n2, weight_t intProb) const;
   void shufflePPI(byte species, uint repFactor);
 
  private:
+  // The two model probabilities of a pair and the resulting score.
+  struct PairModel {
+    double p1;     // interaction probability under the complex model
+    double p2;     // interaction probability under the random model
+    double score;  // ln(p1) - ln(p2)
+  };
+  PairModel pairModel(const Node* n1, const Node* n2, weight_t intProb) const;
+  [[noreturn]] static void reportModelViolation(const Node* n1, const Node* n2, const PairModel& r);
+  // Whether two interactions of the species involve four distinct proteins,
+  // which an edge crossing needs.
+  bool hasDisjointInteractions(byte species) const;
+
   std::vector<Node*> m_layerNodes[MAX_SPECIES];
   std::map<std::string, Node*> m_name2node;
   uint m_last_node_id;
