@@ -1,2 +1,169 @@
+// Complex search: the complex record, the search space kept around a growing
+// complex with incremental node scores, the search for the best aligned node
+// that can join it, and the greedy expansion of seeds into complexes.
 #pragma once
+
+#include <cstdio>
+#include <list>
+#include <set>
+#include <vector>
+
+#include "common/common_types.h"
+#include "homology/homology.h"
+#include "network/network.h"
 #include "seeds/edges_seeds_generator.h"
+#include "span/bit_subset.h"
+#include "span/dynamic_table.h"
+
+class ComplexesFilter;
+
+// One conserved protein complex: an ordered list of aligned nodes, the distinct
+// proteins they cover (also grouped by species) and the complex score, which is
+// the pair score summed over every pair of distinct same-species proteins.
+// A value type; it points into the network it was built on and must not
+// outlive it.
+class Complex {
+ public:
+  uint m_id;  // number of the seed the complex grew from; kept by refinement
+
+  Complex(uint id, const Network* pNet);
+
+  // Stores a copy of path whose score is the gain the path brought: the pair
+  // scores of its new proteins against the complex proteins of their species.
+  // Proteins already in the complex add nothing.
+  void addPath(const VPath* path);
+
+  uint id() const { return m_id; }
+  weight_t getScore() const { return m_score; }
+  // Number of stored aligned nodes (not proteins).
+  size_t size() const { return m_VPaths.size(); }
+  const std::vector<VPath>& paths() const { return m_VPaths; }
+  // Distinct proteins of species s in the order they first entered.
+  std::vector<Node*>::const_iterator nodesBegin(byte s) const;
+  std::vector<Node*>::const_iterator nodesEnd(byte s) const;
+  size_t proteinsNum() const { return m_nodesSet.size(); }
+
+  // Shared proteins divided by the protein count of the smaller complex;
+  // 0 when either complex has no protein.
+  double intersectRatio(const Complex& cmplx) const;
+
+  // Console listing: header, one line per aligned node (with similarity
+  // orientation flags for three-node aligned nodes), then the score.
+  void dbg_print(FILE* out) const;
+  // Alignment file text: the score, then one comma-separated line per aligned node.
+  void fprint(FILE* f) const;
+  // Species file text: the score within species s, then its proteins, one per line.
+  void fprint(byte s, FILE* f) const;
+
+ private:
+  std::vector<VPath> m_VPaths;
+  weight_t m_score;
+  const Network* m_net;
+  std::set<Node*> m_nodesSet;
+  std::vector<Node*> m_nodesBySpec[MAX_SPECIES];
+};
+
+// Grows seeds into complexes greedily. While a complex grows, every protein of
+// the network stands in a distance class relative to it (kept in the node's
+// m_distance) and every protein of the search space carries its node score
+// (kept in m_weight): the gain that adding that protein alone would bring now.
+// Each admission updates exactly the scores it changes. Only one crawler may
+// work on a network at a time.
+class ComplexesCrawler {
+ public:
+  enum EsearchSpaceDist : int {
+    EDIST0 = 0,  // in the complex
+    EDIST1 = 1,  // interacts with a complex protein
+    EDIST2 = 2,  // reached through similarity links and scored on demand
+    EDIST_MAX = 3,
+    EUNREACHABLE = 127  // outside the search space; score is minus infinity
+  };
+
+  // Cumulative per-class node lists: list (d, s) holds every node of species s
+  // whose class is d or smaller, each once, in the order it entered.
+  struct searchSpace_t {
+    // A dummy node whose similarity lists serve as the search-space lists.
+    class SpaceList : public DummyNode {
+     public:
+      // A node is listed in (d, s) exactly when its class is at most d, so an
+      // upgrade never meets the node already listed: append without a search.
+      void appendNode(Node* n) { m_homologs[n->m_speciesIdx].emplace_back(n, 0); }
+    };
+
+    SpaceList dummySSpaceHomg[EDIST_MAX];
+
+    void reset();
+    ec_iter_t begin(byte spec, EsearchSpaceDist d) const {
+      return dummySSpaceHomg[d].getHomologs(spec).begin();
+    }
+    ec_iter_t end(byte spec, EsearchSpaceDist d) const { return dummySSpaceHomg[d].getHomologs(spec).end(); }
+    // Moves n to class dist when that is smaller than its class, joining the
+    // lists of the classes it passes.
+    void upgradeNode(Node* n, EsearchSpaceDist dist);
+  };
+
+  ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn, uint dupAllowedThrsh,
+                   uint refineIterations, gen_type_t alignNodesType,
+                   const std::vector<const VTree*>& alignNodesOrientation);
+  ~ComplexesCrawler();
+  ComplexesCrawler(const ComplexesCrawler&) = delete;
+  ComplexesCrawler& operator=(const ComplexesCrawler&) = delete;
+
+  // Expands every seed of the range (numbered from 1) and keeps the complexes
+  // that reach MIN_COMPLEX_SIZE, with the seed number as id. Returns the number
+  // of complexes kept so far.
+  size_t findComplexes(std::list<Seed>::const_iterator from, std::list<Seed>::const_iterator to);
+  std::list<Complex>::const_iterator getComplexesBegin() const { return m_complexes.begin(); }
+  std::list<Complex>::const_iterator getComplexesEnd() const { return m_complexes.end(); }
+
+  // Grows the empty pComplex from the seed's aligned nodes; true when it ends
+  // with at least MIN_COMPLEX_SIZE aligned nodes.
+  bool expandComplex(const Seed& seed, Complex* pComplex);
+  // Admits the best complete aligned node when its gain is positive; true when
+  // one was admitted.
+  bool greedlyExpandComplex();
+
+  // Resets classes, node scores and lists for a new expansion.
+  void initSearchSpaceToDn(const Seed& seed, uint depth);
+  // Scores n from scratch against the complex under expansion; with
+  // knownUnconnected every pair counts as a non-interaction.
+  void assignNodeAScore(Node* n, bool knownUnconnected);
+  // Admits vp into the complex under expansion, updating classes, lists and
+  // every affected node score.
+  void handleAddingPathToComlex(const VPath* vp);
+  // Recomputes the score of n and reports a mismatch; true when it matches.
+  bool dbg_validateNodeScore(Node* n) const;
+
+  // Best span at frontend f over every other species, borrowed from the cache
+  // (or the shared empty span).
+  template <class Span, class Frontend, gen_type_t SpanTypeTag>
+  bool findBestVspan(Span** pSpan, Frontend f);
+  // Best span at frontend over G.mask(), borrowed.
+  template <class Span, class Frontend, class SubsetsGenerator>
+  bool findBestVspanAt(Span** pBestSpan, Frontend frontend, SubsetsGenerator G);
+  // Best complete aligned node grown from any of roots; owned by the caller.
+  template <class Span, class Frontend, gen_type_t SpanTypeTag>
+  bool findNextBestVspan(Span** pSpan, std::vector<Frontend> roots);
+
+  const searchSpace_t& searchSpace() const { return m_searchSpace; }
+
+ protected:
+  // The span over the empty species set, one per generator kind; never cached
+  // nor freed.
+  template <class SubsetsGenerator>
+  static VPath* nullSpan();
+
+  searchSpace_t m_searchSpace;
+  const Network* m_network;
+  ComplexesFilter* m_filter;
+  DynTable2<ushort, VPath> m_cache;
+  Complex* m_expandedComplex;
+  std::list<Complex> m_complexes;
+  bool m_allowDuplications;
+  bool m_demandConnectivity;
+  const uint mParamStartSearchFromDn;
+  const uint mParamMinDistinctProteins;
+  const uint mParamRefinmentIterations;
+  const gen_type_t mParamAlignNodesType;
+  const std::vector<const VTree*>& mParamANodesOrientation;
+};
