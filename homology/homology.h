@@ -79,6 +79,8 @@ class VTree {
   static size_t termEnd(const std::string& exp, size_t begin, size_t end);
   // The node for exp[begin, end), or null (with messages) on error.
   static VNode* fromString(const std::string& exp, size_t begin, size_t end);
+  // As above, with the species ids of the enclosing nodes from the root down.
+  static VNode* fromString(const std::string& exp, size_t begin, size_t end, std::vector<byte>* path);
   // Moves the node of species s to the top of node's subtree; null if absent.
   static VNode* switchDFS(VNode* node, byte s);
   static void updateMasks(VNode* pNode);
