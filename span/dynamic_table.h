@@ -21,7 +21,9 @@ class DynTable2 {
   // Stores val (possibly null) under the key, overwriting without deleting any
   // previous value. Every call counts towards size().
   Val* setEntry(const Tag& aTag, uint specMask, Val* val) {
-    TRELLIS_ASSERT(specMask < (1u << MAX_SPECIES));
+    // clang-format off
+    TRELLIS_ASSERT(specMask < (1u<<MAX_SPECIES));
+    // clang-format on
     m_table[specMask][aTag] = val;
     ++m_size;
     return val;
