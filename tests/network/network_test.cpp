@@ -1,0 +1,307 @@
+// The layered graph: node factory, edge lists, VPath, clone and statistics.
+#include "network/network.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+#include <string>
+
+#include "test_util.h"
+
+using testutil::captureStdout;
+
+namespace {
+
+void link(Node* a, Node* b, weight_t w) {
+  a->add_neighbor(b, w);
+  b->add_neighbor(a, w);
+}
+
+void similar(Node* a, Node* b, weight_t evalue) {
+  a->add_homolog(b, evalue);
+  b->add_homolog(a, evalue);
+}
+
+}  // namespace
+
+TEST(NetworkGraphTest, IdsCountAcrossSpeciesAndIndexesWithinLayers) {
+  Network net(2);
+  Node* a = net.createNode("a", 0);
+  Node* x = net.createNode("x", 1);
+  Node* b = net.createNode("b", 0);
+  EXPECT_EQ(a->m_id, 1u);
+  EXPECT_EQ(x->m_id, 2u);
+  EXPECT_EQ(b->m_id, 3u);
+  EXPECT_EQ(a->m_indexInSpecies, 0);
+  EXPECT_EQ(b->m_indexInSpecies, 1);
+  EXPECT_EQ(x->m_indexInSpecies, 0);
+  EXPECT_EQ(b->m_speciesIdx, 0);
+  EXPECT_EQ(x->m_speciesIdx, 1);
+  EXPECT_EQ(x->getExpDegree(), 0xFFFFFFFFu);
+  EXPECT_EQ(x->get_color(), UNCOLORED);
+  EXPECT_EQ(x->get_weight(), 0);
+
+  // Existing name in the same species: same node, no id used, no layer growth.
+  EXPECT_EQ(net.createNode("a", 0), a);
+  EXPECT_EQ(net.getSpeciesNodesNum(0), 2u);
+  EXPECT_EQ(net.createNode("c", 0)->m_id, 4u);
+
+  EXPECT_EQ(net.getNodeByName("b"), b);
+  EXPECT_EQ(net.getNodeByName("nope"), nullptr);
+  EXPECT_EQ(net.getNodeByName("nope"), nullptr);
+  EXPECT_EQ(net.getSpeciesNodesNum(0) + net.getSpeciesNodesNum(1), 4u);
+  std::vector<Node*> layer0(net.getSpeciesNodesBegin(0), net.getSpeciesNodesEnd(0));
+  ASSERT_EQ(layer0.size(), 3u);
+  EXPECT_EQ(layer0[2]->m_name, "c");
+}
+
+TEST(NetworkGraphTest, LongNamesAreKeptWhole) {
+  Network net(2);
+  const std::string longName(300, 'p');
+  Node* n = net.createNode(longName.c_str(), 1);
+  EXPECT_EQ(n->m_name, longName);
+  EXPECT_EQ(net.getNodeByName(longName.c_str()), n);
+}
+
+TEST(NetworkGraphDeathTest, NameInTwoSpeciesEndsRun) {
+  Network net(3);
+  net.createNode("p1", 0);
+  EXPECT_EXIT(
+      {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        net.createNode("p1", 2);
+      },
+      ::testing::ExitedWithCode(255),
+      "ERROR: There is a problem with input interactions files\nERROR: protein name p1 was found in "
+      "interaction files of two different species \\(2 and 0\\)");
+}
+
+TEST(NetworkGraphDeathTest, LayerLimitEndsRunCleanly) {
+  Network net(2);
+  for (uint i = 0; i < MAX_SPECNODES_NUM; ++i) net.createNode(("s0_" + std::to_string(i)).c_str(), 0);
+  EXPECT_EQ(net.getSpeciesNodesNum(0), MAX_SPECNODES_NUM);
+  // The other layer is unaffected.
+  net.createNode("other", 1);
+  // A name that already exists is still found.
+  EXPECT_EQ(net.createNode("s0_7", 0)->m_id, 8u);
+  EXPECT_EXIT(
+      {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        net.createNode("one_more", 0);
+      },
+      ::testing::ExitedWithCode(255), "ERROR: Too many proteins in species 0 \\(at most 8000\\)");
+}
+
+TEST(NetworkGraphDeathTest, NetworkNodeLimitAborts) {
+  Network net(MAX_SPECIES);
+  const uint limit = MAX_NETNODES_NUM - 1;
+  for (uint i = 0; i < limit; ++i) {
+    net.createNode(("n" + std::to_string(i)).c_str(), static_cast<byte>(i / MAX_SPECNODES_NUM));
+  }
+  EXPECT_EQ(net.getNodeByName(("n" + std::to_string(limit - 1)).c_str())->m_id, limit);
+  EXPECT_EXIT(
+      {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        net.createNode("last", 9);
+      },
+      ::testing::KilledBySignal(SIGABRT), "ERROR: Too many nodes in the network");
+}
+
+TEST(NetworkGraphTest, InteractionEntriesAreKeptAndSummed) {
+  Network net(2);
+  Node* a = net.createNode("a", 0);
+  Node* b = net.createNode("b", 0);
+  Node* c = net.createNode("c", 0);
+  a->add_neighbor(b, 0.25);
+  a->add_neighbor(b, 0.5);
+  ASSERT_EQ(a->getEdgesNum(), 2u);
+  EXPECT_DOUBLE_EQ(a->getEdgesWeight(), 0.75);
+
+  a->replaceEdge(0, edge_t(c, 0.125));
+  EXPECT_EQ(a->getD1()[0].node, c);
+  EXPECT_EQ(a->getD1()[1].node, b);
+  EXPECT_DOUBLE_EQ(a->getEdgesWeight(), 0.625);
+}
+
+TEST(NetworkGraphTest, SimilarityEntriesMergeToTheBestEvalue) {
+  Network net(2);
+  Node* a = net.createNode("a", 0);
+  Node* x = net.createNode("x", 1);
+  Node* y = net.createNode("y", 1);
+  a->add_homolog(x, 1e-5);
+  a->add_homolog(x, 1e-9);
+  a->add_homolog(x, 1e-3);
+  a->add_homolog(y, 0.5);
+  ASSERT_EQ(a->getHomologsNum(1), 2u);
+  EXPECT_EQ(a->getHomologs(1)[0].node, x);
+  EXPECT_DOUBLE_EQ(a->getHomologs(1)[0].weight, 1e-9);
+  EXPECT_EQ(a->getHomologsNum(0), 0u);
+}
+
+TEST(NetworkGraphTest, RemovingSimilarityEntries) {
+  Network net(2);
+  Node* a = net.createNode("a", 0);
+  Node* x = net.createNode("x", 1);
+  Node* y = net.createNode("y", 1);
+  Node* z = net.createNode("z", 1);
+  a->add_homolog(x, 1e-5);
+  a->add_homolog(y, 1e-3);
+  a->add_homolog(z, 1e-3);
+
+  // The first of the equal largest weights goes; the others keep their order.
+  EXPECT_EQ(a->removeWorstHomolog(1), y);
+  ASSERT_EQ(a->getHomologsNum(1), 2u);
+  EXPECT_EQ(a->getHomologs(1)[0].node, x);
+  EXPECT_EQ(a->getHomologs(1)[1].node, z);
+
+  a->removeHomolog(x);
+  ASSERT_EQ(a->getHomologsNum(1), 1u);
+  EXPECT_EQ(a->getHomologs(1)[0].node, z);
+
+  a->removeHomolog(z);
+  Node* removed = x;
+  const std::string out = captureStdout([&] { removed = a->removeWorstHomolog(1); });
+  EXPECT_EQ(removed, nullptr);
+  EXPECT_EQ(out, "WARNING: Nothing erased, no edges at all\n");
+}
+
+TEST(NetworkGraphDeathTest, BrokenInvariantsAssert) {
+  Network net(2);
+  Node* a = net.createNode("a", 0);
+  Node* x = net.createNode("x", 1);
+  auto assertsWith = [](const std::function<void()>& f, const char* re) {
+    EXPECT_EXIT(
+        {
+          dup2(STDERR_FILENO, STDOUT_FILENO);
+          f();
+        },
+        ::testing::KilledBySignal(SIGABRT), re);
+  };
+  assertsWith([&] { a->removeHomolog(x); }, "Assertion failed: it != list.end\\(\\)");
+  assertsWith([&] { a->replaceEdge(0, edge_t(x, 1)); }, "Assertion failed: idx < m_d1_neigbors.size\\(\\)");
+  assertsWith([&] { net.createNode("s", 2); }, "Assertion failed: speciesIdx < SPECIES_NUM");
+  a->add_homolog(x, 1);
+  assertsWith([&] { a->replaceHomolog(1, 0, edge_t(a, 1)); }, "Assertion failed: h.node != nullptr");
+}
+
+TEST(NetworkGraphTest, WorkingAttributesResetOnEveryNode) {
+  Network net(2);
+  Node* a = net.createNode("a", 0);
+  Node* x = net.createNode("x", 1);
+  net.resetNodesAttribute(ATTR_DISTANCE, 127);
+  net.resetNodesAttribute(ATTR_WEIGHT, -1.5);
+  EXPECT_EQ(a->getDistance(), 127);
+  EXPECT_EQ(x->getDistance(), 127);
+  EXPECT_EQ(x->score(), -1.5);
+  a->resetAttr(ATTR_DISTANCE, 2);
+  EXPECT_EQ(a->getDistance(), 2);
+  EXPECT_EQ(a->get_weight(), -1.5);
+}
+
+TEST(NetworkGraphTest, DummyNodeHoldsPerSpeciesLists) {
+  Network net(2);
+  Node* a = net.createNode("a", 0);
+  Node* x = net.createNode("x", 1);
+  DummyNode d;
+  EXPECT_EQ(d.m_name, "dummy");
+  EXPECT_EQ(d.m_speciesIdx, 255);
+  EXPECT_EQ(d.m_id, 0xFFFFFFFFu);
+  EXPECT_EQ(d.m_indexInSpecies, 0xFFFF);
+  d.add_homolog(a, 0);
+  d.add_homolog(x, 0);
+  EXPECT_EQ(d.getHomologsNum(0), 1u);
+  d.resetHomologs();
+  EXPECT_EQ(d.getHomologsNum(0), 0u);
+  EXPECT_EQ(d.getHomologsNum(1), 0u);
+}
+
+TEST(VPathTest, AppendLookupAndPrint) {
+  Network net(3);
+  Node* a = net.createNode("A", 0);
+  Node* b = net.createNode("B", 1);
+  Node* c = net.createNode("C", 2);
+  VPath p(1.5);
+  p.append(a);
+  p.append(b);
+  EXPECT_EQ(p.getSpecieNode(1), b);
+  EXPECT_EQ(p.getSpecieNode(2), nullptr);
+  EXPECT_EQ(captureStdout([&] { p.dbg_print(stdout); }), "A--B (1.500000) ");
+
+  VPath q;
+  q.append(c);
+  q.append(&p);
+  EXPECT_EQ(q.score(), 0);
+  ASSERT_EQ(q.size(), 3u);
+  EXPECT_EQ(*q.begin(), c);
+  EXPECT_EQ(q.m_nodes[2], b);
+  EXPECT_EQ(captureStdout([&] { VPath().dbg_print(stdout); }), " (0.000000) ");
+}
+
+namespace {
+
+// Species 0: a-b, b-c; species 1: x-y; one similarity edge a~x.
+void buildSmall(Network& net) {
+  Node* a = net.createNode("a", 0);
+  Node* b = net.createNode("b", 0);
+  Node* c = net.createNode("c", 0);
+  Node* x = net.createNode("x", 1);
+  Node* y = net.createNode("y", 1);
+  link(a, b, 0.5);
+  link(b, c, 0.75);
+  link(x, y, 0.25);
+  similar(a, x, 1e-20);
+}
+
+}  // namespace
+
+TEST(NetworkGraphTest, StatisticsPrintout) {
+  Network net(2);
+  buildSmall(net);
+  EXPECT_EQ(captureStdout([&] { net.dbg_stats_print(); }),
+            " Specie 0 net: 3 proteins, 2 PPI, 1 homologs\n"
+            " Specie 1 net: 2 proteins, 1 PPI, 1 homologs\n"
+            " Total: 5 proteins, 3 PPI, 1 homologs (counted once)\n");
+}
+
+TEST(NetworkGraphTest, CloneCopiesNodesAndEdgesButNotState) {
+  Network net(2);
+  // Created in an order that makes the clone's ids differ.
+  Node* y0 = net.createNode("y", 1);
+  buildSmall(net);
+  net.createNode("lonely", 0);
+  const std::string srcStats = captureStdout([&] { net.dbg_stats_print(); });
+
+  Network* copy = net.clone();
+  EXPECT_EQ(captureStdout([&] { copy->dbg_stats_print(); }), srcStats);
+  EXPECT_FALSE(copy->isFinalized());
+  EXPECT_EQ(copy->SPECIES_NUM, 2u);
+  EXPECT_NE(copy->getNodeByName("y")->m_id, y0->m_id);
+
+  for (uint s = 0; s < 2; ++s) {
+    for (const Node* src : net.layer(static_cast<byte>(s))) {
+      const Node* dst = copy->getNodeByName(src->name());
+      ASSERT_NE(dst, nullptr);
+      ASSERT_NE(dst, src);
+      EXPECT_EQ(dst->m_speciesIdx, src->m_speciesIdx);
+      EXPECT_DOUBLE_EQ(dst->getEdgesWeight(), src->getEdgesWeight());
+      ASSERT_EQ(dst->getEdgesNum(), src->getEdgesNum());
+      for (size_t i = 0; i < src->getEdgesNum(); ++i) {
+        EXPECT_EQ(dst->getD1()[i].node, copy->getNodeByName(src->getD1()[i].node->name()));
+        EXPECT_EQ(dst->getD1()[i].weight, src->getD1()[i].weight);
+      }
+      for (byte k = 0; k < 2; ++k) {
+        ASSERT_EQ(dst->getHomologsNum(k), src->getHomologsNum(k));
+        for (size_t i = 0; i < src->getHomologsNum(k); ++i) {
+          EXPECT_EQ(dst->getHomologs(k)[i].node->m_name, src->getHomologs(k)[i].node->m_name);
+          EXPECT_EQ(dst->getHomologs(k)[i].weight, src->getHomologs(k)[i].weight);
+        }
+      }
+    }
+  }
+  // The copy is independent of its source.
+  copy->getNodeByName("a")->add_neighbor(copy->getNodeByName("c"), 1);
+  EXPECT_EQ(net.getNodeByName("a")->getEdgesNum(), 1u);
+  delete copy;
+}
