@@ -219,6 +219,86 @@ TEST(EdgesSeedsGeneratorTest, NoInteractionsGiveOnlyProgressLines) {
             "Covered 4 proteins, created 0 seeds\n");
 }
 
+// Species 0: a-b; species 1: c and d share the partner m but do not
+// interact; a ~ c, b ~ d. A few more interactions keep the model legal.
+struct DistanceTwo {
+  Network net{2};
+  Node *a, *b, *c, *d, *m;
+  explicit DistanceTwo(bool cdInteract = false) {
+    a = net.createNode("a", 0);
+    b = net.createNode("b", 0);
+    c = net.createNode("c", 1);
+    d = net.createNode("d", 1);
+    m = net.createNode("m", 1);
+    std::vector<Node*> extra[2];
+    for (int s = 0; s < 2; ++s) {
+      for (int i = 0; i < 6; ++i) {
+        extra[s].push_back(net.createNode(("x" + std::to_string(s) + std::to_string(i)).c_str(), s));
+      }
+    }
+    a->add_neighbor(b, 0.9);
+    b->add_neighbor(a, 0.9);
+    if (cdInteract) {
+      c->add_neighbor(d, 0.9);
+      d->add_neighbor(c, 0.9);
+    }
+    for (Node* n : {c, d}) {
+      n->add_neighbor(m, 0.9);
+      m->add_neighbor(n, 0.9);
+    }
+    for (int s = 0; s < 2; ++s) {
+      for (int i = 0; i + 1 < 6; ++i) {
+        extra[s][i]->add_neighbor(extra[s][i + 1], 0.5);
+        extra[s][i + 1]->add_neighbor(extra[s][i], 0.5);
+      }
+    }
+    similar(a, c);
+    similar(b, d);
+    const weight_t trueFact[2] = {1.5, 1.5};
+    captureStdout([&] { net.finalize(0.8, trueFact); });
+  }
+};
+
+TEST(EdgesSeedsGeneratorTest, DistanceTwoPairsOnlyWhenEnabled) {
+  DistanceTwo w;
+  SeedFrontend f;
+  FrontendExpander off(&w.net, SeedFrontend(w.a, w.b, 1), 1, false);
+  EXPECT_FALSE(off.getNext(&f));
+  FrontendExpander on(&w.net, SeedFrontend(w.a, w.b, 1), 1, true);
+  ASSERT_TRUE(on.getNext(&f));
+  EXPECT_EQ(f.node(0), w.c);
+  EXPECT_EQ(f.node(1), w.d);
+  EXPECT_LT(f.score(), 0);
+  EXPECT_DOUBLE_EQ(f.score(), w.net.scoreNonEdge(w.c, w.d));
+  EXPECT_FALSE(on.getNext(&f));
+
+  // An interacting pair keeps its edge score although it also shares m.
+  DistanceTwo linked(true);
+  FrontendExpander both(&linked.net, SeedFrontend(linked.a, linked.b, 1), 1, true);
+  ASSERT_TRUE(both.getNext(&f));
+  const edge_t* cd = nullptr;
+  ASSERT_TRUE(Network::areD1nodes(linked.c, linked.d, &cd));
+  EXPECT_DOUBLE_EQ(f.score(), cd->score);
+  EXPECT_GT(f.score(), 0);
+
+  // The root is always an interaction; the continuation may be a distance-2 pair.
+  EdgesSeedsGenerator strict(&w.net, kNoTrees, false, TREE);
+  captureStdout([&] { strict.createSeeds(); });
+  for (auto it = strict.getSeedsBegin(); it != strict.getSeedsEnd(); ++it) {
+    EXPECT_NE(it->m_vpaths[0].m_nodes[0], w.a);
+  }
+  const edge_t ab = w.a->getD1()[0];
+  edge_t strong(ab.node, ab.weight);
+  strong.score = 50;
+  w.a->replaceEdge(0, strong);
+  EdgesSeedsGenerator loose(&w.net, kNoTrees, true, TREE);
+  captureStdout([&] { loose.createSeeds(); });
+  ASSERT_NE(loose.getSeedsBegin(), loose.getSeedsEnd());
+  const Seed& seed = *loose.getSeedsBegin();
+  EXPECT_EQ(names(seed.m_vpaths[0]), (std::vector<std::string>{"a", "c"}));
+  EXPECT_DOUBLE_EQ(seed.getScore(), 50 + w.net.scoreNonEdge(w.c, w.d));
+}
+
 // Three species where the span of the pair (c, d) over species 2 is first
 // computed for (c, d) and later requested for (d, c).
 struct ReversedPair {
