@@ -1,1 +1,60 @@
+// Complex filtering: per-size statistics of the complex scores found on a randomised network, and
+// the removal of real complexes that score within random noise or overlap a better complex.
 #pragma once
+
+#include <limits>
+#include <list>
+#include <vector>
+
+#include "common/common_types.h"
+#include "complexes/complexes_crawler.h"
+
+class ComplexesFilter {
+ public:
+  // Scores of the complexes of one size (number of aligned nodes).
+  struct stat_t {
+    uint samples = 0;
+    double maxScore = -std::numeric_limits<double>::infinity();
+    double minScore = std::numeric_limits<double>::infinity();
+    double sumScore = 0;
+    // A complex of this size scoring below it is random noise.
+    double significantWeight = 0;
+    // Every recorded random score; sorted ascending once thresholds are computed.
+    std::vector<double> scoresVec;
+
+    // Counts w in samples, best, worst and sum (not in scoresVec).
+    void record(double w);
+  };
+
+  // Two complexes whose overlap ratio exceeds overlapThreshold are duplicates of each other.
+  explicit ComplexesFilter(double overlapThreshold);
+
+  // Records the scores of complexes found on a randomised network, recomputes the threshold of
+  // every size from all scores recorded so far, and prints the random statistics.
+  void feedRandomSamples(std::list<Complex>::const_iterator from, std::list<Complex>::const_iterator to);
+
+  // Whether c scores below the noise threshold of its size.
+  bool isPoor(const Complex& c) const;
+
+  // Statistics of size MIN_COMPLEX_SIZE .. MAX_COMPLEX_SIZE.
+  const stat_t& getRandStat(byte size) const;
+
+  // Appends to out, in input order, copies of the complexes that reach the noise threshold of
+  // their size and do not overlap a better-scoring complex (ties keep the earlier one); prints
+  // how many each filter removed.
+  void filter(std::list<Complex>::const_iterator from, std::list<Complex>::const_iterator to,
+              std::list<Complex>* out) const;
+
+  // Prints per-size count, best, worst and average score.
+  static void print_statistics(const std::list<Complex>& complexes);
+
+ private:
+  // Position of the threshold among n ascending scores: 0.95 n rounded to nearest (halves down),
+  // at most the last position.
+  static size_t thresholdIndex(size_t n);
+  void updateThresholds();
+  void printRandStats() const;
+
+  stat_t m_randScores[MAX_COMPLEX_SIZE + 1];
+  const double m_overlapThreshold;
+};
