@@ -3,12 +3,17 @@
 // Command line: trellis2 <species num> <in prefix> [out prefix] [option value]...
 #pragma once
 
+#include <list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "common/common_types.h"
+#include "complexes/complexes_crawler.h"
 #include "homology/homology.h"
+#include "seeds/edges_seeds_generator.h"
+
+class ComplexesFilter;
 
 // Entries of p_true: one true-interaction factor per species (only the first
 // species_num are read).
@@ -66,6 +71,34 @@ void printElapsedTime();
 // Banner, command line, parameter printout, random seed, allocation handler
 // and output directory. Returns only when the run may go on.
 void startUp(uint argc, char** argv, RunParams* params);
+
+// ---- Search pipeline ----
+
+// Seed search on a finalised network, then the seed overlap filter; out
+// receives the kept seeds.
+void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out);
+
+// Grows the seeds into complexes, filters them (when a filter is given) and
+// refines the survivors; out receives the final complexes.
+void searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
+                     const RunParams& params, std::list<Complex>* out);
+
+// Re-grows every complex of in from random subsets of its aligned nodes and
+// keeps the best result; out receives one complex per input complex.
+void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
+                     const std::list<Complex>& in, std::list<Complex>* out);
+
+// Writes one alignment file per complex into dir (which ends in a slash).
+// Returns the number of files that could not be written.
+uint writeAlignmentsToFiles(const std::string& dir, const std::list<Complex>& complexes);
+
+// Writes, for every species, one file per complex into <prefix>/species_<s>.
+// Returns the number of files that could not be written.
+uint writeComplexesToFiles(const std::string& prefix, byte speciesNum, const std::list<Complex>& complexes);
+
+// Reading, the optional random pass, the real pass and the output files.
+// Returns the process exit status.
+int runPipeline(const RunParams& params);
 
 // Runs the whole program; returns the process exit status.
 int trellis2Main(int argc, char** argv);
