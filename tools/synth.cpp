@@ -24,7 +24,7 @@ namespace {
 
 constexpr unsigned kMaxSpecies = 10;
 constexpr unsigned kMaxProteinsPerSpecies = 8000;  // the largest species layer trellis2 accepts
-constexpr unsigned kMaxProteinsTotal = 65535;      // the largest network trellis2 accepts
+constexpr unsigned kMaxProteinsTotal = 65534;      // the largest network trellis2 accepts
 constexpr unsigned kMinProteins = 20;
 constexpr unsigned kMinComplexPositions = 5;
 constexpr unsigned kMaxComplexPositions = 10;
