@@ -175,7 +175,7 @@ TEST_P(RandomExpansionTest, IncrementalScoresMatchRecomputation) {
   const std::vector<const VTree*> trees = crawlertest::rawTrees(owned);
   std::mt19937 rng(99);
 
-  for (int round = 0; round < 6; ++round) {
+  for (int round = 0; round < 10; ++round) {
     std::vector<VPath> seedPaths(rc.seedPaths);
     for (VPath& p : seedPaths) {
       for (byte s = 0; s < rc.species; ++s) p.append(f.net.layer(s)[rng() % f.net.layer(s).size()]);
@@ -229,13 +229,22 @@ TEST_P(RandomExpansionTest, IncrementalScoresMatchRecomputation) {
   }
 }
 
+std::string nameOf(const RandomCase& rc) {
+  static const char* const kTypes[] = {"Path", "Tree", "Oriented"};
+  return kTypes[rc.type] + std::to_string(rc.species) + "Species_DupFrom" + std::to_string(rc.dupThreshold) +
+         "_SeedOf" + std::to_string(rc.seedPaths);
+}
+std::string caseName(const ::testing::TestParamInfo<RandomCase>& info) { return nameOf(info.param); }
+void PrintTo(const RandomCase& rc, std::ostream* os) { *os << nameOf(rc); }
+
 INSTANTIATE_TEST_SUITE_P(
     Shapes, RandomExpansionTest,
     ::testing::Values(RandomCase{2, TREE, 2, 2, nullptr}, RandomCase{3, TREE, 2, 2, nullptr},
                       RandomCase{4, TREE, 2, 2, nullptr}, RandomCase{3, TREE, 15, 2, nullptr},
                       RandomCase{3, TREE, 2, 1, nullptr}, RandomCase{4, PATH, 3, 2, nullptr},
                       RandomCase{4, ORIENTED, 2, 2, "(0,(1,(2)),(3))"},
-                      RandomCase{3, ORIENTED, 15, 1, "(1,(0),(2))"}));
+                      RandomCase{3, ORIENTED, 15, 1, "(1,(0),(2))"}),
+    caseName);
 
 // --------------------------------------------------------------- search space
 
