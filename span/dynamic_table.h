@@ -2,7 +2,7 @@
 // when it is known that no span exists.
 #pragma once
 
-#include <map>
+#include <unordered_map>
 
 #include "common/common_types.h"
 
@@ -38,7 +38,7 @@ class DynTable2 {
     return *wasFound ? it->second : nullptr;
   }
 
-  // Deletes every stored value, mask by mask in key order, and empties the table.
+  // Deletes every stored value and empties the table.
   void clear() {
     for (Map& map : m_table) {
       for (auto& entry : map) delete entry.second;
@@ -56,7 +56,7 @@ class DynTable2 {
   uint size() const { return m_size; }
 
  protected:
-  typedef std::map<Tag, Val*> Map;
+  typedef std::unordered_map<Tag, Val*> Map;
 
   uint m_size;
   Map m_table[1u << MAX_SPECIES];  // one map per species mask
