@@ -13,6 +13,11 @@ SeedFrontend::SeedFrontend()
 
 FrontendExpander::FrontendExpander(const Network* net, SeedFrontend iniFront, byte specIdx,
                                    bool d2enabled_flg) {
+  build(net, iniFront, specIdx, d2enabled_flg, &m_frontends);
+}
+
+void FrontendExpander::build(const Network* net, const SeedFrontend& iniFront, byte specIdx,
+                             bool d2enabled_flg, std::vector<SeedFrontend>* frontends) {
   const edges_list_t& partners0 = iniFront.node(0)->getHomologs(specIdx);
   const edges_list_t& partners1 = iniFront.node(1)->getHomologs(specIdx);
   for (const edge_t& h0 : partners0) {
@@ -22,9 +27,9 @@ FrontendExpander::FrontendExpander(const Network* net, SeedFrontend iniFront, by
       if (m0 == m1) continue;
       const edge_t* edge = nullptr;
       if (Network::areD1nodes(m0, m1, &edge)) {
-        m_frontends.emplace_back(m0, m1, edge->score);
+        frontends->emplace_back(m0, m1, edge->score);
       } else if (d2enabled_flg && net->areD2nodes(m0, m1)) {
-        m_frontends.emplace_back(m0, m1, net->scoreNonEdge(m0, m1));
+        frontends->emplace_back(m0, m1, net->scoreNonEdge(m0, m1));
       }
     }
   }
@@ -50,6 +55,9 @@ void Seed::append(const Seed* subSeed) {
 }
 
 namespace {
+
+// Bound on the frontends memoised between two anchor proteins (about 24 bytes each).
+constexpr size_t MAX_MEMOISED_CONTINUATIONS = 4000000;
 
 // Distinct proteins of a seed, sorted by id.
 std::vector<const Node*> nodesSet(const Seed& seed) {
@@ -143,6 +151,12 @@ size_t EdgesSeedsGenerator::createSeeds() {
         fflush(stdout);
       }
       m_cache.maintence();
+      // The memo of continuations is a pure function of the network: dropping
+      // it only bounds memory.
+      if (m_continuationsSize > MAX_MEMOISED_CONTINUATIONS) {
+        m_continuations.clear();
+        m_continuationsSize = 0;
+      }
       Seed* pSeed = nullptr;
       findSeedOf(roots, &pSeed);
       if (pSeed != nullptr && pSeed->m_score > 0) m_seeds.push_back(*pSeed);
@@ -150,7 +164,20 @@ size_t EdgesSeedsGenerator::createSeeds() {
     }
   }
   m_cache.clear();
+  m_continuations.clear();
+  m_continuationsSize = 0;
   return m_seeds.size();
+}
+
+const std::vector<SeedFrontend>& EdgesSeedsGenerator::continuations(const SeedFrontend& frontend, byte s) {
+  const uint64_t key = (static_cast<uint64_t>(frontend.node(0)->m_id) << 32) |
+                       (static_cast<uint64_t>(frontend.node(1)->m_id) << 8) | s;
+  auto found = m_continuations.find(key);
+  if (found != m_continuations.end()) return found->second;
+  std::vector<SeedFrontend>& list = m_continuations[key];
+  FrontendExpander::build(m_network, frontend, s, m_d2enabled, &list);
+  m_continuationsSize += list.size() + 1;
+  return list;
 }
 
 void EdgesSeedsGenerator::findSeedOf(const std::vector<SeedFrontend>& roots, Seed** pSeed) {
@@ -223,9 +250,10 @@ bool EdgesSeedsGenerator::findBestVspanAt(const Span** bestSeed, const Frontend&
   while (G.next(&s, &G1, &G2)) {
     const Span* pLeft = nullptr;
     if (!findBestVspanAt(&pLeft, frontend, G2)) continue;
-    FrontendExpander generator(m_network, frontend, s, m_d2enabled);
-    Frontend f;
-    while (generator.getNext(&f)) {
+    // Handed out from the last built to the first, as FrontendExpander::getNext does.
+    const std::vector<SeedFrontend>& next = continuations(frontend, s);
+    for (auto it = next.rbegin(); it != next.rend(); ++it) {
+      const Frontend& f = *it;
       const Span* pRight = nullptr;
       if (!findBestVspanAt(&pRight, f, G1)) continue;
       const weight_t seedScore = pRight->m_score + (f.score() + pLeft->m_score);

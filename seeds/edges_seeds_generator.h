@@ -6,6 +6,7 @@
 
 #include <list>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "common/common_types.h"
@@ -42,6 +43,9 @@ struct SeedFrontend {
 class FrontendExpander {
  public:
   FrontendExpander(const Network* net, SeedFrontend iniFront, byte specIdx, bool d2enabled_flg);
+  // The frontends in construction order (getNext hands them out from the end).
+  static void build(const Network* net, const SeedFrontend& iniFront, byte specIdx, bool d2enabled_flg,
+                    std::vector<SeedFrontend>* frontends);
   FrontendExpander(const FrontendExpander&) = delete;
   FrontendExpander& operator=(const FrontendExpander&) = delete;
 
@@ -134,8 +138,14 @@ class EdgesSeedsGenerator {
 
  private:
   void findSeedOf(const std::vector<SeedFrontend>& roots, Seed** pSeed);
+  // The frontends that continue frontend into species s, in construction
+  // order. Memoised: the search asks for the same continuation under many
+  // species sets and splits, and building it is the costly part.
+  const std::vector<SeedFrontend>& continuations(const SeedFrontend& frontend, byte s);
 
   DynTable2<uint, OrientedSpan> m_cache;
+  std::unordered_map<uint64_t, std::vector<SeedFrontend>> m_continuations;
+  size_t m_continuationsSize = 0;  // frontends held by m_continuations
 
  protected:
   const Network* m_network;
