@@ -9,7 +9,14 @@ void trellisAssertFail(const char* expr, const char* file, int line, const char*
   std::abort();
 }
 
+namespace {
+fatal_exit_handler_t fatal_exit_handler = nullptr;
+}  // namespace
+
+void setFatalExitHandler(fatal_exit_handler_t handler) { fatal_exit_handler = handler; }
+
 void fatalExit(int code) {
   std::fflush(stdout);
+  if (fatal_exit_handler) fatal_exit_handler(code);
   std::exit(code);
 }

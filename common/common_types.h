@@ -29,4 +29,12 @@ enum gen_type_t { PATH = 0, TREE = 1, ORIENTED = 2 };
   ((expr) ? static_cast<void>(0) : trellisAssertFail(#expr, __FILE__, __LINE__, __func__))
 
 // Flushes standard output and ends the process with the given exit code.
+// Every error exit of the program goes through here.
 [[noreturn]] void fatalExit(int code);
+
+// Installs a process-wide handler that fatalExit calls (after flushing) before
+// it exits; null removes it. The program itself never installs one: it lets a
+// test harness that runs the program in-process turn an error exit into an
+// exception of its own. A handler that returns does not stop the exit.
+typedef void (*fatal_exit_handler_t)(int code);
+void setFatalExitHandler(fatal_exit_handler_t handler);

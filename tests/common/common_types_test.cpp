@@ -17,3 +17,34 @@ TEST(CommonTypesTest, LimitsFitTheirTypes) {
   EXPECT_LE(1u << MAX_SPECIES, 1024u);
   EXPECT_EQ(sizeof(ushort), 2u);
 }
+
+namespace {
+struct FatalExitSeen {
+  int code;
+};
+void throwingHandler(int code) { throw FatalExitSeen{code}; }
+int handlerCalls = 0;
+void countingHandler(int) { ++handlerCalls; }
+}  // namespace
+
+TEST(CommonTypesTest, FatalExitHandlerSeesTheCodeAndMayUnwind) {
+  setFatalExitHandler(throwingHandler);
+  int seen = 0;
+  try {
+    fatalExit(-3);
+  } catch (const FatalExitSeen& e) {
+    seen = e.code;
+  }
+  setFatalExitHandler(nullptr);
+  EXPECT_EQ(seen, -3);
+}
+
+TEST(CommonTypesDeathTest, FatalExitStillExitsWhenTheHandlerReturns) {
+  EXPECT_EXIT(
+      {
+        setFatalExitHandler(countingHandler);
+        fatalExit(-1);
+      },
+      ::testing::ExitedWithCode(255), "");
+  EXPECT_EXIT(fatalExit(-3), ::testing::ExitedWithCode(253), "");
+}
