@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <utility>
 
 // ---------------------------------------------------------------------------
@@ -197,19 +198,18 @@ void EdgesSeedsGenerator::findSeedOf(const std::vector<SeedFrontend>& roots, See
 template <class Span, class Frontend, gen_type_t Tag>
 void EdgesSeedsGenerator::findNextBestVspan(Span** pSpan, const std::vector<Frontend>& roots) {
   TRELLIS_ASSERT(pSpan != nullptr);
-  Span* best = nullptr;
+  // Owned until handed out: a scoring failure deeper down may unwind through here.
+  std::unique_ptr<Span> best;
   for (const Frontend& frontend : roots) {
     const Span* subFrontendSpan = nullptr;
     if (!findBestVspan<Span, Frontend, Tag>(&subFrontendSpan, frontend)) continue;
     const weight_t score = subFrontendSpan->m_score + frontend.score();
     if (best != nullptr && !(score > best->m_score)) continue;
-    delete best;
-    best = new Span(2);
-    TRELLIS_ASSERT(best != nullptr);
+    best.reset(new Span(2));
     best->append(frontend);
     best->append(subFrontendSpan);
   }
-  *pSpan = best;
+  *pSpan = best.release();
 }
 
 template <class Span, class Frontend, gen_type_t Tag>
@@ -244,7 +244,7 @@ bool EdgesSeedsGenerator::findBestVspanAt(const Span** bestSeed, const Frontend&
     return true;
   }
 
-  Span* bestCandidate = nullptr;
+  std::unique_ptr<Span> bestCandidate;  // owned until the cache takes it
   byte s;
   SubsetsGenerator G1, G2;
   while (G.next(&s, &G1, &G2)) {
@@ -258,17 +258,15 @@ bool EdgesSeedsGenerator::findBestVspanAt(const Span** bestSeed, const Frontend&
       if (!findBestVspanAt(&pRight, f, G1)) continue;
       const weight_t seedScore = pRight->m_score + (f.score() + pLeft->m_score);
       if (bestCandidate != nullptr && !(seedScore > bestCandidate->m_score)) continue;
-      delete bestCandidate;
-      bestCandidate = new Span(2);
-      TRELLIS_ASSERT(bestCandidate != nullptr);
+      bestCandidate.reset(new Span(2));
       bestCandidate->append(f);
       bestCandidate->append(pLeft);
       bestCandidate->append(pRight);
     }
   }
 
-  *bestSeed = bestCandidate;
-  m_cache.setEntry(tag, S,
-                   bestCandidate == nullptr ? nullptr : new OrientedSpan(bestCandidate, frontend.node(0)));
-  return bestCandidate != nullptr;
+  Span* found = bestCandidate.release();
+  *bestSeed = found;
+  m_cache.setEntry(tag, S, found == nullptr ? nullptr : new OrientedSpan(found, frontend.node(0)));
+  return found != nullptr;
 }

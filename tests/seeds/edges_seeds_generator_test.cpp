@@ -399,4 +399,49 @@ TEST(EdgesSeedsGeneratorTest, OrientedSeedsFollowTheReRootedTree) {
   });
 }
 
+struct ErrorExit {
+  int code;
+};
+void throwErrorExit(int code) { throw ErrorExit{code}; }
+
+// All-zero weights in species 0 leave the non-edge score of a0 and a2 (met as
+// a distance-2 pair) undefined, which ends the run from inside the span
+// search. A harness that unwinds from that exit must find nothing leaked (the
+// sanitizer build checks at process exit).
+TEST(EdgesSeedsGeneratorTest, ModelFailureInsideTheSearchUnwindsWithoutLeaks) {
+  Network net(2);
+  Node* a[3];
+  Node* b[3];
+  for (int i = 0; i < 3; ++i) {
+    a[i] = net.createNode(("a" + std::to_string(i)).c_str(), 0);
+    b[i] = net.createNode(("b" + std::to_string(i)).c_str(), 1);
+  }
+  const auto interact = [](Node* x, Node* y, weight_t w) {
+    x->add_neighbor(y, w);
+    y->add_neighbor(x, w);
+  };
+  interact(a[0], a[1], 1e-12);
+  interact(a[1], a[2], 2e-12);
+  interact(b[0], b[1], 0.8 + 1e-12);
+  interact(b[0], b[2], 2e-12);
+  for (int i = 0; i < 3; ++i) similar(a[i], b[i]);
+  weight_t trueFact[MAX_SPECIES];
+  for (weight_t& f : trueFact) f = 2.0;
+  captureStdout([&] { net.finalize(0.8, trueFact); });
+
+  EdgesSeedsGenerator gen(&net, {}, true, TREE);
+  int code = 0;
+  setFatalExitHandler(throwErrorExit);
+  const std::string out = captureStdout([&] {
+    try {
+      gen.createSeeds();
+    } catch (const ErrorExit& e) {
+      code = e.code;
+    }
+  });
+  setFatalExitHandler(nullptr);
+  EXPECT_EQ(code, -3);
+  EXPECT_NE(out.find("Illegal model configuration detected. Pair score of a0 and a2"), std::string::npos) << out;
+}
+
 }  // namespace
