@@ -2,7 +2,7 @@
 // when it is known that no span exists.
 #pragma once
 
-#include <unordered_map>
+#include <vector>
 
 #include "common/common_types.h"
 
@@ -24,7 +24,16 @@ class DynTable2 {
     // clang-format off
     TRELLIS_ASSERT(specMask < (1u<<MAX_SPECIES));
     // clang-format on
-    m_table[specMask][aTag] = val;
+    Map& map = m_table[specMask];
+    if (map.count == 0) m_usedMasks.push_back(specMask);
+    if (map.slots.empty() || 2 * (map.count + 1) > map.slots.size()) grow(&map);
+    Slot& slot = map.slots[probe(map, aTag)];
+    if (!slot.used) {
+      slot.used = true;
+      slot.key = aTag;
+      ++map.count;
+    }
+    slot.val = val;
     ++m_size;
     return val;
   }
@@ -33,17 +42,30 @@ class DynTable2 {
   // the key is present. Returns null when it is not.
   Val* getEntry(const Tag& tag, bool* wasFound, uint specMask) {
     const Map& map = m_table[specMask];
-    const typename Map::const_iterator it = map.find(tag);
-    *wasFound = it != map.end();
-    return *wasFound ? it->second : nullptr;
+    if (map.count == 0) {
+      *wasFound = false;
+      return nullptr;
+    }
+    const Slot& slot = map.slots[probe(map, tag)];
+    *wasFound = slot.used;
+    return slot.used ? slot.val : nullptr;
   }
 
   // Deletes every stored value and empties the table.
   void clear() {
-    for (Map& map : m_table) {
-      for (auto& entry : map) delete entry.second;
-      map.clear();
+    for (uint mask : m_usedMasks) {
+      Map& map = m_table[mask];
+      for (Slot& slot : map.slots) {
+        if (!slot.used) continue;
+        delete slot.val;
+        slot.used = false;
+      }
+      // A table that once grew large keeps a modest size, so later clears stay cheap.
+      if (map.slots.size() > MIN_SLOTS && map.count * 16 < map.slots.size())
+        map.slots.assign(capacityFor(map.count), Slot());
+      map.count = 0;
     }
+    m_usedMasks.clear();
     m_size = 0;
   }
 
@@ -56,8 +78,43 @@ class DynTable2 {
   uint size() const { return m_size; }
 
  protected:
-  typedef std::unordered_map<Tag, Val*> Map;
+  // Open addressing with linear probing: the searches hit the table once per
+  // recursive step, so a lookup must be a multiply, a shift and a short scan.
+  struct Slot {
+    Tag key = Tag();
+    bool used = false;
+    Val* val = nullptr;
+  };
+  struct Map {
+    std::vector<Slot> slots;  // power-of-two size, at most half full
+    size_t count = 0;
+  };
+  static constexpr size_t MIN_SLOTS = 16;
+
+  static size_t capacityFor(size_t entries) {
+    size_t cap = MIN_SLOTS;
+    while (cap < 4 * entries) cap *= 2;
+    return cap;
+  }
+
+  // Index of the slot holding tag, or of the free slot where it belongs.
+  static size_t probe(const Map& map, const Tag& tag) {
+    const size_t mask = map.slots.size() - 1;
+    size_t i = (static_cast<uint64_t>(tag) * 0x9E3779B97F4A7C15ull >> 32) & mask;
+    while (map.slots[i].used && !(map.slots[i].key == tag)) i = (i + 1) & mask;
+    return i;
+  }
+
+  static void grow(Map* map) {
+    std::vector<Slot> old;
+    old.swap(map->slots);
+    map->slots.assign(capacityFor(map->count + 1), Slot());
+    for (const Slot& slot : old) {
+      if (slot.used) map->slots[probe(*map, slot.key)] = slot;
+    }
+  }
 
   uint m_size;
   Map m_table[1u << MAX_SPECIES];  // one map per species mask
+  std::vector<uint> m_usedMasks;   // masks holding entries since the last clear
 };
