@@ -1,5 +1,7 @@
 # Front door: `make` builds, `make test` runs every test, `make demo` runs the example.
 # SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in its own directory.
+# `make fuzz` builds the libFuzzer targets with clang (tests/fuzz/, separate from the normal
+# build) and runs each for FUZZ_SECONDS seconds.
 
 SANITIZE ?= 0
 ifeq ($(SANITIZE),1)
@@ -11,8 +13,9 @@ CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEMO_OUT ?= demo-out
+FUZZ_SECONDS ?= 60
 
-.PHONY: all build deps test demo clean
+.PHONY: all build deps test demo fuzz clean
 
 all: build
 
@@ -46,5 +49,8 @@ demo: build
 	  for s in 0 1 2; do echo "== $(DEMO_OUT)/species_$$s/complex_$$id"; cat $(DEMO_OUT)/species_$$s/complex_$$id; done; \
 	fi
 
+fuzz:
+	$(MAKE) -C tests/fuzz run FUZZ_SECONDS=$(FUZZ_SECONDS) -j $(JOBS)
+
 clean:
-	rm -rf build build-sanitize $(DEMO_OUT)
+	rm -rf build build-sanitize build-fuzz $(DEMO_OUT)
