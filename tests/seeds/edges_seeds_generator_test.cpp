@@ -441,7 +441,8 @@ TEST(EdgesSeedsGeneratorTest, ModelFailureInsideTheSearchUnwindsWithoutLeaks) {
   });
   setFatalExitHandler(nullptr);
   EXPECT_EQ(code, -3);
-  EXPECT_NE(out.find("Illegal model configuration detected. Pair score of a0 and a2"), std::string::npos) << out;
+  EXPECT_NE(out.find("Illegal model configuration detected. Pair score of a0 and a2"), std::string::npos)
+      << out;
 }
 
 }  // namespace
