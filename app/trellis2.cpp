@@ -359,6 +359,23 @@ uint writeComplexesToFiles(const std::string& prefix, byte speciesNum, const std
   return failures;
 }
 
+void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold, std::list<Seed>* out) {
+  for (auto a = candidates.begin(); a != candidates.end(); ++a) {
+    bool dropped = false;
+    for (auto b = std::next(a); b != candidates.end();) {
+      if ((*a)->intersectRatio(**b) < threshold) {
+        ++b;
+      } else if ((*b)->getScore() > (*a)->getScore()) {
+        dropped = true;  // a is not removed from the list, but no later scan looks back at it
+        break;
+      } else {
+        b = candidates.erase(b);
+      }
+    }
+    if (!dropped) out->push_back(**a);
+  }
+}
+
 void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out) {
   EdgesSeedsGenerator generator(network, params.ORIENTATION_TREES, params.START_SEARCH_FROM_SEED_Dn > 1,
                                 params.SALIGN_NODES_TYPE);
@@ -373,20 +390,7 @@ void searchSeeds(const Network* network, const RunParams& params, std::list<Seed
   for (auto it = generator.getSeedsBegin(); it != generator.getSeedsEnd(); ++it) candidates.push_back(&*it);
   const double threshold = params.SEEDS_MAX_ALLOWED_OVERLAP;
   std::printf("Filtering overlapping seeds (threshold: %.2f)..\n", threshold);
-  for (auto a = candidates.begin(); a != candidates.end(); ++a) {
-    bool dropped = false;
-    for (auto b = std::next(a); b != candidates.end();) {
-      if ((*a)->intersectRatio(**b) < threshold) {
-        ++b;
-      } else if ((*b)->getScore() > (*a)->getScore()) {
-        dropped = true;
-        break;
-      } else {
-        b = candidates.erase(b);
-      }
-    }
-    if (!dropped) out->push_back(**a);
-  }
+  filterOverlappingSeeds(candidates, threshold, out);
 
   size_t printed = 0;
   for (auto it = out->begin(); it != out->end() && printed < 1500; ++it, ++printed) it->dbg_print();

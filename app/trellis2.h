@@ -74,6 +74,10 @@ void startUp(uint argc, char** argv, RunParams* params);
 
 // ---- Search pipeline ----
 
+// Keeps, of every group of seeds overlapping by at least threshold, the best
+// (the earlier of equal scores); out receives copies in candidate order.
+void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold, std::list<Seed>* out);
+
 // Seed search on a finalised network, then the seed overlap filter; out
 // receives the kept seeds.
 void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out);
