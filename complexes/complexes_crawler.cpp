@@ -28,9 +28,12 @@ bool listsHomolog(const Node* a, const Node* b) {
 
 // Makes best (allocating it only when there is none yet) the span
 // "head, then the nodes of first, then those of second" with the given score.
-void setCandidate(VPath** best, weight_t total, Node* head, const VPath* first, const VPath* second) {
-  if (*best == nullptr) *best = new VPath(total);
-  VPath* span = *best;
+// The candidate stays owned while the search goes on: a scoring failure may
+// unwind through the search.
+void setCandidate(std::unique_ptr<VPath>* best, weight_t total, Node* head, const VPath* first,
+                  const VPath* second) {
+  if (*best == nullptr) best->reset(new VPath(total));
+  VPath* span = best->get();
   span->m_nodes.clear();
   span->m_nodes.reserve(1 + first->size() + (second ? second->size() : 0));
   span->setScore(total);
@@ -288,7 +291,7 @@ bool ComplexesCrawler::findBestVspanAt(Span** pBestSpan, Frontend frontend, Subs
   }
 
   const bool allowDup = m_allowDuplications;
-  Span* best = nullptr;
+  std::unique_ptr<Span> best;
   byte x = 0;
   SubsetsGenerator G1;
   SubsetsGenerator G2;
@@ -313,9 +316,10 @@ bool ComplexesCrawler::findBestVspanAt(Span** pBestSpan, Frontend frontend, Subs
       setCandidate(&best, total, n, anchorSpan, branchSpan);
     }
   }
-  m_cache.setEntry(frontend->tag(), S, best);
-  *pBestSpan = best;
-  return best != nullptr;
+  Span* found = best.release();  // the cache owns it from here on
+  m_cache.setEntry(frontend->tag(), S, found);
+  *pBestSpan = found;
+  return found != nullptr;
 }
 
 template <class Span, class Frontend, gen_type_t SpanTypeTag>
@@ -337,7 +341,7 @@ bool ComplexesCrawler::findBestVspan(Span** pSpan, Frontend f) {
 template <class Span, class Frontend, gen_type_t SpanTypeTag>
 bool ComplexesCrawler::findNextBestVspan(Span** pSpan, std::vector<Frontend> roots) {
   TRELLIS_ASSERT(pSpan != nullptr);
-  Span* best = nullptr;
+  std::unique_ptr<Span> best;
   for (Frontend f : roots) {
     Span* span = nullptr;
     if (!findBestVspan<Span, Frontend, SpanTypeTag>(&span, f)) continue;
@@ -345,8 +349,8 @@ bool ComplexesCrawler::findNextBestVspan(Span** pSpan, std::vector<Frontend> roo
     if (best != nullptr && !(total > best->m_score)) continue;
     setCandidate(&best, total, f, span, nullptr);
   }
-  *pSpan = best;
-  return best != nullptr;
+  *pSpan = best.release();
+  return *pSpan != nullptr;
 }
 
 template bool ComplexesCrawler::findBestVspan<VPath, Node*, PATH>(VPath**, Node*);

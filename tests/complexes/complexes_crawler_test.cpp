@@ -698,4 +698,46 @@ TEST_F(CrawlerDeathTest, BrokenInvariantsStopTheProgram) {
       "m_expandedComplex != nullptr");
 }
 
+struct ErrorExit {
+  int code;
+};
+void throwErrorExit(int code) { throw ErrorExit{code}; }
+
+// The pair a0, a4 (two proteins of different interactions) first meets the
+// model when a4 is scored during the span search, and its score is
+// undefined, which ends the run from deep inside the search. A harness that
+// unwinds from that exit must find nothing leaked (the sanitizer build checks
+// at process exit).
+TEST(CrawlerUnwindTest, ModelFailureInsideTheSpanSearchUnwindsWithoutLeaks) {
+  NetFixture f(2);
+  for (const char* n : {"a0", "a1", "a3", "a4"}) f.node(n, 0);
+  f.ppi(f("a0"), f("a1"), 1 + 1e-12);
+  f.ppi(f("a3"), f("a4"), 1.1e-06 + 2e-12);
+  const std::vector<std::pair<std::string, std::string>> bLinks = {{"b0", "b2"}, {"b0", "bx"}, {"b0", "b4"},
+                                                                   {"b1", "by"}, {"b1", "b4"}, {"b2", "b3"},
+                                                                   {"b2", "b4"}, {"b3", "b4"}};
+  int k = 0;
+  for (const auto& l : bLinks) f.ppi(f.node(l.first, 1), f.node(l.second, 1), ++k * 1e-12);
+  k = 0;
+  for (const char* i : {"0", "1", "3", "4"})
+    f.sim(f(std::string("a") + i), f(std::string("b") + i), 1e-50 + ++k * 1e-12);
+  f.finalize(0.8, 2.0);
+
+  ComplexesCrawler cr(&f.net, nullptr, 0, 2, 0, TREE, kNoTrees);
+  std::list<Seed> seeds{seedOf({path({f("a0"), f("b0")}), path({f("a1"), f("b1")})})};
+  int code = 0;
+  setFatalExitHandler(throwErrorExit);
+  const std::string out = testutil::captureStdout([&] {
+    try {
+      cr.findComplexes(seeds.begin(), seeds.end());
+    } catch (const ErrorExit& e) {
+      code = e.code;
+    }
+  });
+  setFatalExitHandler(nullptr);
+  EXPECT_EQ(code, -3);
+  EXPECT_NE(out.find("Illegal model configuration detected. Pair score of a4 and a0"), std::string::npos)
+      << out;
+}
+
 }  // namespace
