@@ -26,22 +26,6 @@ bool listsHomolog(const Node* a, const Node* b) {
   return false;
 }
 
-// Makes best (allocating it only when there is none yet) the span
-// "head, then the nodes of first, then those of second" with the given score.
-// The candidate stays owned while the search goes on: a scoring failure may
-// unwind through the search.
-void setCandidate(std::unique_ptr<VPath>* best, weight_t total, Node* head, const VPath* first,
-                  const VPath* second) {
-  if (*best == nullptr) best->reset(new VPath(total));
-  VPath* span = best->get();
-  span->m_nodes.clear();
-  span->m_nodes.reserve(1 + first->size() + (second ? second->size() : 0));
-  span->setScore(total);
-  span->append(head);
-  span->append(first);
-  if (second) span->append(second);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- Complex
@@ -173,7 +157,37 @@ ComplexesCrawler::ComplexesCrawler(const Network* net, ComplexesFilter* filter, 
       mParamAlignNodesType(alignNodesType),
       mParamANodesOrientation(alignNodesOrientation) {}
 
-ComplexesCrawler::~ComplexesCrawler() { m_cache.clear(); }
+ComplexesCrawler::~ComplexesCrawler() {
+  clearSpanCache();
+  for (VPath* span : m_spareSpans) delete span;
+}
+
+void ComplexesCrawler::clearSpanCache() {
+  m_cache.clear([this](VPath* span) { m_spareSpans.push_back(span); });
+}
+
+ComplexesCrawler::OwnedSpan ComplexesCrawler::newSpan(weight_t score) {
+  if (m_spareSpans.empty()) return OwnedSpan(new VPath(score), SpanRecycler{&m_spareSpans});
+  VPath* span = m_spareSpans.back();
+  m_spareSpans.pop_back();
+  span->m_nodes.clear();
+  span->setScore(score);
+  return OwnedSpan(span, SpanRecycler{&m_spareSpans});
+}
+
+// The candidate stays owned while the search goes on: a scoring failure may
+// unwind through the search.
+void ComplexesCrawler::setCandidate(OwnedSpan* best, weight_t total, Node* head, const VPath* first,
+                                    const VPath* second) {
+  if (*best == nullptr) *best = newSpan(total);
+  VPath* span = best->get();
+  span->m_nodes.clear();
+  span->m_nodes.reserve(1 + first->size() + (second ? second->size() : 0));
+  span->setScore(total);
+  span->append(head);
+  span->append(first);
+  if (second) span->append(second);
+}
 
 void ComplexesCrawler::initSearchSpaceToDn(const Seed& /*seed*/, uint /*depth*/) {
   m_network->resetNodesAttribute(ATTR_WEIGHT, kNotScored);
@@ -291,7 +305,7 @@ bool ComplexesCrawler::findBestVspanAt(Span** pBestSpan, Frontend frontend, Subs
   }
 
   const bool allowDup = m_allowDuplications;
-  std::unique_ptr<Span> best;
+  OwnedSpan best(nullptr, SpanRecycler{&m_spareSpans});
   byte x = 0;
   SubsetsGenerator G1;
   SubsetsGenerator G2;
@@ -341,7 +355,7 @@ bool ComplexesCrawler::findBestVspan(Span** pSpan, Frontend f) {
 template <class Span, class Frontend, gen_type_t SpanTypeTag>
 bool ComplexesCrawler::findNextBestVspan(Span** pSpan, std::vector<Frontend> roots) {
   TRELLIS_ASSERT(pSpan != nullptr);
-  std::unique_ptr<Span> best;
+  OwnedSpan best(nullptr, SpanRecycler{&m_spareSpans});
   for (Frontend f : roots) {
     Span* span = nullptr;
     if (!findBestVspan<Span, Frontend, SpanTypeTag>(&span, f)) continue;
@@ -365,7 +379,7 @@ template bool ComplexesCrawler::findNextBestVspan<VPath, Node*, ORIENTED>(VPath*
 bool ComplexesCrawler::greedlyExpandComplex() {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
   // The last admission changed node scores and classes: cached spans are stale.
-  m_cache.clear();
+  clearSpanCache();
 
   std::vector<Node*> frontends;
   for (byte s = 0; s < m_network->SPECIES_NUM; ++s) {
@@ -388,7 +402,7 @@ bool ComplexesCrawler::greedlyExpandComplex() {
   }
   // No aligned node at all ends the expansion like one that does not raise the score.
   if (found == nullptr) return false;
-  std::unique_ptr<VPath> best(found);
+  OwnedSpan best(found, SpanRecycler{&m_spareSpans});
   if (!(best->score() > 0)) return false;
   handleAddingPathToComlex(best.get());
   return true;
@@ -426,6 +440,6 @@ size_t ComplexesCrawler::findComplexes(std::list<Seed>::const_iterator from,
       fflush(stdout);
     }
   }
-  m_cache.clear();
+  clearSpanCache();
   return m_complexes.size();
 }

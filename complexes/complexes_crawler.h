@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <list>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -148,6 +149,21 @@ class ComplexesCrawler {
   const searchSpace_t& searchSpace() const { return m_searchSpace; }
 
  protected:
+  // Spans released by the cache are kept for reuse: a step makes and drops one
+  // span per solved (node, species set), and reusing them with their node
+  // storage saves most of that allocation work.
+  struct SpanRecycler {
+    std::vector<VPath*>* spare;
+    void operator()(VPath* span) const { spare->push_back(span); }
+  };
+  typedef std::unique_ptr<VPath, SpanRecycler> OwnedSpan;
+  OwnedSpan newSpan(weight_t score);
+  // Makes *best (taking a span only when there is none yet) the span "head,
+  // then the nodes of first, then those of second" with the given score.
+  void setCandidate(OwnedSpan* best, weight_t total, Node* head, const VPath* first, const VPath* second);
+  // Empties the span cache, keeping its spans for reuse.
+  void clearSpanCache();
+
   // The span over the empty species set, one per generator kind; never cached
   // nor freed.
   template <class SubsetsGenerator>
@@ -157,6 +173,7 @@ class ComplexesCrawler {
   const Network* m_network;
   ComplexesFilter* m_filter;
   DynTable2<ushort, VPath> m_cache;
+  std::vector<VPath*> m_spareSpans;  // owned; released by the cache, ready for reuse
   Complex* m_expandedComplex;
   std::list<Complex> m_complexes;
   bool m_allowDuplications;

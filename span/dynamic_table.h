@@ -53,11 +53,17 @@ class DynTable2 {
 
   // Deletes every stored value and empties the table.
   void clear() {
+    clear([](Val* val) { delete val; });
+  }
+
+  // Empties the table, handing every stored value to release (which then owns it).
+  template <class Release>
+  void clear(Release release) {
     for (uint mask : m_usedMasks) {
       Map& map = m_table[mask];
       for (Slot& slot : map.slots) {
         if (!slot.used) continue;
-        delete slot.val;
+        if (slot.val != nullptr) release(slot.val);
         slot.used = false;
       }
       // A table that once grew large keeps a modest size, so later clears stay cheap.
