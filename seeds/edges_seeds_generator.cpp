@@ -176,9 +176,39 @@ const std::vector<SeedFrontend>& EdgesSeedsGenerator::continuations(const SeedFr
   auto found = m_continuations.find(key);
   if (found != m_continuations.end()) return found->second;
   std::vector<SeedFrontend>& list = m_continuations[key];
-  FrontendExpander::build(m_network, frontend, s, m_d2enabled, &list);
+  buildContinuations(frontend, s, &list);
   m_continuationsSize += list.size() + 1;
   return list;
+}
+
+void EdgesSeedsGenerator::buildContinuations(const SeedFrontend& frontend, byte s,
+                                             std::vector<SeedFrontend>* out) {
+  for (const edge_t& h0 : frontend.node(0)->getHomologs(s)) {
+    Node* m0 = h0.node;
+    if (++m_stamp == 0) {  // the stamps wrapped: old marks could match again
+      std::fill(m_marks.begin(), m_marks.end(), 0);
+      m_stamp = 1;
+    }
+    for (const edge_t& e : m0->getD1()) {
+      if (e.node->m_id >= m_marks.size()) m_marks.resize(e.node->m_id + 1, 0);
+      m_marks[e.node->m_id] = m_stamp;
+    }
+    auto marked = [this](const Node* n) { return n->m_id < m_marks.size() && m_marks[n->m_id] == m_stamp; };
+    for (const edge_t& h1 : frontend.node(1)->getHomologs(s)) {
+      Node* m1 = h1.node;
+      if (m0 == m1) continue;
+      if (marked(m1)) {
+        // The entry itself (and so its score) is the one the interaction test returns.
+        const edge_t* edge = nullptr;
+        const bool interact = Network::areD1nodes(m0, m1, &edge);
+        TRELLIS_ASSERT(interact);
+        out->emplace_back(m0, m1, edge->score);
+      } else if (m_d2enabled && std::any_of(m1->getD1().begin(), m1->getD1().end(),
+                                            [&](const edge_t& e) { return marked(e.node); })) {
+        out->emplace_back(m0, m1, m_network->scoreNonEdge(m0, m1));
+      }
+    }
+  }
 }
 
 void EdgesSeedsGenerator::findSeedOf(const std::vector<SeedFrontend>& roots, Seed** pSeed) {

@@ -146,6 +146,11 @@ class EdgesSeedsGenerator {
   DynTable2<uint, OrientedSpan> m_cache;
   std::unordered_map<uint64_t, std::vector<SeedFrontend>> m_continuations;
   size_t m_continuationsSize = 0;  // frontends held by m_continuations
+  // Builds what FrontendExpander lists, with the interaction partners of the
+  // current node 0 marked in m_marks so that each pair test is a lookup.
+  void buildContinuations(const SeedFrontend& frontend, byte s, std::vector<SeedFrontend>* out);
+  std::vector<uint> m_marks;  // by node id: the stamp of the node whose partner it is
+  uint m_stamp = 0;
 
  protected:
   const Network* m_network;
