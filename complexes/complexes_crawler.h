@@ -94,10 +94,12 @@ class ComplexesCrawler {
     SpaceList dummySSpaceHomg[EDIST_MAX];
 
     void reset();
-    ec_iter_t begin(byte spec, EsearchSpaceDist d) const {
-      return dummySSpaceHomg[d].getHomologs(spec).begin();
+    ec_iter_t begin(byte species, EsearchSpaceDist d) const {
+      return dummySSpaceHomg[d].getHomologs(species).begin();
     }
-    ec_iter_t end(byte spec, EsearchSpaceDist d) const { return dummySSpaceHomg[d].getHomologs(spec).end(); }
+    ec_iter_t end(byte species, EsearchSpaceDist d) const {
+      return dummySSpaceHomg[d].getHomologs(species).end();
+    }
     // Moves n to class dist when that is smaller than its class, joining the
     // lists of the classes it passes.
     void upgradeNode(Node* n, EsearchSpaceDist dist);

@@ -169,9 +169,9 @@ void NetworkBuiler::readBLASTdata(const std::string& file) {
   std::printf(" INFO: Ignored %d isolated homologs pairs\n", isolated);
 }
 
-void NetworkBuiler::enforceHomologLimit(Node* node, byte spec) const {
-  if (node->getHomologsNum(spec) <= m_maxBlastEdgesPerNode) return;
-  Node* worst = node->removeWorstHomolog(spec);
+void NetworkBuiler::enforceHomologLimit(Node* node, byte species) const {
+  if (node->getHomologsNum(species) <= m_maxBlastEdgesPerNode) return;
+  Node* worst = node->removeWorstHomolog(species);
   TRELLIS_ASSERT(worst != nullptr);
   worst->removeHomolog(node);
 }

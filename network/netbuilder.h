@@ -45,7 +45,7 @@ class NetworkBuiler {
  private:
   // Drops the worst similarity edge of `node` towards `spec` (and its mirror)
   // when the list has grown over the limit.
-  void enforceHomologLimit(Node* node, byte spec) const;
+  void enforceHomologLimit(Node* node, byte species) const;
 
   Network* m_network;  // not owned
   const weight_t m_blastTreshold;

@@ -12,6 +12,7 @@
 #include "complexes/complexes_crawler.h"
 #include "network/netbuilder.h"
 #include "network/network.h"
+#include "network_builders.h"
 #include "test_util.h"
 
 namespace fs = std::filesystem;
@@ -186,10 +187,7 @@ TEST_F(PipelineStepsTest, WritersNameFilesByIdAndReportFailures) {
   // a0 and a1 do not interact, so their pair scores about -0.19.
   const std::vector<std::pair<Node*, Node*>> edges = {
       {m_a[0], m_a[2]}, {m_a[1], m_a[3]}, {m_b[0], m_b[1]}, {m_b[2], m_b[3]}};
-  for (const auto& e : edges) {
-    e.first->add_neighbor(e.second, 0.5);
-    e.second->add_neighbor(e.first, 0.5);
-  }
+  for (const auto& e : edges) testutil::link(e.first, e.second, 0.5);
   m_net.finalize(0.8, std::vector<weight_t>(MAX_SPECIES, 2.0).data());
   Complex c7(7, &m_net);
   VPath p1, p2;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "network_builders.h"
 #include "test_util.h"
 
 namespace {
@@ -38,10 +39,7 @@ class FilterFixture : public ::testing::Test {
       for (int j = i + 1; j < kPool; ++j) setPairScore(i, j, 0);
   }
 
-  static void link(Node* a, Node* b) {
-    a->add_neighbor(b, 0.5);
-    b->add_neighbor(a, 0.5);
-  }
+  static void link(Node* a, Node* b) { testutil::link(a, b, 0.5); }
 
   void setPairScore(int i, int j, double score) {
     for (auto [from, to] : {std::make_pair(m_pool[i], m_pool[j]), std::make_pair(m_pool[j], m_pool[i])}) {

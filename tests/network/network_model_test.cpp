@@ -7,16 +7,14 @@
 #include <csignal>
 
 #include "network/network.h"
+#include "network_builders.h"
 #include "test_util.h"
 
 using testutil::captureStdout;
 
-namespace {
+using testutil::link;
 
-void link(Node* a, Node* b, weight_t w) {
-  a->add_neighbor(b, w);
-  b->add_neighbor(a, w);
-}
+namespace {
 
 // Four proteins, interactions a-b and c-d of weight 0.5.
 void buildFour(Network& net, byte spec = 0) {

@@ -13,9 +13,12 @@
 #include <vector>
 
 #include "network/network.h"
+#include "network_builders.h"
 #include "test_util.h"
 
 using testutil::captureStdout;
+
+using testutil::link;
 
 namespace {
 
@@ -60,11 +63,6 @@ class ScriptedDraws {
   size_t left() const { return g_script.size(); }
   bool overrun() const { return g_scriptOverrun; }
 };
-
-void link(Node* a, Node* b, weight_t w) {
-  a->add_neighbor(b, w);
-  b->add_neighbor(a, w);
-}
 
 typedef std::vector<std::pair<std::string, double>> entries_t;
 

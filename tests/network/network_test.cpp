@@ -8,23 +8,13 @@
 #include <functional>
 #include <string>
 
+#include "network_builders.h"
 #include "test_util.h"
 
 using testutil::captureStdout;
 
-namespace {
-
-void link(Node* a, Node* b, weight_t w) {
-  a->add_neighbor(b, w);
-  b->add_neighbor(a, w);
-}
-
-void similar(Node* a, Node* b, weight_t evalue) {
-  a->add_homolog(b, evalue);
-  b->add_homolog(a, evalue);
-}
-
-}  // namespace
+using testutil::link;
+using testutil::similar;
 
 TEST(NetworkGraphTest, IdsCountAcrossSpeciesAndIndexesWithinLayers) {
   Network net(2);
