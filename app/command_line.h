@@ -1,0 +1,68 @@
+// Command line, run parameters and start-up of the trellis2 program.
+//
+// Command line: trellis2 <species num> <in prefix> [out prefix] [option value]...
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/common_types.h"
+#include "homology/homology.h"
+
+// Entries of p_true: one true-interaction factor per species (only the first
+// species_num are read).
+constexpr uint P_TRUE_ENTRIES = 16;
+
+// Everything the command line sets, with the defaults of a run. Written once
+// during start-up and read-only afterwards; later modules receive the values
+// (ORIENTATION_TREES by reference) from the driver.
+struct RunParams {
+  uint species_num = 0;                 // 1st argument, 2..MAX_SPECIES
+  std::string in_prefix;                // 2nd argument: prefix of the input files
+  std::string out_prefix = "./out";     // 3rd argument: output directory
+  gen_type_t SALIGN_NODES_TYPE = TREE;  // "-S:" span type of seeds
+  gen_type_t EALIGN_NODES_TYPE = TREE;  // "-E:" span type of expansions
+  // "--orient:": entry s is the orientation tree re-rooted at species s
+  // (empty when no orientation was given). The trees are owned by ownedTrees.
+  std::vector<const VTree*> ORIENTATION_TREES;
+  std::string orientation_str;              // "--orient:" value as typed
+  double BLAST_TRESHOLD = 1e-07;            // "-H:" largest accepted E-value
+  uint MAX_HOMOLOG_PER_NODE = 0;            // "--maxhoms:" homologs per species kept; 0 = unlimited
+  double DENSITY_BETA = 0.8;                // "-B:" complex density beta of the score model
+  uint START_SEARCH_FROM_SEED_Dn = 2;       // "-D:" seed nodes max distance, 1 or 2
+  uint NODES_DUPS_THRESHOLD = 2;            // "-DUP:" complex size from which proteins may repeat
+  uint REFINMENT_ITERATIONS = 5;            // "-R:" refinement attempts per complex; 0 = off
+  bool RAND_NET_GROWTH_CONTROL = false;     // "--pval-filter" random-network pass
+  double OVERLAP_THRESHOLD = 0.5;           // complexes filter overlap threshold
+  double SEEDS_MAX_ALLOWED_OVERLAP = 0.66;  // protein overlap ratio of overlapping seeds
+  weight_t p_true[P_TRUE_ENTRIES];          // per-species true-interaction factor
+
+  std::vector<std::unique_ptr<VTree>> ownedTrees;  // storage behind ORIENTATION_TREES
+
+  RunParams();
+};
+
+// Prints "Cmd line: [" and every argument after the program name, each
+// followed by a blank, then "]".
+void cmdLineDump(uint argc, char** argv);
+
+// Sets params from the command line. Returns only when the command line is
+// valid; otherwise reports the fault (or the usage text) and exits with -1.
+void parseCommandLine(uint argc, char** argv, RunParams* params);
+
+// Prints the run parameters. Exits with -1 when an ORIENTED span type was
+// chosen without an orientation tree.
+void printParameters(const RunParams& params);
+
+// Handler for failed allocations: reports and aborts.
+[[noreturn]] void newhandler();
+
+// Whole seconds since the process started.
+long elapsedSeconds();
+// Prints "Elapsed time: N sec".
+void printElapsedTime();
+
+// Banner, command line, parameter printout, random seed, allocation handler
+// and output directory. Returns only when the run may go on.
+void startUp(uint argc, char** argv, RunParams* params);

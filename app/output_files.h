@@ -1,0 +1,17 @@
+// The result files of a run: one alignment file per complex and, per species,
+// one file per complex.
+#pragma once
+
+#include <list>
+#include <string>
+
+#include "common/common_types.h"
+#include "complexes/complexes_crawler.h"
+
+// Writes one alignment file per complex into dir (which ends in a slash).
+// Returns the number of files that could not be written.
+uint writeAlignmentsToFiles(const std::string& dir, const std::list<Complex>& complexes);
+
+// Writes, for every species, one file per complex into <prefix>/species_<s>.
+// Returns the number of files that could not be written.
+uint writeComplexesToFiles(const std::string& prefix, byte speciesNum, const std::list<Complex>& complexes);

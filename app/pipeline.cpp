@@ -1,0 +1,189 @@
+#include "app/pipeline.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "app/output_files.h"
+#include "complexes/complexes_crawler.h"
+#include "complexes/complexes_filter.h"
+#include "network/netbuilder.h"
+#include "network/network.h"
+#include "seeds/edges_seeds_generator.h"
+
+void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold, std::list<Seed>* out) {
+  for (auto a = candidates.begin(); a != candidates.end(); ++a) {
+    bool dropped = false;
+    for (auto b = std::next(a); b != candidates.end();) {
+      if ((*a)->intersectRatio(**b) < threshold) {
+        ++b;
+      } else if ((*b)->getScore() > (*a)->getScore()) {
+        dropped = true;  // a is not removed from the list, but no later scan looks back at it
+        break;
+      } else {
+        b = candidates.erase(b);
+      }
+    }
+    if (!dropped) out->push_back(**a);
+  }
+}
+
+void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out) {
+  EdgesSeedsGenerator generator(network, params.ORIENTATION_TREES, params.START_SEARCH_FROM_SEED_Dn > 1,
+                                params.SALIGN_NODES_TYPE);
+  std::puts("Looking for seeds..");
+  std::fflush(stdout);
+  size_t found = generator.createSeeds();
+  std::printf("Done. %d seeds were found\n\n", static_cast<int>(found));
+  printElapsedTime();
+  std::fflush(stdout);
+
+  std::list<const Seed*> candidates;
+  for (auto it = generator.getSeedsBegin(); it != generator.getSeedsEnd(); ++it) candidates.push_back(&*it);
+  const double threshold = params.SEEDS_MAX_ALLOWED_OVERLAP;
+  std::printf("Filtering overlapping seeds (threshold: %.2f)..\n", threshold);
+  filterOverlappingSeeds(candidates, threshold, out);
+
+  size_t printed = 0;
+  for (auto it = out->begin(); it != out->end() && printed < 1500; ++it, ++printed) it->dbg_print();
+  std::printf("Done. %d seeds after filtering (proteins overlap >= %.2f%%)\n\n",
+              static_cast<int>(out->size()), threshold);
+  printElapsedTime();
+  std::fflush(stdout);
+}
+
+void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
+                     const std::list<Complex>& in, std::list<Complex>* out) {
+  for (const Complex& original : in) {
+    Complex best = original;
+    for (uint attempt = 0; attempt < iterations; ++attempt) {
+      Seed seed(0);
+      size_t index = 0;
+      for (const VPath& path : best.paths()) {
+        // The first two aligned nodes always stay; each later one survives a coin flip.
+        if (index++ < 2 || static_cast<int>(2 * drand48()) == 0) seed.m_vpaths.push_back(path);
+      }
+      Complex candidate(best.m_id, network);
+      if (crawler.expandComplex(seed, &candidate) && candidate.getScore() > best.getScore()) best = candidate;
+    }
+    out->push_back(best);
+  }
+}
+
+void searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
+                     const RunParams& params, std::list<Complex>* out) {
+  ComplexesCrawler crawler(network, filter, 0, params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS,
+                           params.EALIGN_NODES_TYPE, params.ORIENTATION_TREES);
+  std::puts("Looking for complexes..");
+  std::fflush(stdout);
+  crawler.findComplexes(seeds.begin(), seeds.end());
+  std::list<Complex> found(crawler.getComplexesBegin(), crawler.getComplexesEnd());
+  std::puts("Statistics before filtering:");
+  ComplexesFilter::print_statistics(found);
+  std::printf("Done, %d complexes found\n", static_cast<int>(found.size()));
+  printElapsedTime();
+  std::fflush(stdout);
+  size_t printed = 0;
+  for (auto it = found.begin(); it != found.end() && printed < 1000; ++it, ++printed) it->dbg_print(stdout);
+
+  std::list<Complex> filtered;
+  if (filter) {
+    std::puts("Filtering complexes...");
+    std::fflush(stdout);
+    filter->filter(found.begin(), found.end(), &filtered);
+    ComplexesFilter::print_statistics(filtered);
+    std::printf("Done, %d complexes after filtering (were %u)\n", static_cast<int>(filtered.size()),
+                static_cast<uint>(found.size()));
+    printElapsedTime();
+    std::fflush(stdout);
+  } else {
+    filtered = found;
+  }
+
+  if (params.REFINMENT_ITERATIONS != 0) {
+    std::printf("Refining complexes (%d iterations/complex)..\n",
+                static_cast<int>(params.REFINMENT_ITERATIONS));
+    std::fflush(stdout);
+    refineComplexes(network, crawler, params.REFINMENT_ITERATIONS, filtered, out);
+  } else {
+    *out = filtered;
+  }
+  ComplexesFilter::print_statistics(*out);
+  std::printf("Done, for %d complexes\n", static_cast<int>(out->size()));
+  printElapsedTime();
+  std::fflush(stdout);
+}
+
+namespace {
+
+std::unique_ptr<Network> readingPhase(const RunParams& params) {
+  std::unique_ptr<Network> network(new Network(params.species_num));
+  NetworkBuiler builder(network.get(), params.BLAST_TRESHOLD, params.MAX_HOMOLOG_PER_NODE);
+  std::puts("Reading data network..");
+  builder.readNetwork(params.in_prefix);
+  std::puts("Network statistics:");
+  network->dbg_stats_print();
+  std::printf("\n");
+  printElapsedTime();
+  std::puts("Ok\n");
+  std::fflush(stdout);
+  return network;
+}
+
+// Runs the whole search once on a shuffled clone and teaches the filter its scores.
+void randomPass(const Network& network, const RunParams& params, ComplexesFilter* filter) {
+  std::puts("Cloning network:");
+  std::unique_ptr<Network> clone(network.clone());
+  TRELLIS_ASSERT(clone != nullptr);
+  printElapsedTime();
+  std::puts("Ok\n");
+  std::printf("** Shuffling clone network. i%u/%u.. **\n", 1u, 1u);
+  clone->shuffleNetwork(100);
+  printElapsedTime();
+  std::puts("Ok\n");
+  std::puts("Processing randomized clone network..");
+  clone->finalize(params.DENSITY_BETA, params.p_true);
+  std::list<Seed> seeds;
+  searchSeeds(clone.get(), params, &seeds);
+  std::list<Complex> complexes;
+  searchComplexes(clone.get(), seeds, nullptr, params, &complexes);
+  std::puts("Processing random results..");
+  filter->feedRandomSamples(complexes.begin(), complexes.end());
+  printElapsedTime();
+  std::puts("Done\n");
+}
+
+}  // namespace
+
+int runPipeline(const RunParams& params) {
+  std::unique_ptr<Network> network = readingPhase(params);
+  ComplexesFilter filter(params.OVERLAP_THRESHOLD);
+  if (params.RAND_NET_GROWTH_CONTROL) randomPass(*network, params, &filter);
+
+  std::puts("** Processing real biological network **");
+  network->finalize(params.DENSITY_BETA, params.p_true);
+  std::list<Seed> seeds;
+  searchSeeds(network.get(), params, &seeds);
+  std::list<Complex> complexes;
+  searchComplexes(network.get(), seeds, &filter, params, &complexes);
+  std::puts("Done\n");
+
+  std::puts("Writing alignments to files..");
+  const std::string alignDir = params.out_prefix + "/alignments/";
+  mkdir(alignDir.c_str(), 0777);
+  uint failures = writeAlignmentsToFiles(alignDir, complexes);
+  std::puts("Done");
+  std::puts("Writing filtered complexes to files..");
+  failures += writeComplexesToFiles(params.out_prefix, static_cast<byte>(network->SPECIES_NUM), complexes);
+  std::puts("Done");
+  if (failures) std::printf("ERROR: %u output files could not be written\n", failures);
+  std::printf("Reminder: outdir: %s\n", params.out_prefix.c_str());
+  std::puts("\n--= FINISHED =--");
+  std::fflush(stdout);
+  return failures ? 252 : 0;
+}

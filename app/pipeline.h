@@ -1,0 +1,34 @@
+// The search pipeline: reading, the optional random pass, seed and complex
+// search with filtering and refinement, and the output files.
+#pragma once
+
+#include <list>
+
+#include "app/command_line.h"
+#include "complexes/complexes_crawler.h"
+#include "network/network.h"
+#include "seeds/edges_seeds_generator.h"
+
+class ComplexesFilter;
+
+// Keeps, of every group of seeds overlapping by at least threshold, the best
+// (the earlier of equal scores); out receives copies in candidate order.
+void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold, std::list<Seed>* out);
+
+// Seed search on a finalised network, then the seed overlap filter; out
+// receives the kept seeds.
+void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out);
+
+// Grows the seeds into complexes, filters them (when a filter is given) and
+// refines the survivors; out receives the final complexes.
+void searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
+                     const RunParams& params, std::list<Complex>* out);
+
+// Re-grows every complex of in from random subsets of its aligned nodes and
+// keeps the best result; out receives one complex per input complex.
+void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
+                     const std::list<Complex>& in, std::list<Complex>* out);
+
+// Reading, the optional random pass, the real pass and the output files.
+// Returns the process exit status.
+int runPipeline(const RunParams& params);
