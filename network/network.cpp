@@ -145,7 +145,12 @@ void VPath::dbg_print(FILE* out) const {
 // Network: graph
 
 Network::Network(uint spec_num)
-    : SPECIES_NUM(spec_num), m_last_node_id(0), m_stats(), m_complexesBeta(0), m_finalized(false) {
+    : SPECIES_NUM(spec_num),
+      m_last_node_id(0),
+      m_stats(),
+      m_complexesBeta(0),
+      m_finalized(false),
+      m_hubPairs() {
   TRELLIS_ASSERT(spec_num <= MAX_SPECIES);
   const double empty = -std::numeric_limits<double>::infinity();
   for (uint s = 0; s < MAX_SPECIES; ++s) {
@@ -257,6 +262,7 @@ void Network::finalize(double complexesBeta, const weight_t* trueFact) {
   m_complexesBeta = complexesBeta;
   evalStats(trueFact);
   calcScores();
+  reportHubPairs();
   sortEdgesByNode();
   m_finalized = true;
 }
@@ -329,12 +335,14 @@ void Network::calcScores() {
 
 Network::PairModel Network::pairModel(const Node* n1, const Node* n2, weight_t intProb) const {
   TRELLIS_ASSERT(n1->m_speciesIdx == n2->m_speciesIdx);
-  const sstat_t& st = m_stats[n1->m_speciesIdx];
+  return pairModel(n1->m_speciesIdx, n1->m_expDegree, n2->m_expDegree, intProb);
+}
+
+Network::PairModel Network::pairModel(byte s, uint d1, uint d2, weight_t intProb) const {
+  const sstat_t& st = m_stats[s];
   const double pt = st.probTrue;
   const double beta = m_complexesBeta;
   const double w = intProb;
-  const uint d1 = n1->m_expDegree;
-  const uint d2 = n2->m_expDegree;
 
   PairModel r;
   r.p1 = beta * w * (1 - pt) + (1 - beta) * (1 - w) * pt;
@@ -357,10 +365,38 @@ void Network::reportModelViolation(const Node* n1, const Node* n2, const PairMod
   fatalExit(-3);
 }
 
+bool Network::isDefined(const PairModel& r) { return r.p1 > 0 && r.p2 > 0 && !std::isnan(r.score); }
+
 double Network::scoreNodesPair(const Node* n1, const Node* n2, weight_t intProb) const {
   const PairModel r = pairModel(n1, n2, intProb);
-  if (!(r.p1 > 0) || !(r.p2 > 0)) reportModelViolation(n1, n2, r);
+  if (!isDefined(r)) reportModelViolation(n1, n2, r);
   return r.score;
+}
+
+uint64_t Network::countHubPairs(byte s) const {
+  std::map<uint, uint64_t> proteinsByDegree;
+  for (const Node* n : m_layerNodes[s]) ++proteinsByDegree[n->m_expDegree];
+  const double pTe = m_stats[s].probTE;
+  uint64_t pairs = 0;
+  for (auto a = proteinsByDegree.begin(); a != proteinsByDegree.end(); ++a) {
+    for (auto b = a; b != proteinsByDegree.end(); ++b) {
+      const PairModel r = pairModel(s, a->first, b->first, pTe);
+      if (!isDefined(r) || r.score < 0) continue;
+      pairs += a == b ? a->second * (a->second - 1) / 2 : a->second * b->second;
+    }
+  }
+  return pairs;
+}
+
+void Network::reportHubPairs() {
+  for (uint s = 0; s < SPECIES_NUM; ++s) {
+    m_hubPairs[s] = countHubPairs(static_cast<byte>(s));
+    if (m_hubPairs[s] == 0) continue;
+    std::printf(
+        " WARNING: species %u: %llu protein pairs have a random interaction probability of at least beta "
+        "(%.2f); a missing interaction between them scores 0\n",
+        s, static_cast<unsigned long long>(m_hubPairs[s]), m_complexesBeta);
+  }
 }
 
 double Network::scoreEdge(const Node* n1, uint edgeIdx) const {
@@ -379,12 +415,14 @@ double Network::scoreNonEdge(const Node* n1, const Node* n2) const {
   if (cacheable && m_nonEdgeScoresTable[s][d1][d2] != empty) return m_nonEdgeScoresTable[s][d1][d2];
 
   const PairModel r = pairModel(n1, n2, m_stats[s].probTE);
-  if (!(r.p1 > 0) || !(r.p2 > 0) || !(r.score < 0)) reportModelViolation(n1, n2, r);
+  if (!isDefined(r)) reportModelViolation(n1, n2, r);
+  // Two proteins that would interact at random anyway: no evidence either way.
+  const double score = r.score < 0 ? r.score : 0.0;
   if (cacheable) {
-    m_nonEdgeScoresTable[s][d1][d2] = r.score;
-    m_nonEdgeScoresTable[s][d2][d1] = r.score;
+    m_nonEdgeScoresTable[s][d1][d2] = score;
+    m_nonEdgeScoresTable[s][d2][d1] = score;
   }
-  return r.score;
+  return score;
 }
 
 double Network::scoreNodesPair(const Node* n1, const Node* n2) const {

@@ -168,8 +168,13 @@ class Network {
   double complexesBeta() const { return m_complexesBeta; }
   double scoreEdge(const Node* n1, uint edgeIdx) const;
   static double scoreEdge(const edge_t* e) { return e->score; }
-  // Score of two same-species proteins as if they did not interact (negative).
+  // Score of two same-species proteins as if they did not interact: negative,
+  // or 0 for a pair that would interact at random with probability beta or
+  // more (a missing interaction between such proteins carries no evidence).
   double scoreNonEdge(const Node* n1, const Node* n2) const;
+  // Unordered pairs of distinct proteins of species s whose missing
+  // interaction scores 0 rather than negative (set by finalize).
+  uint64_t hubPairs(byte s) const { return m_hubPairs[s]; }
   // Edge score when the two interact, otherwise the non-edge score.
   double scoreNodesPair(const Node* n1, const Node* n2) const;
   // Whether the two interact; *edgeP is the entry found (or null).
@@ -200,6 +205,13 @@ class Network {
     double score;  // ln(p1) - ln(p2)
   };
   PairModel pairModel(const Node* n1, const Node* n2, weight_t intProb) const;
+  // The same for two proteins of species s with expected degrees d1 and d2.
+  PairModel pairModel(byte s, uint d1, uint d2, weight_t intProb) const;
+  static bool isDefined(const PairModel& r);
+  // Counts, by expected-degree values, the pairs of species s whose
+  // non-interaction score is defined and not negative.
+  uint64_t countHubPairs(byte s) const;
+  void reportHubPairs();
   [[noreturn]] static void reportModelViolation(const Node* n1, const Node* n2, const PairModel& r);
   // Whether two interactions of the species involve four distinct proteins,
   // which an edge crossing needs.
@@ -211,5 +223,6 @@ class Network {
   sstat_t m_stats[MAX_SPECIES];
   double m_complexesBeta;
   bool m_finalized;
+  uint64_t m_hubPairs[MAX_SPECIES];
   mutable double m_nonEdgeScoresTable[MAX_SPECIES][SCORES_CAHSZ][SCORES_CAHSZ];
 };

@@ -704,15 +704,17 @@ struct ErrorExit {
 void throwErrorExit(int code) { throw ErrorExit{code}; }
 
 // The pair a0, a4 (two proteins of different interactions) first meets the
-// model when a4 is scored during the span search, and its score is
-// undefined, which ends the run from deep inside the search. A harness that
-// unwinds from that exit must find nothing leaked (the sanitizer build checks
-// at process exit).
+// model when a4 is scored during the span search. A true factor of 1 makes
+// p_te of species 0 exactly 0, and the expected degrees of a0 (1) and a4 (2)
+// then add up to E' + 1, so the random model gives their missing interaction
+// probability 1 and the score is undefined, which ends the run from deep
+// inside the search. A harness that unwinds from that exit must find nothing
+// leaked (the sanitizer build checks at process exit).
 TEST(CrawlerUnwindTest, ModelFailureInsideTheSpanSearchUnwindsWithoutLeaks) {
   NetFixture f(2);
-  for (const char* n : {"a0", "a1", "a3", "a4"}) f.node(n, 0);
-  f.ppi(f("a0"), f("a1"), 1 + 1e-12);
-  f.ppi(f("a3"), f("a4"), 1.1e-06 + 2e-12);
+  for (const char* n : {"a0", "a1", "a3", "a4", "a5", "a6"}) f.node(n, 0);
+  f.ppi(f("a0"), f("a1"), 0.5);
+  for (const char* n : {"a3", "a5", "a6"}) f.ppi(f(n), f("a4"), 0.5);
   const std::vector<std::pair<std::string, std::string>> bLinks = {{"b0", "b2"}, {"b0", "bx"}, {"b0", "b4"},
                                                                    {"b1", "by"}, {"b1", "b4"}, {"b2", "b3"},
                                                                    {"b2", "b4"}, {"b3", "b4"}};
@@ -721,7 +723,8 @@ TEST(CrawlerUnwindTest, ModelFailureInsideTheSpanSearchUnwindsWithoutLeaks) {
   k = 0;
   for (const char* i : {"0", "1", "3", "4"})
     f.sim(f(std::string("a") + i), f(std::string("b") + i), 1e-50 + ++k * 1e-12);
-  f.finalize(0.8, 2.0);
+  const weight_t tf[] = {1.0, 2.0};
+  testutil::captureStdout([&] { f.net.finalize(0.8, tf); });
 
   ComplexesCrawler cr(&f.net, nullptr, 0, 2, 0, TREE, kNoTrees);
   std::list<Seed> seeds{seedOf({path({f("a0"), f("b0")}), path({f("a1"), f("b1")})})};

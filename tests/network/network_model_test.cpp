@@ -5,6 +5,9 @@
 
 #include <cmath>
 #include <csignal>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "network/network.h"
 #include "network_builders.h"
@@ -153,23 +156,47 @@ TEST(NetworkModelDeathTest, UndefinedPairScoreStopsTheRunCleanly) {
       "wrong sign \\(-inf\\): p1 0, p2 [0-9.e-]+, expected degrees 1 and 1\n$");
 }
 
-TEST(NetworkModelDeathTest, NonNegativeNonEdgeScoreStopsTheRunCleanly) {
-  // With beta below the random-model probability m a missing interaction
-  // would favour the complex model.
+TEST(NetworkModelTest, MissingInteractionOfPairsAboveBetaScoresZero) {
+  // Beta 0.2 lies below the random-model probability m = 1/3 of every pair of
+  // the four-protein example, so every missing interaction is capped.
   Network net(1);
   buildFour(net);
   const weight_t tf[] = {2.0};
-  captureStdout([&] { net.finalize(0.2, tf); });
+  const std::string out = captureStdout([&] { net.finalize(0.2, tf); });
+  EXPECT_NE(out.find(" WARNING: species 0: 6 protein pairs have a random interaction probability of at "
+                     "least beta (0.20); a missing interaction between them scores 0\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(net.hubPairs(0), 6u);
   const Node* a = net.getNodeByName("a");
   const Node* c = net.getNodeByName("c");
-  EXPECT_EXIT(
-      {
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        net.scoreNonEdge(a, c);
-      },
-      ::testing::ExitedWithCode(253),
-      "Pair score of a and c is undefined or has the wrong sign \\([0-9.]+\\): p1 [0-9.e-]+, p2 [0-9.e-]+, "
-      "expected degrees 1 and 1");
+  EXPECT_EQ(net.scoreNonEdge(a, c), 0.0);
+  EXPECT_EQ(net.scoreNonEdge(c, a), 0.0);
+  // Edge scores keep their sign: ln(p1 / p2) with beta below m is negative.
+  EXPECT_LT(net.scoreEdge(a, 0), 0.0);
+}
+
+TEST(NetworkModelTest, HubPairCountMatchesPairByPairScores) {
+  // Three hubs interacting with most of the species, sparse background.
+  std::mt19937 rng(11);
+  Network net(1);
+  std::vector<Node*> nodes;
+  for (int i = 0; i < 300; ++i) nodes.push_back(net.createNode(("p" + std::to_string(i)).c_str(), 0));
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int i = 0; i < 300; ++i) {
+    for (int j = i + 1; j < 300; ++j) {
+      const bool hub = i < 3 && unit(rng) < 0.8;
+      if (hub || unit(rng) < 0.01) link(nodes[i], nodes[j], 0.9);
+    }
+  }
+  const weight_t tf[] = {2.0};
+  captureStdout([&] { net.finalize(0.5, tf); });
+  uint64_t capped = 0;
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    for (size_t j = i + 1; j < nodes.size(); ++j) capped += net.scoreNonEdge(nodes[i], nodes[j]) == 0.0;
+  }
+  EXPECT_GT(capped, 0u);
+  EXPECT_EQ(net.hubPairs(0), capped);
 }
 
 namespace {

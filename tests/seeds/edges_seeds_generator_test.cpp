@@ -404,9 +404,9 @@ struct ErrorExit {
 };
 void throwErrorExit(int code) { throw ErrorExit{code}; }
 
-// All-zero weights in species 0 leave the non-edge score of a0 and a2 (met as
-// a distance-2 pair) undefined, which ends the run from inside the span
-// search. A harness that unwinds from that exit must find nothing leaked (the
+// With beta 1 and a true factor of 1 for species 0 (so its p_te is exactly 0)
+// the non-edge score of a0 and a2 (met as a distance-2 pair) is undefined,
+// which ends the run from inside the span search. A harness that unwinds from that exit must find nothing leaked (the
 // sanitizer build checks at process exit).
 TEST(EdgesSeedsGeneratorTest, ModelFailureInsideTheSearchUnwindsWithoutLeaks) {
   Network net(2);
@@ -420,14 +420,15 @@ TEST(EdgesSeedsGeneratorTest, ModelFailureInsideTheSearchUnwindsWithoutLeaks) {
     x->add_neighbor(y, w);
     y->add_neighbor(x, w);
   };
-  interact(a[0], a[1], 1e-12);
-  interact(a[1], a[2], 2e-12);
+  interact(a[0], a[1], 0.5);
+  interact(a[1], a[2], 0.5);
   interact(b[0], b[1], 0.8 + 1e-12);
   interact(b[0], b[2], 2e-12);
   for (int i = 0; i < 3; ++i) similar(a[i], b[i]);
   weight_t trueFact[MAX_SPECIES];
   for (weight_t& f : trueFact) f = 2.0;
-  captureStdout([&] { net.finalize(0.8, trueFact); });
+  trueFact[0] = 1.0;
+  captureStdout([&] { net.finalize(1.0, trueFact); });
 
   EdgesSeedsGenerator gen(&net, {}, true, TREE);
   int code = 0;
