@@ -128,7 +128,7 @@ class ComplexesCrawler {
   searchSpace_t m_searchSpace;
   const Network* m_network;
   ComplexesFilter* m_filter;
-  DynTable2<ushort, VPath> m_cache;
+  DynTable2<uint, VPath> m_cache;
   std::vector<VPath*> m_spareSpans;  // owned; released by the cache, ready for reuse
   Complex* m_expandedComplex;
   std::list<Complex> m_complexes;

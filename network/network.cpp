@@ -9,11 +9,9 @@ namespace {
 
 constexpr uint DUMMY_ID = 0xFFFFFFFF;
 constexpr byte DUMMY_SPECIES = 255;
-constexpr ushort DUMMY_INDEX = 0xFFFF;
+constexpr uint DUMMY_INDEX = 0xFFFFFFFF;
 // Node distance class meaning "outside the search space".
 constexpr signed char FAR_DISTANCE = 127;
-// Highest node id: ids must stay below MAX_NETNODES_NUM to fit in 16 bits.
-constexpr uint LAST_NODE_ID = MAX_NETNODES_NUM - 1;
 
 bool lessByWeight(const edge_t& a, const edge_t& b) { return a.weight < b.weight; }
 
@@ -35,7 +33,7 @@ size_t drawIndex(size_t count) { return static_cast<size_t>(drand48() * static_c
 // ---------------------------------------------------------------------------
 // Node
 
-Node::Node(const char* name, byte speciesIdx, uint id, ushort idxInSpecies)
+Node::Node(const char* name, byte speciesIdx, uint id, uint idxInSpecies)
     : m_name((TRELLIS_ASSERT(name != nullptr), name)),
       m_speciesIdx(speciesIdx),
       m_id(id),
@@ -144,8 +142,10 @@ void VPath::dbg_print(FILE* out) const {
 // ---------------------------------------------------------------------------
 // Network: graph
 
-Network::Network(uint spec_num)
+Network::Network(uint spec_num, uint maxLayerNodes, uint maxNodes)
     : SPECIES_NUM(spec_num),
+      m_maxLayerNodes(maxLayerNodes),
+      m_maxNodes(maxNodes),
       m_last_node_id(0),
       m_stats(),
       m_complexesBeta(0),
@@ -178,18 +178,19 @@ Node* Network::createNode(const char* name, byte speciesIdx) {
         speciesIdx, existing->m_speciesIdx);
     fatalExit(-1);
   }
-  if (m_last_node_id >= LAST_NODE_ID) {
+  // Ids stay below the limit, so the dummy node's all-ones id is never a protein's.
+  if (m_last_node_id >= m_maxNodes - 1) {
     std::puts("ERROR: Too many nodes in the network");
     std::fflush(stdout);
     std::abort();
   }
   std::vector<Node*>& layer = m_layerNodes[speciesIdx];
-  if (layer.size() >= MAX_SPECNODES_NUM) {
-    std::printf("ERROR: Too many proteins in species %u (at most %u)\n", speciesIdx, MAX_SPECNODES_NUM);
+  if (layer.size() >= m_maxLayerNodes) {
+    std::printf("ERROR: Too many proteins in species %u (at most %u)\n", speciesIdx, m_maxLayerNodes);
     fatalExit(-1);
   }
   ++m_last_node_id;
-  Node* node = new Node(name, speciesIdx, m_last_node_id, static_cast<ushort>(layer.size()));
+  Node* node = new Node(name, speciesIdx, m_last_node_id, static_cast<uint>(layer.size()));
   layer.push_back(node);
   m_name2node.emplace(node->m_name, node);
   return node;

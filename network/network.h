@@ -44,9 +44,9 @@ class Node {
   const std::string m_name;       // protein name exactly as read
   const byte m_speciesIdx;        // species layer; 255 for a DummyNode
   const uint m_id;                // network-wide id, 1.. in creation order
-  const ushort m_indexInSpecies;  // position in its layer
+  const uint m_indexInSpecies;  // position in its layer
 
-  Node(const char* name, byte speciesIdx, uint id, ushort idxInSpecies);
+  Node(const char* name, byte speciesIdx, uint id, uint idxInSpecies);
   Node(const Node&) = delete;
   Node& operator=(const Node&) = delete;
 
@@ -66,8 +66,8 @@ class Node {
   weight_t getEdgesWeight() const { return m_edgesWSum; }
   const edges_list_t& getHomologs(byte spec) const { return m_homologs[spec]; }
   size_t getHomologsNum(byte spec) const { return m_homologs[spec].size(); }
-  // Cache key of the node: its id, which fits in 16 bits.
-  ushort tag() const { return static_cast<ushort>(m_id); }
+  // Cache key of the node: its id.
+  uint tag() const { return m_id; }
 
   // Sets attribute ATTR_DISTANCE (as a signed char) or ATTR_WEIGHT.
   void resetAttr(NodeAttr attr, weight_t value);
@@ -139,7 +139,8 @@ class Network {
   const uint SPECIES_NUM;
   static constexpr uint SCORES_CAHSZ = 50;
 
-  explicit Network(uint spec_num);
+  // The limits are the program's own; tests pass smaller ones.
+  explicit Network(uint spec_num, uint maxLayerNodes = MAX_SPECNODES_NUM, uint maxNodes = MAX_NETNODES_NUM);
   ~Network();
   Network(const Network&) = delete;
   Network& operator=(const Network&) = delete;
@@ -219,6 +220,8 @@ class Network {
 
   std::vector<Node*> m_layerNodes[MAX_SPECIES];
   std::map<std::string, Node*> m_name2node;
+  const uint m_maxLayerNodes;
+  const uint m_maxNodes;  // ids stay below it
   uint m_last_node_id;
   sstat_t m_stats[MAX_SPECIES];
   double m_complexesBeta;

@@ -171,8 +171,7 @@ size_t EdgesSeedsGenerator::createSeeds() {
 }
 
 const std::vector<SeedFrontend>& EdgesSeedsGenerator::continuations(const SeedFrontend& frontend, byte s) {
-  const uint64_t key = (static_cast<uint64_t>(frontend.node(0)->m_id) << 32) |
-                       (static_cast<uint64_t>(frontend.node(1)->m_id) << 8) | s;
+  const ContinuationKey key{frontend.node(0)->m_id, frontend.node(1)->m_id, s};
   auto found = m_continuations.find(key);
   if (found != m_continuations.end()) return found->second;
   std::vector<SeedFrontend>& list = m_continuations[key];
@@ -265,7 +264,7 @@ bool EdgesSeedsGenerator::findBestVspanAt(const Span** bestSeed, const Frontend&
     *bestSeed = nullSeed();
     return true;
   }
-  const uint tag = frontend.tag();
+  const uint64_t tag = frontend.tag();
   bool isCached = false;
   OrientedSpan* cachedSeed = m_cache.getEntry(tag, &isCached, S);
   if (isCached) {

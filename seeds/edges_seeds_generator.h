@@ -28,10 +28,10 @@ struct SeedFrontend {
   Node* node(uint id) const { return m_nodes[id]; }
   uint nodes() const { return 2; }
   byte species() const { return m_nodes[0]->m_speciesIdx; }
-  // Cache key of the unordered pair: (min id << 16) | max id.
-  uint tag() const {
-    const uint a = m_nodes[0]->m_id, b = m_nodes[1]->m_id;
-    return a < b ? (a << 16) | b : (b << 16) | a;
+  // Cache key of the unordered pair: (min id << 32) | max id.
+  uint64_t tag() const {
+    const uint64_t a = m_nodes[0]->m_id, b = m_nodes[1]->m_id;
+    return a < b ? (a << 32) | b : (b << 32) | a;
   }
   weight_t score() const { return m_score; }
 };
@@ -143,8 +143,21 @@ class EdgesSeedsGenerator {
   // species sets and splits, and building it is the costly part.
   const std::vector<SeedFrontend>& continuations(const SeedFrontend& frontend, byte s);
 
-  DynTable2<uint, OrientedSpan> m_cache;
-  std::unordered_map<uint64_t, std::vector<SeedFrontend>> m_continuations;
+  DynTable2<uint64_t, OrientedSpan> m_cache;
+  struct ContinuationKey {
+    uint node0, node1;
+    byte species;
+    bool operator==(const ContinuationKey& o) const {
+      return node0 == o.node0 && node1 == o.node1 && species == o.species;
+    }
+  };
+  struct ContinuationKeyHash {
+    size_t operator()(const ContinuationKey& k) const {
+      const uint64_t pair = (static_cast<uint64_t>(k.node0) << 32) | k.node1;
+      return static_cast<size_t>((pair * 0x9E3779B97F4A7C15ull) ^ (k.species * 0xC2B2AE3D27D4EB4Full));
+    }
+  };
+  std::unordered_map<ContinuationKey, std::vector<SeedFrontend>, ContinuationKeyHash> m_continuations;
   size_t m_continuationsSize = 0;  // frontends held by m_continuations
   // Builds what FrontendExpander lists, with the interaction partners of the
   // current node 0 marked in m_marks so that each pair test is a lookup.

@@ -91,6 +91,14 @@ RunResult runTrellis(const std::vector<std::string>& args, const std::string& cw
   return r;
 }
 
+int runSynth(const std::vector<std::string>& args) {
+  std::string cmd = shellQuote(TRELLIS2_SYNTH_BIN);
+  for (const std::string& a : args) cmd += " " + shellQuote(a);
+  cmd += " >/dev/null 2>&1";
+  const int st = std::system(cmd.c_str());
+  return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+}
+
 // Replaces the text between each occurrence of `from` and the next `to` with `with`.
 static std::string replaceBetween(const std::string& text, const std::string& from, const std::string& to,
                                   const std::string& with) {

@@ -38,6 +38,9 @@ struct RunResult {
 // (the current directory when empty).
 RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd = "");
 
+// Runs the synthetic data generator with the given arguments; its exit status.
+int runSynth(const std::vector<std::string>& args);
+
 // Drops the parts of the console output that change from run to run:
 // the build stamp and the elapsed-time seconds.
 std::string normalizeConsole(const std::string& text);

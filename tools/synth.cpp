@@ -23,8 +23,8 @@
 namespace {
 
 constexpr unsigned kMaxSpecies = 10;
-constexpr unsigned kMaxProteinsPerSpecies = 8000;  // the largest species layer trellis2 accepts
-constexpr unsigned kMaxProteinsTotal = 65534;      // the largest network trellis2 accepts
+constexpr unsigned kMaxProteinsPerSpecies = 1000000;  // far beyond today's proteomes
+constexpr unsigned kMaxProteinsTotal = 4000000;
 constexpr unsigned kMinProteins = 20;
 constexpr unsigned kMinComplexPositions = 5;
 constexpr unsigned kMaxComplexPositions = 10;
@@ -34,9 +34,9 @@ constexpr double kComplexDensity = 0.7;
 constexpr double kLossRate = 0.15;
 constexpr double kMissingOrthologRate = 0.1;
 constexpr double kComplexParalogRate = 0.1;
-constexpr double kFamilyShare = 0.4;  // ortholog families per background protein
+constexpr double kHubShare = 0.8;  // part of its species a hub interacts with
+constexpr double kHubWeight = 0.9;
 constexpr double kFamilyPresence = 0.7;
-constexpr double kSpuriousRate = 0.25;
 constexpr double kReverseHitRate = 0.5;
 
 class Rng {
@@ -99,6 +99,9 @@ struct Options {
   unsigned proteins = 300;
   unsigned complexes = 6;
   unsigned seed = 1;
+  unsigned hubs = 0;           // proteins per species that interact with most of their species
+  double familyShare = 0.4;    // ortholog families per background protein
+  double spuriousRate = 0.25;  // chance similarity links per protein
   std::string out = "synth";
 };
 
@@ -128,6 +131,7 @@ class Generator {
       for (unsigned i = 0; i < m_opt.proteins; ++i) m_free[s][i] = i;
       m_rng.shuffle(&m_free[s]);
       makeBackground(s);
+      makeHubs(s);
     }
     for (unsigned c = 0; c < m_opt.complexes; ++c) plantComplex();
     makeOrthologFamilies();
@@ -192,6 +196,16 @@ class Generator {
     }
   }
 
+  // Hubs interact with most of their species, so two hubs are more likely to
+  // interact at random than two members of a dense complex.
+  void makeHubs(unsigned s) {
+    for (unsigned h = 0; h < m_opt.hubs && !m_free[s].empty(); ++h) {
+      const unsigned hub = takeFree(s);
+      for (unsigned p = 0; p < m_opt.proteins; ++p)
+        if (m_rng.chance(kHubShare)) addEdge(s, hub, p, kHubWeight);
+    }
+  }
+
   void plantComplex() {
     const unsigned positions =
         static_cast<unsigned>(m_rng.between(kMinComplexPositions, kMaxComplexPositions));
@@ -252,7 +266,7 @@ class Generator {
   // Families of background proteins with one member in most species, linked pairwise: conserved
   // sequence without conserved interactions.
   void makeOrthologFamilies() {
-    const unsigned families = static_cast<unsigned>(m_opt.proteins * kFamilyShare);
+    const unsigned families = static_cast<unsigned>(m_opt.proteins * m_opt.familyShare);
     for (unsigned f = 0; f < families; ++f) {
       std::vector<int> member(m_opt.species, -1);
       for (unsigned s = 0; s < m_opt.species; ++s)
@@ -270,7 +284,7 @@ class Generator {
   void makeSpuriousLinks() {
     for (unsigned s = 0; s < m_opt.species; ++s)
       for (unsigned p = 0; p < m_opt.proteins; ++p) {
-        if (!m_rng.chance(kSpuriousRate)) continue;
+        if (!m_rng.chance(m_opt.spuriousRate)) continue;
         const unsigned t = (s + 1 + m_rng.below(m_opt.species - 1)) % m_opt.species;
         m_links.push_back({s, p, t, m_rng.below(m_opt.proteins), spuriousEvalue(&m_rng)});
       }
@@ -362,10 +376,14 @@ class Generator {
 
 void usage() {
   std::printf(
-      "Usage: trellis2_synth [--species N] [--proteins N] [--complexes N] [--seed N] [--out PREFIX]\n"
+      "Usage: trellis2_synth [--species N] [--proteins N] [--complexes N] [--hubs N] [--families X]\n"
+      "                      [--spurious X] [--seed N] [--out PREFIX]\n"
       "  --species N    number of species, 2..10 (default 3)\n"
       "  --proteins N   proteins per species, %u..%u (default 300)\n"
       "  --complexes N  planted conserved complexes (default 6)\n"
+      "  --hubs N       proteins per species interacting with about 80%% of their species (default 0)\n"
+      "  --families X   background ortholog families per protein, 0..1 (default 0.4)\n"
+      "  --spurious X   chance similarity links per protein, 0..1 (default 0.25)\n"
       "  --seed N       random seed (default 1); equal seeds give identical files\n"
       "  --out PREFIX   writes PREFIX_int-<i>.txt, PREFIX_blast.txt and PREFIX_truth.txt (default synth)\n",
       kMinProteins, kMaxProteinsPerSpecies);
@@ -378,6 +396,14 @@ bool parseUnsigned(const char* text, unsigned* value) {
   const unsigned long v = std::strtoul(text, &end, 10);
   if (errno || *end || v > 0xffffffffUL) return false;
   *value = static_cast<unsigned>(v);
+  return true;
+}
+
+bool parseFraction(const char* text, double* value) {
+  char* end = nullptr;
+  const double v = std::strtod(text, &end);
+  if (end == text || *end || !(v >= 0 && v <= 1)) return false;
+  *value = v;
   return true;
 }
 
@@ -397,9 +423,18 @@ bool parseOptions(int argc, char** argv, Options* opt) {
                        : flag == "--proteins"  ? &opt->proteins
                        : flag == "--complexes" ? &opt->complexes
                        : flag == "--seed"      ? &opt->seed
+                       : flag == "--hubs"      ? &opt->hubs
                                                : nullptr;
+    double* fraction = flag == "--families"   ? &opt->familyShare
+                       : flag == "--spurious" ? &opt->spuriousRate
+                                              : nullptr;
     if (flag == "--out") {
       opt->out = value;
+    } else if (fraction) {
+      if (!parseFraction(value, fraction)) {
+        std::printf("ERROR: Not a number in [0, 1] for %s: %s\n", flag.c_str(), value);
+        return false;
+      }
     } else if (!target) {
       std::printf("ERROR: Unknown option: %s\n", flag.c_str());
       return false;
@@ -417,7 +452,7 @@ bool checkOptions(const Options& opt) {
     return false;
   }
   if (opt.proteins < kMinProteins || opt.proteins > kMaxProteinsPerSpecies ||
-      opt.proteins * opt.species > kMaxProteinsTotal) {
+      static_cast<uint64_t>(opt.proteins) * opt.species > kMaxProteinsTotal) {
     std::printf("ERROR: --proteins must be %u..%u and at most %u over all species, got %u x %u\n",
                 kMinProteins, kMaxProteinsPerSpecies, kMaxProteinsTotal, opt.species, opt.proteins);
     return false;
@@ -427,6 +462,11 @@ bool checkOptions(const Options& opt) {
   if (opt.complexes > maxComplexes) {
     std::printf("ERROR: --complexes must be at most %u for %u proteins, got %u\n", maxComplexes, opt.proteins,
                 opt.complexes);
+    return false;
+  }
+  if (opt.hubs > opt.proteins / 10) {
+    std::printf("ERROR: --hubs must be at most %u for %u proteins, got %u\n", opt.proteins / 10, opt.proteins,
+                opt.hubs);
     return false;
   }
   if (opt.out.empty()) {

@@ -35,7 +35,7 @@ cross=$(grep -v '^#' "$dir/a_blast.txt" | awk 'substr($1, 1, 1) == substr($2, 1,
 rows=$(grep -vc '^#' "$dir/a_truth.txt")
 [ "$rows" -eq 12 ] || fail "truth file has $rows rows, expected 3 complexes x 4 species"
 
-for args in "--species 1" "--species 11" "--proteins 10" "--proteins 9000" "--complexes 50" \
+for args in "--species 1" "--species 11" "--proteins 10" "--proteins 2000000" "--hubs 3 --proteins 20" "--families 2" "--spurious x" "--complexes 50" \
     "--seed x" "--seed -1" "--bogus 1"; do
   # shellcheck disable=SC2086
   "$synth" $args --out "$dir/bad" >/dev/null 2>&1 && fail "accepted $args"

@@ -68,10 +68,13 @@ TEST(NetworkGraphDeathTest, NameInTwoSpeciesEndsRun) {
       "interaction files of two different species \\(2 and 0\\)");
 }
 
+// The limits are far beyond any input that fits in memory; a network with
+// small limits shows how they are enforced.
 TEST(NetworkGraphDeathTest, LayerLimitEndsRunCleanly) {
-  Network net(2);
-  for (uint i = 0; i < MAX_SPECNODES_NUM; ++i) net.createNode(("s0_" + std::to_string(i)).c_str(), 0);
-  EXPECT_EQ(net.getSpeciesNodesNum(0), MAX_SPECNODES_NUM);
+  const uint layerLimit = 300;
+  Network net(2, layerLimit);
+  for (uint i = 0; i < layerLimit; ++i) net.createNode(("s0_" + std::to_string(i)).c_str(), 0);
+  EXPECT_EQ(net.getSpeciesNodesNum(0), layerLimit);
   // The other layer is unaffected.
   net.createNode("other", 1);
   // A name that already exists is still found.
@@ -81,14 +84,15 @@ TEST(NetworkGraphDeathTest, LayerLimitEndsRunCleanly) {
         dup2(STDERR_FILENO, STDOUT_FILENO);
         net.createNode("one_more", 0);
       },
-      ::testing::ExitedWithCode(255), "ERROR: Too many proteins in species 0 \\(at most 8000\\)");
+      ::testing::ExitedWithCode(255), "ERROR: Too many proteins in species 0 \\(at most 300\\)");
 }
 
 TEST(NetworkGraphDeathTest, NetworkNodeLimitAborts) {
-  Network net(MAX_SPECIES);
-  const uint limit = MAX_NETNODES_NUM - 1;
+  const uint maxNodes = 1000;
+  Network net(MAX_SPECIES, 100, maxNodes);
+  const uint limit = maxNodes - 1;  // ids stay below maxNodes
   for (uint i = 0; i < limit; ++i) {
-    net.createNode(("n" + std::to_string(i)).c_str(), static_cast<byte>(i / MAX_SPECNODES_NUM));
+    net.createNode(("n" + std::to_string(i)).c_str(), static_cast<byte>(i / 100));
   }
   EXPECT_EQ(net.getNodeByName(("n" + std::to_string(limit - 1)).c_str())->m_id, limit);
   EXPECT_EXIT(
@@ -198,7 +202,7 @@ TEST(NetworkGraphTest, DummyNodeHoldsPerSpeciesLists) {
   EXPECT_EQ(d.m_name, "dummy");
   EXPECT_EQ(d.m_speciesIdx, 255);
   EXPECT_EQ(d.m_id, 0xFFFFFFFFu);
-  EXPECT_EQ(d.m_indexInSpecies, 0xFFFF);
+  EXPECT_EQ(d.m_indexInSpecies, 0xFFFFFFFFu);
   d.add_homolog(a, 0);
   d.add_homolog(x, 0);
   EXPECT_EQ(d.getHomologsNum(0), 1u);

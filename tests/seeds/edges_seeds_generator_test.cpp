@@ -90,8 +90,8 @@ TEST(SeedFrontendTest, TagIgnoresOrder) {
     if (i == 3) p3 = n;
     if (i == 7) p7 = n;
   }
-  EXPECT_EQ(SeedFrontend(p7, p3, 1).tag(), (3u << 16) | 7u);
-  EXPECT_EQ(SeedFrontend(p3, p7, 1).tag(), (3u << 16) | 7u);
+  EXPECT_EQ(SeedFrontend(p7, p3, 1).tag(), (3ull << 32) | 7u);
+  EXPECT_EQ(SeedFrontend(p3, p7, 1).tag(), (3ull << 32) | 7u);
   EXPECT_EQ(SeedFrontend(w.c, w.a, 0).species(), 1);
   EXPECT_GT(SeedFrontend().score(), 1e300);
 }
