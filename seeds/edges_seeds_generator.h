@@ -1,106 +1,21 @@
 // Seeds: one pair of proteins per species, each pair interacting (or sharing a
 // partner) inside its species, matched position by position across species by
 // similarity edges. The generator finds the best seed of every protein by a
-// dynamic programme over species sets.
+// dynamic programme over species sets (span/span_search.h).
 #pragma once
 
 #include <list>
-#include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "common/common_types.h"
 #include "homology/homology.h"
 #include "network/network.h"
+#include "seeds/continuations.h"
+#include "seeds/seed.h"
 #include "span/bit_subset.h"
-#include "span/dynamic_table.h"
-
-// A pair of proteins of one species with its score inside that species.
-// Position 0 and position 1 are distinct roles: a seed collects the proteins
-// at each position into its own aligned node.
-struct SeedFrontend {
-  Node* m_nodes[2];
-  weight_t m_score;
-
-  SeedFrontend();  // null nodes, score +infinity
-  SeedFrontend(Node* p0, Node* p1, weight_t score) : m_nodes{p0, p1}, m_score(score) {}
-
-  Node* node(uint id) const { return m_nodes[id]; }
-  uint nodes() const { return 2; }
-  byte species() const { return m_nodes[0]->m_speciesIdx; }
-  // Cache key of the unordered pair: (min id << 32) | max id.
-  uint64_t tag() const {
-    const uint64_t a = m_nodes[0]->m_id, b = m_nodes[1]->m_id;
-    return a < b ? (a << 32) | b : (b << 32) | a;
-  }
-  weight_t score() const { return m_score; }
-};
-
-// The frontends of a target species that continue a frontend: node 0 a
-// similarity partner of the frontend's node 0, node 1 one of its node 1, the
-// two interacting or (when admitted) sharing an interaction partner. Handed out
-// in the reverse order of construction.
-class FrontendExpander {
- public:
-  FrontendExpander(const Network* net, SeedFrontend iniFront, byte specIdx, bool d2enabled_flg);
-  // The frontends in construction order (getNext hands them out from the end).
-  static void build(const Network* net, const SeedFrontend& iniFront, byte specIdx, bool d2enabled_flg,
-                    std::vector<SeedFrontend>* frontends);
-  FrontendExpander(const FrontendExpander&) = delete;
-  FrontendExpander& operator=(const FrontendExpander&) = delete;
-
-  // False when none is left; otherwise moves the last frontend to *f.
-  bool getNext(SeedFrontend* f) {
-    if (m_frontends.empty()) return false;
-    *f = m_frontends.back();
-    m_frontends.pop_back();
-    return true;
-  }
-
- protected:
-  std::vector<SeedFrontend> m_frontends;  // not yet handed out
-};
-
-// Two aligned nodes collecting position 0 and position 1 of every frontend
-// appended, with the summed score. Also used as a plain list of aligned nodes
-// (any width) to restart a complex from.
-struct Seed {
-  std::vector<VPath> m_vpaths;
-  weight_t m_score;
-
-  explicit Seed(byte width) : m_vpaths(width), m_score(0) {}
-  weight_t getScore() const { return m_score; }
-
-  void append(const SeedFrontend& frontend);
-  // Appends every aligned node of subSeed to the matching one of this seed.
-  void append(const Seed* subSeed);
-  // Shared proteins over the protein count of the smaller seed, in [0, 1];
-  // 0 when either seed is empty.
-  double intersectRatio(const Seed& x) const;
-  // "Seed: [ (b,a)--(d,c)]\t(3.500000)": one pair per position, last aligned
-  // node first.
-  void dbg_print() const;
-};
-
-// A cached span together with the protein at position 0 of the frontend it
-// was computed for. The cache key ignores the order of the frontend's
-// proteins, so a requester of the reversed pair gets a mirrored copy (aligned
-// nodes swapped), made once and kept here.
-class OrientedSpan {
- public:
-  OrientedSpan(Seed* span, const Node* first) : m_span(span), m_first(first) {}
-  OrientedSpan(const OrientedSpan&) = delete;
-  OrientedSpan& operator=(const OrientedSpan&) = delete;
-
-  const Seed* span() const { return m_span.get(); }
-  // The span with position 0 continuing the protein `first`.
-  const Seed* orientedTo(const Node* first);
-
- private:
-  std::unique_ptr<Seed> m_span;
-  std::unique_ptr<Seed> m_mirror;
-  const Node* m_first;
-};
+#include "span/flat_map.h"
+#include "span/span_cache.h"
+#include "span/span_search.h"
 
 // Finds the best seed of every protein of a finalised network.
 class EdgesSeedsGenerator {
@@ -111,7 +26,6 @@ class EdgesSeedsGenerator {
   // s); it is neither copied nor owned, nor is the network.
   EdgesSeedsGenerator(const Network* net, const std::vector<const VTree*>& seedsOrientation, bool d2enabled,
                       gen_type_t seedsType);
-  ~EdgesSeedsGenerator();
   EdgesSeedsGenerator(const EdgesSeedsGenerator&) = delete;
   EdgesSeedsGenerator& operator=(const EdgesSeedsGenerator&) = delete;
 
@@ -123,47 +37,67 @@ class EdgesSeedsGenerator {
   // The span of every frontend over the empty set of species.
   static const Seed* nullSeed();
 
- protected:
-  // *pSpan = a new seed (owned by the caller) of the best root and its best
-  // span over all other species; null when no root has a span.
-  template <class Span, class Frontend, gen_type_t Tag>
-  void findNextBestVspan(Span** pSpan, const std::vector<Frontend>& roots);
-  // Best span of f over all species but its own, in the shape Tag.
-  template <class Span, class Frontend, gen_type_t Tag>
-  bool findBestVspan(const Span** p, const Frontend& f);
-  // Best span of frontend over G.mask() in the shape of G; borrowed from the
-  // cache (or the shared empty span) and oriented to the frontend.
-  template <class Span, class Frontend, class SubsetsGenerator>
-  bool findBestVspanAt(const Span** bestSeed, const Frontend& frontend, SubsetsGenerator G);
+  // Memory the search holds now (span cache and memos), in bytes.
+  size_t memoryBytes() const;
 
  private:
-  void findSeedOf(const std::vector<SeedFrontend>& roots, Seed** pSeed);
-  // The frontends that continue frontend into species s, in construction
-  // order. Memoised: the search asks for the same continuation under many
-  // species sets and splits, and building it is the costly part.
-  const std::vector<SeedFrontend>& continuations(const SeedFrontend& frontend, byte s);
+  friend class SpanSearch<EdgesSeedsGenerator>;
 
-  DynTable2<uint64_t, OrientedSpan> m_cache;
-  struct ContinuationKey {
-    uint node0, node1;
-    byte species;
-    bool operator==(const ContinuationKey& o) const {
-      return node0 == o.node0 && node1 == o.node1 && species == o.species;
-    }
+  // What the cache keeps of a best span: its total, the frontend it joined
+  // and the species its anchor kept. The cache key ignores the order of the
+  // frontend's proteins, so the record also tells which protein was at
+  // position 0 when it was computed: a requester of the reversed pair gets
+  // the span mirrored.
+  struct SpanRecord {
+    double score;
+    uint32_t node0, node1;  // the joined frontend, by id
+    uint16_t anchorSet;
+    bool firstIsLow;  // position 0 of the computing frontend held the lower id
   };
-  struct ContinuationKeyHash {
-    size_t operator()(const ContinuationKey& k) const {
-      const uint64_t pair = (static_cast<uint64_t>(k.node0) << 32) | k.node1;
-      return static_cast<size_t>((pair * 0x9E3779B97F4A7C15ull) ^ (k.species * 0xC2B2AE3D27D4EB4Full));
-    }
+
+  // The best seed of one anchor protein from its root frontends; false when
+  // no root has a span.
+  bool findSeedOf(const std::vector<SeedFrontend>& roots, Seed* seed);
+  template <gen_type_t Shape>
+  bool findNextBestVspan(const std::vector<SeedFrontend>& roots, Seed* seed);
+  // Appends the proteins of the cached span of (tag, S), as handed to a
+  // requester whose position 0 is requesterFirst, to the seed's aligned nodes
+  // (swapped when flip is set).
+  void appendSpan(uint64_t tag, uint S, const Node* requesterFirst, bool flip, Seed* seed) const;
+  // Between two anchor proteins: the cache's own clearing rule, and the
+  // budgets of the memos.
+  void maintain();
+
+  // ---- the span search's problem (span/span_search.h) ----
+  typedef SeedFrontend Anchor;
+  typedef SeedFrontend Candidate;
+  typedef SeedFrontend Choice;
+  struct Candidates {
+    const ContinuationMemo* memo;
+    ContinuationMemo::Range range;
+    size_t size() const { return range.count; }
+    // Handed out from the last built to the first, as FrontendExpander::getNext does.
+    const SeedFrontend& operator[](size_t i) const { return memo->at(range.begin + range.count - 1 - i); }
   };
-  std::unordered_map<ContinuationKey, std::vector<SeedFrontend>, ContinuationKeyHash> m_continuations;
-  size_t m_continuationsSize = 0;  // frontends held by m_continuations
-  // Builds what FrontendExpander lists, with the interaction partners of the
-  // current node 0 marked in m_marks so that each pair test is a lookup.
-  void buildContinuations(const SeedFrontend& frontend, byte s, std::vector<SeedFrontend>* out);
-  std::vector<uint> m_marks;  // by node id: the stamp of the node whose partner it is
-  uint m_stamp = 0;
+  bool lookup(const SeedFrontend& f, uint mask, bool* exists, double* score) const;
+  void store(const SeedFrontend& f, uint mask, bool exists, double score, const SeedFrontend& joined,
+             uint anchorSet);
+  Candidates candidates(const SeedFrontend& f, byte s) { return Candidates{&m_continuations, m_continuations.get(f, s)}; }
+  bool admits(const SeedFrontend&) const { return true; }
+  bool ownScore(const SeedFrontend& f, double* score) const {
+    *score = f.score();
+    return true;
+  }
+  const SeedFrontend& choose(const SeedFrontend& f) const { return f; }
+  bool boundOf(const SeedFrontend& f, byte x, uint branchSet, BranchBound* bound) const;
+  void setBound(const SeedFrontend& f, byte x, uint branchSet, const BranchBound& bound);
+
+  Node* nodeById(uint32_t id) const { return m_nodesById[id]; }
+
+  SpanCache<SpanRecord> m_cache;
+  ContinuationMemo m_continuations;
+  FlatMap<WideKey, BranchBound> m_bounds;  // (oriented frontend, x and branch set) -> bound
+  std::vector<Node*> m_nodesById;
 
  protected:
   const Network* m_network;

@@ -102,6 +102,7 @@ struct Options {
   unsigned hubs = 0;           // proteins per species that interact with most of their species
   double familyShare = 0.4;    // ortholog families per background protein
   double spuriousRate = 0.25;  // chance similarity links per protein
+  unsigned dense = 0;          // extra accepted links per protein and other species
   std::string out = "synth";
 };
 
@@ -136,6 +137,7 @@ class Generator {
     for (unsigned c = 0; c < m_opt.complexes; ++c) plantComplex();
     makeOrthologFamilies();
     makeSpuriousLinks();
+    makeDenseLinks();
   }
 
   bool write() const {
@@ -290,6 +292,18 @@ class Generator {
       }
   }
 
+  // Dense similarity data, as all-against-all searches of large families give:
+  // every protein gets `dense` accepted links into every other species.
+  void makeDenseLinks() {
+    for (unsigned s = 0; s < m_opt.species; ++s)
+      for (unsigned t = 0; t < m_opt.species; ++t) {
+        if (s == t) continue;
+        for (unsigned p = 0; p < m_opt.proteins; ++p)
+          for (unsigned k = 0; k < m_opt.dense; ++k)
+            m_links.push_back({s, p, t, m_rng.below(m_opt.proteins), weakEvalue(&m_rng)});
+      }
+  }
+
   FILE* create(const std::string& path) const {
     FILE* f = std::fopen(path.c_str(), "w");
     if (!f) std::printf("ERROR: Can't write file: %s (%s)\n", path.c_str(), std::strerror(errno));
@@ -377,13 +391,14 @@ class Generator {
 void usage() {
   std::printf(
       "Usage: trellis2_synth [--species N] [--proteins N] [--complexes N] [--hubs N] [--families X]\n"
-      "                      [--spurious X] [--seed N] [--out PREFIX]\n"
+      "                      [--spurious X] [--dense N] [--seed N] [--out PREFIX]\n"
       "  --species N    number of species, 2..10 (default 3)\n"
       "  --proteins N   proteins per species, %u..%u (default 300)\n"
       "  --complexes N  planted conserved complexes (default 6)\n"
       "  --hubs N       proteins per species interacting with about 80%% of their species (default 0)\n"
       "  --families X   background ortholog families per protein, 0..1 (default 0.4)\n"
       "  --spurious X   chance similarity links per protein, 0..1 (default 0.25)\n"
+      "  --dense N      extra accepted similarity links per protein and other species (default 0)\n"
       "  --seed N       random seed (default 1); equal seeds give identical files\n"
       "  --out PREFIX   writes PREFIX_int-<i>.txt, PREFIX_blast.txt and PREFIX_truth.txt (default synth)\n",
       kMinProteins, kMaxProteinsPerSpecies);
@@ -424,6 +439,7 @@ bool parseOptions(int argc, char** argv, Options* opt) {
                        : flag == "--complexes" ? &opt->complexes
                        : flag == "--seed"      ? &opt->seed
                        : flag == "--hubs"      ? &opt->hubs
+                       : flag == "--dense"     ? &opt->dense
                                                : nullptr;
     double* fraction = flag == "--families"   ? &opt->familyShare
                        : flag == "--spurious" ? &opt->spuriousRate
@@ -467,6 +483,10 @@ bool checkOptions(const Options& opt) {
   if (opt.hubs > opt.proteins / 10) {
     std::printf("ERROR: --hubs must be at most %u for %u proteins, got %u\n", opt.proteins / 10, opt.proteins,
                 opt.hubs);
+    return false;
+  }
+  if (opt.dense > 1000) {
+    std::printf("ERROR: --dense must be at most 1000, got %u\n", opt.dense);
     return false;
   }
   if (opt.out.empty()) {

@@ -1,0 +1,55 @@
+// The frontends that continue a frontend into a species, as FrontendExpander
+// lists them, memoised within a byte budget. The seed search asks for the
+// same continuation under many species sets and splits, and building it is
+// the costly part of the search.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "common/common_types.h"
+#include "network/network.h"
+#include "seeds/seed.h"
+#include "span/flat_map.h"
+
+class ContinuationMemo {
+ public:
+  // The lists of one (frontend, species), in construction order.
+  struct Range {
+    uint32_t begin = 0;
+    uint32_t count = 0;
+  };
+
+  ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget);
+  ContinuationMemo(const ContinuationMemo&) = delete;
+  ContinuationMemo& operator=(const ContinuationMemo&) = delete;
+
+  // The continuations of frontend into species s; builds them on first use.
+  // Ranges stay valid until the next trim() or clear().
+  Range get(const SeedFrontend& frontend, byte s);
+  const SeedFrontend& at(size_t i) const { return m_frontends[i]; }
+
+  // Drops everything when the memo has outgrown its budget. The lists are a
+  // pure function of the network, so dropping them only costs time.
+  void trim();
+  void clear();
+  size_t bytes() const;
+
+ private:
+  void build(const SeedFrontend& frontend, byte s);
+  // Marks the partners of m0 (and, for distance-2 pairs, the partners of its
+  // partners when that is cheaper than testing each candidate's partners).
+  bool markAround(const Node* m0, size_t candidatesCost);
+  bool sharesPartner(const Node* m1, bool partnersOfPartnersMarked) const;
+  void nextStamp();
+
+  const Network* m_network;
+  const bool m_d2enabled;
+  const size_t m_byteBudget;
+  std::vector<SeedFrontend> m_frontends;
+  FlatMap<WideKey, Range> m_index;  // (node 0 id << 32 | node 1 id, species) -> list
+  std::vector<uint32_t> m_partnerMark;  // by node id: stamp of the node 0 it is a partner of
+  std::vector<uint32_t> m_secondMark;   // by node id: stamp of the node 0 it is two steps from
+  uint32_t m_stamp = 0;
+};

@@ -1,0 +1,102 @@
+#include "seeds/seed.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+// ---------------------------------------------------------------------------
+// SeedFrontend, FrontendExpander
+
+SeedFrontend::SeedFrontend()
+    : m_nodes{nullptr, nullptr}, m_score(std::numeric_limits<weight_t>::infinity()) {}
+
+FrontendExpander::FrontendExpander(const Network* net, SeedFrontend iniFront, byte specIdx,
+                                   bool d2enabled_flg) {
+  build(net, iniFront, specIdx, d2enabled_flg, &m_frontends);
+}
+
+void FrontendExpander::build(const Network* net, const SeedFrontend& iniFront, byte specIdx,
+                             bool d2enabled_flg, std::vector<SeedFrontend>* frontends) {
+  const edges_list_t& partners0 = iniFront.node(0)->getHomologs(specIdx);
+  const edges_list_t& partners1 = iniFront.node(1)->getHomologs(specIdx);
+  for (const edge_t& h0 : partners0) {
+    for (const edge_t& h1 : partners1) {
+      Node* m0 = h0.node;
+      Node* m1 = h1.node;
+      if (m0 == m1) continue;
+      const edge_t* edge = nullptr;
+      if (Network::areD1nodes(m0, m1, &edge)) {
+        frontends->emplace_back(m0, m1, edge->score);
+      } else if (d2enabled_flg && net->areD2nodes(m0, m1)) {
+        frontends->emplace_back(m0, m1, net->scoreNonEdge(m0, m1));
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Seed
+
+void Seed::append(const SeedFrontend& frontend) {
+  TRELLIS_ASSERT(m_vpaths.size() == frontend.nodes());
+  for (uint k = 0; k < frontend.nodes(); ++k) m_vpaths[k].append(frontend.node(k));
+  m_score += frontend.m_score;
+}
+
+void Seed::append(const Seed* subSeed) {
+  TRELLIS_ASSERT(m_vpaths.size() == subSeed->m_vpaths.size());
+  for (size_t k = 0; k < m_vpaths.size(); ++k) {
+    std::vector<Node*>& dst = m_vpaths[k].m_nodes;
+    const std::vector<Node*>& src = subSeed->m_vpaths[k].m_nodes;
+    dst.insert(dst.end(), src.begin(), src.end());
+  }
+  m_score += subSeed->m_score;
+}
+
+namespace {
+
+// Distinct proteins of a seed, sorted by id.
+std::vector<const Node*> nodesSet(const Seed& seed) {
+  std::vector<const Node*> nodes;
+  for (const VPath& path : seed.m_vpaths) nodes.insert(nodes.end(), path.begin(), path.end());
+  std::sort(nodes.begin(), nodes.end(), Network::nodeBefore);
+  nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+  return nodes;
+}
+
+}  // namespace
+
+double Seed::intersectRatio(const Seed& x) const {
+  const std::vector<const Node*> my_nodesSet = nodesSet(*this);
+  const std::vector<const Node*> x_nodesSet = nodesSet(x);
+  const size_t smaller = std::min(my_nodesSet.size(), x_nodesSet.size());
+  if (smaller == 0) return 0;
+  size_t common = 0;
+  auto a = my_nodesSet.begin(), b = x_nodesSet.begin();
+  while (a != my_nodesSet.end() && b != x_nodesSet.end()) {
+    if (Network::nodeBefore(*a, *b)) {
+      ++a;
+    } else if (Network::nodeBefore(*b, *a)) {
+      ++b;
+    } else {
+      ++common, ++a, ++b;
+    }
+  }
+  return static_cast<double>(common) / static_cast<double>(smaller);
+}
+
+void Seed::dbg_print() const {
+  printf("Seed: [ ");
+  const size_t positions = m_vpaths.empty() ? 0 : m_vpaths[0].size();
+  for (size_t i = 0; i < positions; ++i) {
+    printf("%s(", i == 0 ? "" : "--");
+    for (size_t k = m_vpaths.size(); k-- > 0;) {
+      // Aligned nodes of unequal length only arise from hand-built seeds;
+      // the missing entries are left out rather than read past the end.
+      if (i >= m_vpaths[k].size()) continue;
+      printf("%s%s", m_vpaths[k].m_nodes[i]->name(), k == 0 ? "" : ",");
+    }
+    printf(")");
+  }
+  printf("]\t(%f)\n", m_score);
+}

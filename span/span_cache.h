@@ -1,0 +1,79 @@
+// The long-lived memo of a span search: (species mask, anchor tag) -> the
+// best span's compact record, or the knowledge that no span exists. Records
+// are a few bytes each (what the search chose, not the span's proteins), so
+// ten million of them fit in a few hundred megabytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "common/common_types.h"
+#include "span/flat_map.h"
+
+template <class Record>
+class SpanCache {
+ public:
+  static constexpr uint MAX_ENTRIES = 10000000;  // maintain() empties the cache above this
+
+  SpanCache() : m_tables(1u << MAX_SPECIES) {}
+  SpanCache(const SpanCache&) = delete;
+  SpanCache& operator=(const SpanCache&) = delete;
+
+  // Whether the key was stored; *record is its record, null for "no span".
+  bool lookup(uint64_t tag, uint specMask, const Record** record) const {
+    const uint32_t* ref = m_tables[specMask].find(tag);
+    if (ref == nullptr) return false;
+    *record = *ref == NO_SPAN ? nullptr : &at(*ref - 1);
+    return true;
+  }
+
+  // Stores the answer for a key that is not stored yet (null: no span). Every
+  // call counts towards size().
+  void store(uint64_t tag, uint specMask, const Record* record) {
+    // clang-format off
+    TRELLIS_ASSERT(specMask < (1u<<MAX_SPECIES));
+    // clang-format on
+    uint32_t ref = NO_SPAN;
+    if (record != nullptr) {
+      if (m_records % CHUNK == 0) m_chunks.emplace_back(new Record[CHUNK]);
+      m_chunks.back()[m_records % CHUNK] = *record;
+      ref = static_cast<uint32_t>(++m_records);
+    }
+    m_tables[specMask].insert(tag, ref);
+    ++m_size;
+  }
+
+  // Empties the cache when it has taken more than MAX_ENTRIES entries.
+  void maintain() {
+    if (m_size > MAX_ENTRIES) clear();
+  }
+
+  void clear() {
+    for (FlatMap<uint64_t, uint32_t>& table : m_tables) table.release();
+    m_chunks.clear();
+    m_records = 0;
+    m_size = 0;
+  }
+
+  // store() calls since construction or the last clear().
+  uint size() const { return m_size; }
+
+  size_t bytes() const {
+    size_t total = m_chunks.size() * CHUNK * sizeof(Record);
+    for (const FlatMap<uint64_t, uint32_t>& table : m_tables) total += table.bytes();
+    return total;
+  }
+
+ private:
+  static constexpr uint32_t NO_SPAN = 0;
+  static constexpr size_t CHUNK = 1u << 16;  // records per chunk: growth never copies
+
+  const Record& at(size_t i) const { return m_chunks[i / CHUNK][i % CHUNK]; }
+
+  std::vector<FlatMap<uint64_t, uint32_t>> m_tables;  // one per species mask
+  std::vector<std::unique_ptr<Record[]>> m_chunks;
+  size_t m_records = 0;
+  uint m_size = 0;
+};

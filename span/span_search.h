@@ -1,0 +1,140 @@
+// The dynamic programme that both searches run: the best span of an anchor
+// over a set of species. A generator (bit_subset.h) splits the set into the
+// species x joined next, the part G1 that hangs below the joined candidate and
+// the part G2 that the anchor keeps; the best span is the best combination of
+// the anchor's own span over G2, a candidate of species x, and the
+// candidate's span over G1. Each (anchor, set) is solved once and memoised by
+// the problem.
+//
+// The problem supplies the anchors and candidates, the memo and the scores:
+//
+//   typedef ... Anchor, Candidate, Choice;
+//   bool lookup(const Anchor&, uint mask, bool* exists, double* score);  // solved before?
+//   void store(const Anchor&, uint mask, bool exists, double score, const Choice&, uint anchorSet);
+//   Candidates candidates(const Anchor&, byte x);  // size() and [i]: species x's candidates,
+//                                                  // in the order they are tried
+//   bool admits(const Candidate&);                       // tested before its span is solved
+//   bool ownScore(const Candidate&, double*);            // after; false leaves it out
+//   Choice choose(const Candidate&);
+//   bool boundOf(const Anchor&, byte x, uint branchSet, BranchBound*);  // see below
+//   void setBound(const Anchor&, byte x, uint branchSet, const BranchBound&);
+//
+// A candidate's total is (own + anchor span) + branch span, in that order;
+// the first candidate with the largest total wins (a later one must be
+// strictly greater). The enumeration order therefore is part of the result.
+//
+// Tree generators meet the same (x, G1) under many splits and many sets. The
+// first time, every candidate is tried, which also solves every sub-span that
+// the plain recursion would solve, in the same order. The largest own + branch
+// total found is kept as a bound; later splits whose bound cannot strictly
+// beat the best total so far are skipped, and the others try the candidates
+// again (now from the memo, with no side effects). Rounding is covered by a
+// margin far larger than the error of two additions, so skipping never
+// changes the result.
+#pragma once
+
+#include <cmath>
+#include <type_traits>
+
+#include "common/common_types.h"
+#include "span/bit_subset.h"
+
+// What the candidates of one (anchor, x, branch set) can reach: the largest
+// own + branch total and the largest |own| + |branch|.
+struct BranchBound {
+  double best = 0;
+  double scale = 0;
+  bool any = false;     // some candidate has a span
+  bool finite = true;  // every total seen was a finite number
+
+  void add(double own, double branch) {
+    const double total = own + branch;
+    if (!std::isfinite(total) || !std::isfinite(own) || !std::isfinite(branch)) finite = false;
+    if (!any || total > best) best = total;
+    const double size = std::fabs(own) + std::fabs(branch);
+    if (size > scale) scale = size;
+    any = true;
+  }
+  // True when no candidate can reach a total strictly above target with this
+  // anchor span.
+  bool cannotBeat(double anchorSpan, double target) const {
+    if (!finite || !std::isfinite(anchorSpan)) return false;
+    const double margin = 1e-9 * (1 + std::fabs(anchorSpan) + scale);
+    return anchorSpan + best + margin < target;
+  }
+};
+
+template <class Problem>
+class SpanSearch {
+ public:
+  typedef typename Problem::Anchor Anchor;
+  typedef typename Problem::Candidate Candidate;
+  typedef typename Problem::Choice Choice;
+
+  explicit SpanSearch(Problem* problem) : m_problem(problem) {}
+
+  // Whether anchor has a span over G.mask() in the shape of G; *score is its
+  // total. The empty set has the empty span, of score 0.
+  template <class Generator>
+  bool solve(const Anchor& anchor, Generator G, double* score) {
+    const uint S = G.mask();
+    if (S == 0) {
+      *score = 0;
+      return true;
+    }
+    bool exists = false;
+    if (m_problem->lookup(anchor, S, &exists, score)) return exists;
+
+    Best best;
+    byte x = 0;
+    Generator G1, G2;
+    while (G.next(&x, &G1, &G2)) {
+      double anchorSpan = 0;
+      if (!solve(anchor, G2, &anchorSpan)) continue;
+      const uint branchSet = G1.mask();
+      bool firstVisit = true;
+      if (kBoundsBranches<Generator>::value) {
+        BranchBound bound;
+        if (m_problem->boundOf(anchor, x, branchSet, &bound)) {
+          if (!bound.any || (best.found && bound.cannotBeat(anchorSpan, best.score))) continue;
+          firstVisit = false;
+        }
+      }
+      BranchBound seen;
+      const auto list = m_problem->candidates(anchor, x);
+      for (size_t i = 0; i < list.size(); ++i) {
+        const Candidate c = list[i];  // a copy: solving below may move the list's storage
+        if (!m_problem->admits(c)) continue;
+        double branch = 0;
+        if (!solve(c, G1, &branch)) continue;
+        double own = 0;
+        if (!m_problem->ownScore(c, &own)) continue;
+        if (firstVisit) seen.add(own, branch);
+        const double total = (own + anchorSpan) + branch;
+        if (best.found && !(total > best.score)) continue;
+        best.found = true;
+        best.score = total;
+        best.choice = m_problem->choose(c);
+        best.anchorSet = G2.mask();
+      }
+      if (kBoundsBranches<Generator>::value && firstVisit) m_problem->setBound(anchor, x, branchSet, seen);
+    }
+    m_problem->store(anchor, S, best.found, best.score, best.choice, best.anchorSet);
+    *score = best.score;
+    return best.found;
+  }
+
+ private:
+  struct Best {
+    bool found = false;
+    double score = 0;
+    Choice choice{};
+    uint anchorSet = 0;
+  };
+
+  // Only tree generators meet one (x, branch set) in several splits.
+  template <class Generator>
+  struct kBoundsBranches : std::is_same<Generator, SpecSetsTreesGen> {};
+
+  Problem* m_problem;
+};
