@@ -98,14 +98,14 @@ void BiogridReader::readRow(const std::vector<std::string>& fields, const TextIn
     throw PrepError(in.where() + "expected at least " + std::to_string(m_minColumns) +
                     " tab-separated columns, found " + std::to_string(fields.size()));
   }
+  if (!m_organisms.accept(organism(fields[m_layout.organismA]), organism(fields[m_layout.organismB]), n, log)) {
+    return;
+  }
   const std::string type = lower(fields[m_layout.type]);
   if (type != "physical" && !m_opts.allTypes) {
     log->drop((type == "genetic" ? std::string("genetic") : "'" + type + "'") +
                   " interaction (--all-types keeps it)",
               n);
-    return;
-  }
-  if (!m_organisms.accept(organism(fields[m_layout.organismA]), organism(fields[m_layout.organismB]), n, log)) {
     return;
   }
   // Accession lists hold several values; the first one names the protein.

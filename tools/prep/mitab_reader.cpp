@@ -94,13 +94,13 @@ void MitabReader::readRow(const std::vector<std::string>& fields, const TextInpu
     throw PrepError(in.where() + "a PSI-MITAB line has at least 15 tab-separated columns, found " +
                     std::to_string(fields.size()));
   }
-  if (!m_organisms.accept(firstOf(fields[TAXID_A], "taxid"), firstOf(fields[TAXID_B], "taxid"), n, log)) return;
   const std::string a = uniprotId(fields[ID_A], fields[ALT_A]);
   const std::string b = uniprotId(fields[ID_B], fields[ALT_B]);
   if (a.empty() || b.empty()) {
     log->drop("interactor without a uniprotkb: identifier", n);
     return;
   }
+  if (!m_organisms.accept(firstOf(fields[TAXID_A], "taxid"), firstOf(fields[TAXID_B], "taxid"), n, log)) return;
   double weight = 1;
   const std::string score = firstOf(fields[CONFIDENCE], "intact-miscore");
   if (!score.empty() && (!parseNumber(score, &weight) || weight < 0 || weight > 1)) {
