@@ -71,13 +71,9 @@ static std::string shellQuote(const std::string& s) {
   return q + "'";
 }
 
-RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd) {
-  std::string cmd;
-  if (!cwd.empty()) cmd = "cd " + shellQuote(cwd) + " && ";
-  cmd += shellQuote(TRELLIS2_BIN);
-  for (const std::string& a : args) cmd += " " + shellQuote(a);
-  cmd += " 2>/dev/null";
-  RunResult r{-1, ""};
+// Runs the shell command `cmd` and collects its standard output and exit status.
+static RunResult runCommand(const std::string& cmd) {
+  RunResult r{-1, "", ""};
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;
   char buf[4096];
@@ -88,6 +84,30 @@ RunResult runTrellis(const std::vector<std::string>& args, const std::string& cw
     r.status = WEXITSTATUS(st);
   else if (WIFSIGNALED(st))
     r.status = 128 + WTERMSIG(st);
+  return r;
+}
+
+static std::string commandLine(const char* bin, const std::vector<std::string>& args, const std::string& cwd) {
+  std::string cmd;
+  if (!cwd.empty()) cmd = "cd " + shellQuote(cwd) + " && ";
+  cmd += shellQuote(bin);
+  for (const std::string& a : args) cmd += " " + shellQuote(a);
+  return cmd;
+}
+
+RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd) {
+  return runCommand(commandLine(TRELLIS2_BIN, args, cwd) + " 2>/dev/null");
+}
+
+RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd, const std::string& input) {
+  TempDir tmp;
+  std::string cmd = commandLine(TRELLIS2_PREP_BIN, args, cwd) + " 2>" + shellQuote(tmp.file("stderr"));
+  if (!input.empty()) {
+    writeFile(tmp.file("stdin"), input);
+    cmd += " <" + shellQuote(tmp.file("stdin"));
+  }
+  RunResult r = runCommand(cmd);
+  r.errors = readFile(tmp.file("stderr"));
   return r;
 }
 
