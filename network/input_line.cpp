@@ -32,7 +32,8 @@ InputLineStatus parseInputLine(const std::string& line, InputFileKind kind, Inpu
   rec->value = std::strtod(number.c_str(), &end);
   if (end == number.c_str()) return InputLineStatus::NOT_A_NUMBER;
   if (!std::isfinite(rec->value)) return InputLineStatus::NOT_FINITE;
-  const bool inRange = kind == InputFileKind::INTERACTIONS ? rec->value >= 0 && rec->value <= 1 : rec->value >= 0;
+  const bool inRange =
+      kind == InputFileKind::INTERACTIONS ? rec->value >= 0 && rec->value <= 1 : rec->value >= 0;
   return inRange ? InputLineStatus::RECORD : InputLineStatus::OUT_OF_RANGE;
 }
 

@@ -19,7 +19,10 @@ TEST(InputLineTest, ClassifiesEveryKindOfLine) {
       {"", InputFileKind::INTERACTIONS, InputLineStatus::MISSING_FIELDS, 0},
       {"a b", InputFileKind::INTERACTIONS, InputLineStatus::MISSING_FIELDS, 0},
       {" a\tb  0.5 extra", InputFileKind::INTERACTIONS, InputLineStatus::RECORD, 0.5},
-      {std::string("a\0b\0" "1e-3x", 9), InputFileKind::INTERACTIONS, InputLineStatus::RECORD, 0.001},
+      {std::string("a\0b\0"
+                   "1e-3x",
+                   9),
+       InputFileKind::INTERACTIONS, InputLineStatus::RECORD, 0.001},
       {"a b weight", InputFileKind::INTERACTIONS, InputLineStatus::NOT_A_NUMBER, 0},
       {"a b nan", InputFileKind::INTERACTIONS, InputLineStatus::NOT_FINITE, 0},
       {"a b 999", InputFileKind::INTERACTIONS, InputLineStatus::OUT_OF_RANGE, 999},
@@ -39,7 +42,8 @@ TEST(InputLineTest, ClassifiesEveryKindOfLine) {
   }
   EXPECT_STREQ(inputLineStatusText(InputLineStatus::OUT_OF_RANGE, InputFileKind::INTERACTIONS),
                "weight outside [0, 1]");
-  EXPECT_STREQ(inputLineStatusText(InputLineStatus::OUT_OF_RANGE, InputFileKind::SIMILARITY), "negative E-value");
+  EXPECT_STREQ(inputLineStatusText(InputLineStatus::OUT_OF_RANGE, InputFileKind::SIMILARITY),
+               "negative E-value");
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 
 namespace {
 
-using testutil::RunResult;
 using testutil::runPrep;
+using testutil::RunResult;
 using testutil::TempDir;
 using testutil::writeFile;
 
@@ -25,7 +25,9 @@ void prepare(const TempDir& dir, const std::string& file, const std::vector<std:
   writeFile(dir.file(file), r.output);
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 TEST(PrepCheck, ReportsAGoodSet) {
   TempDir dir;
@@ -38,16 +40,22 @@ TEST(PrepCheck, ReportsAGoodSet) {
   EXPECT_EQ(r.output,
             "Input set s: 2 species (E-value threshold 1e-07, beta 0.8)\n\n"
             "species 0: s_int-0.txt\n  proteins: 10\n  interactions: 13 lines, 13 distinct pairs\n"
-            "  weights: 0.2 to 0.999\n  largest degree: 4 (" + h + "275493)\n  hub pairs: 0\n"
-            "  isolated proteins (no similarity link to another species): 3 (" + h + "419734, " + h + "354033, " +
-            h + "398417)\n  skipped lines: 0\n\n"
-            "species 1: s_int-1.txt\n  proteins: 9\n  interactions: 12 lines, 12 distinct pairs\n"
-            "  weights: 0.2 to 0.98\n  largest degree: 4 (" + m + "059431)\n  hub pairs: 0\n"
-            "  isolated proteins (no similarity link to another species): 2 (" + m + "033447, " + m +
-            "099560)\n  skipped lines: 0\n\n"
-            "similarity: s_blast.txt\n  pairs accepted: 8\n  above the threshold (ignored): 1\n"
-            "  pairs naming a protein in no network (ignored): 0\n  skipped lines: 0\n\n"
-            "names shared by two species: 0\n\nresult: trellis2 would accept this input\n");
+            "  weights: 0.2 to 0.999\n  largest degree: 4 (" +
+                h +
+                "275493)\n  hub pairs: 0\n"
+                "  isolated proteins (no similarity link to another species): 3 (" +
+                h + "419734, " + h + "354033, " + h +
+                "398417)\n  skipped lines: 0\n\n"
+                "species 1: s_int-1.txt\n  proteins: 9\n  interactions: 12 lines, 12 distinct pairs\n"
+                "  weights: 0.2 to 0.98\n  largest degree: 4 (" +
+                m +
+                "059431)\n  hub pairs: 0\n"
+                "  isolated proteins (no similarity link to another species): 2 (" +
+                m + "033447, " + m +
+                "099560)\n  skipped lines: 0\n\n"
+                "similarity: s_blast.txt\n  pairs accepted: 8\n  above the threshold (ignored): 1\n"
+                "  pairs naming a protein in no network (ignored): 0\n  skipped lines: 0\n\n"
+                "names shared by two species: 0\n\nresult: trellis2 would accept this input\n");
   EXPECT_EQ(r.errors, "");
 
   // A looser threshold accepts the 0.0021 hit, which links the last mouse protein.
@@ -60,8 +68,10 @@ TEST(PrepCheck, FindsNamesSharedBySpecies) {
   // Official symbols of budding yeast and Candida: ACT1, CDC42, LAS17 and SAC6 are in both.
   TempDir dir;
   const std::string biogrid = "BIOGRID-ALL-4.4.229.tab3.txt";
-  prepare(dir, "y_int-0.txt", {"interactions", "--from", "biogrid", "--taxid", "559292", "--id", "symbol", biogrid});
-  prepare(dir, "y_int-1.txt", {"interactions", "--from", "biogrid", "--taxid", "237561", "--id", "symbol", biogrid});
+  prepare(dir, "y_int-0.txt",
+          {"interactions", "--from", "biogrid", "--taxid", "559292", "--id", "symbol", biogrid});
+  prepare(dir, "y_int-1.txt",
+          {"interactions", "--from", "biogrid", "--taxid", "237561", "--id", "symbol", biogrid});
   writeFile(dir.file("y_blast.txt"), "ACT1\tCMD1\t1e-10\nCDC42\tMYO2\t1e-30\n");
   RunResult r = runPrep({"check", "2", "y"}, dir.path());
   EXPECT_EQ(r.status, 1);
@@ -74,8 +84,9 @@ TEST(PrepCheck, FindsNamesSharedBySpecies) {
       << r.output;
   EXPECT_TRUE(contains(r.output, "  names found in no network: 1\n    MYO2 (line 2)\n")) << r.output;
   EXPECT_TRUE(contains(r.output, "  hub pairs: not computed (trellis2 would stop first)\n"));
-  EXPECT_TRUE(contains(r.output, "result: trellis2 would refuse this input:\n  - 4 protein name(s) occur in the "
-                                 "interaction files of two species"))
+  EXPECT_TRUE(contains(r.output,
+                       "result: trellis2 would refuse this input:\n  - 4 protein name(s) occur in the "
+                       "interaction files of two species"))
       << r.output;
 }
 
@@ -88,21 +99,28 @@ TEST(PrepCheck, FindsRawStringScoresBothDirectionsAndRawOutfmt6) {
                               .c_str()),
               0);
   }
-  ASSERT_EQ(std::system(("cp '" + HITS + "string_hsmm_hits.tsv' '" + dir.file("raw_blast.txt") + "'").c_str()), 0);
+  ASSERT_EQ(
+      std::system(("cp '" + HITS + "string_hsmm_hits.tsv' '" + dir.file("raw_blast.txt") + "'").c_str()), 0);
   RunResult r = runPrep({"check", "2", "raw"}, dir.path());
   EXPECT_EQ(r.status, 1);
   // Everything but the header (not a number) and the two 0 scores breaks the weight rule.
-  EXPECT_TRUE(contains(r.output, "  interactions: 2 lines, 1 distinct pairs\n  weights: 0 to 0\n")) << r.output;
-  EXPECT_TRUE(contains(r.output, "  skipped lines: 27\n    1 third field is not a number (line 1)\n"
-                                 "    26 weight outside [0, 1] (lines 2, 3, 4, 5, 6, ...)\n"))
+  EXPECT_TRUE(contains(r.output, "  interactions: 2 lines, 1 distinct pairs\n  weights: 0 to 0\n"))
       << r.output;
-  EXPECT_TRUE(contains(r.output, "  - species 1 has no interaction: no line of raw_int-1.txt is accepted; its weights "
-                                 "look like STRING scores (0 to 1000), which trellis2 skips: prepare the file with "
-                                 "'trellis2-prep interactions --from string'\n"))
+  EXPECT_TRUE(contains(r.output,
+                       "  skipped lines: 27\n    1 third field is not a number (line 1)\n"
+                       "    26 weight outside [0, 1] (lines 2, 3, 4, 5, 6, ...)\n"))
       << r.output;
+  EXPECT_TRUE(contains(r.output,
+                       "  - species 1 has no interaction: no line of raw_int-1.txt is accepted; 24 skipped "
+                       "weights look like STRING scores (0 to 1000): prepare the file with 'trellis2-prep "
+                       "interactions --from string'\n"))
+      << r.output;
+  EXPECT_TRUE(
+      contains(r.output, "warning: species 0: 27 of 29 lines skipped; 26 skipped weights look like STRING"));
   EXPECT_TRUE(contains(r.output, "warning: species 0: 1 interaction lines repeat a pair (both directions"));
-  EXPECT_TRUE(contains(r.output, "warning: raw_blast.txt: most lines have 12 or more columns and a third column above "
-                                 "the threshold: this looks like raw BLAST/DIAMOND -outfmt 6"))
+  EXPECT_TRUE(contains(r.output,
+                       "warning: raw_blast.txt: most lines have 12 or more columns and a third column above "
+                       "the threshold: this looks like raw BLAST/DIAMOND -outfmt 6"))
       << r.output;
 }
 
@@ -118,20 +136,24 @@ TEST(PrepCheck, TurnsTheProgramsErrorsIntoARefusal) {
   RunResult r = runPrep({"check", "2", "d"}, dir.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(contains(r.output, "    1 negative E-value (line 2)\n")) << r.output;
-  EXPECT_TRUE(contains(r.output, "  - trellis2 stops while reading or fitting the model:\n"
-                                 "    Illegal model configuration detected. Illegal p_true value: 2.000000 (should be "
-                                 "in [0..1])\n"))
+  EXPECT_TRUE(contains(r.output,
+                       "  - trellis2 stops while reading or fitting the model:\n"
+                       "    Illegal model configuration detected. Illegal p_true value: 2.000000 (should be "
+                       "in [0..1])\n"))
       << r.output;
   // The program's own console lines stay out of the report.
   EXPECT_FALSE(contains(r.output, "Reading PPI data"));
   EXPECT_FALSE(contains(r.output, "SKIPPING"));
 
   // A missing file and a compressed one: trellis2 could read neither.
-  ASSERT_EQ(std::system(("gzip -c '" + dir.file("d_int-1.txt") + "' > '" + dir.file("z_int-0.txt") + "'").c_str()), 0);
+  ASSERT_EQ(
+      std::system(("gzip -c '" + dir.file("d_int-1.txt") + "' > '" + dir.file("z_int-0.txt") + "'").c_str()),
+      0);
   r = runPrep({"check", "2", "z"}, dir.path());
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(contains(r.output, "  - z_int-0.txt: is gzip-compressed; trellis2 reads plain text (gunzip it)\n"
-                                 "  - z_int-1.txt: cannot open: No such file or directory\n"))
+  EXPECT_TRUE(contains(r.output,
+                       "  - z_int-0.txt: is gzip-compressed; trellis2 reads plain text (gunzip it)\n"
+                       "  - z_int-1.txt: cannot open: No such file or directory\n"))
       << r.output;
 }
 

@@ -12,8 +12,8 @@
 
 namespace {
 
-using testutil::RunResult;
 using testutil::runPrep;
+using testutil::RunResult;
 using testutil::TempDir;
 
 const std::string SAMPLES = std::string(TEST_DATA_DIR) + "/prep/";
@@ -30,12 +30,12 @@ TEST(PrepInteractions, StringMergesDirectionsDropsZeroAndDividesBy1000) {
   EXPECT_EQ(r.status, 0) << r.errors;
   const std::string h = "9606.ENSP00000";
   EXPECT_EQ(r.output, h + "216181\t" + h + "263025\t0.999\n" + h + "216181\t" + h + "269305\t0.95\n" + h +
-                          "216181\t" + h + "275493\t0.9\n" + h + "263025\t" + h + "269305\t0.92\n" + h + "263025\t" +
-                          h + "275493\t0.88\n" + h + "269305\t" + h + "275493\t0.97\n" + h + "275493\t" + h +
-                          "300093\t0.4\n" + h + "300093\t" + h + "344818\t0.3\n" + h + "300093\t" + h +
-                          "419734\t0.3\n" + h + "344818\t" + h + "354033\t0.5\n" + h + "354033\t" + h +
-                          "377045\t0.25\n" + h + "377045\t" + h + "398417\t0.35\n" + h + "398417\t" + h +
-                          "419734\t0.2\n");
+                          "216181\t" + h + "275493\t0.9\n" + h + "263025\t" + h + "269305\t0.92\n" + h +
+                          "263025\t" + h + "275493\t0.88\n" + h + "269305\t" + h + "275493\t0.97\n" + h +
+                          "275493\t" + h + "300093\t0.4\n" + h + "300093\t" + h + "344818\t0.3\n" + h +
+                          "300093\t" + h + "419734\t0.3\n" + h + "344818\t" + h + "354033\t0.5\n" + h +
+                          "354033\t" + h + "377045\t0.25\n" + h + "377045\t" + h + "398417\t0.35\n" + h +
+                          "398417\t" + h + "419734\t0.2\n");
   EXPECT_EQ(r.errors,
             "trellis2-prep: 9606.protein.links.v12.0.txt.gz: 29 lines read, 13 interactions written\n"
             "trellis2-prep: left out:\n  1 header line (line 1)\n  13 " +
@@ -65,10 +65,12 @@ TEST(PrepInteractions, StringChannelMinScoreAndFileWithoutHeader) {
 
   r = runPrep({"interactions", "--from", "string", "--min-score", "700", "-"}, "", detailed);
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.errors.find("--min-score is a weight in [0, 1] (STRING's score 700 is 0.7)"), std::string::npos);
+  EXPECT_NE(r.errors.find("--min-score is a weight in [0, 1] (STRING's score 700 is 0.7)"),
+            std::string::npos);
   r = runPrep({"interactions", "--from", "string", "--channel", "experiments", "-"}, "", detailed);
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.errors.find("<stdin>:1: no score column 'experiments' in the header"), std::string::npos) << r.errors;
+  EXPECT_NE(r.errors.find("<stdin>:1: no score column 'experiments' in the header"), std::string::npos)
+      << r.errors;
 }
 
 TEST(PrepInteractions, BiogridKeepsPhysicalRowsOfOneOrganism) {
@@ -88,16 +90,20 @@ TEST(PrepInteractions, BiogridKeepsPhysicalRowsOfOneOrganism) {
                 "  1 no uniprot identifier ('-') (line 18)\n  1 self-interaction (line 19)\n"
                 "  18 interactor of another organism (not taxid 559292) (lines 20, 21, 22, 23, 24, ...)\n");
 
-  r = prep({"interactions", "--from", "biogrid", "--taxid", "559292", "--all-types", "BIOGRID-ALL-4.4.229.tab3.txt"});
-  EXPECT_NE(r.output.find("YFL039C\tYDR129C\t1\nYLR229C\tYCR088W\t1\nYLR229C\tYAR010C\t1\n"), std::string::npos);
-  r = prep({"interactions", "--from", "biogrid", "--taxid", "284812", "--id", "symbol", "BIOGRID-ALL-4.4.229.tab3.txt"});
+  r = prep({"interactions", "--from", "biogrid", "--taxid", "559292", "--all-types",
+            "BIOGRID-ALL-4.4.229.tab3.txt"});
+  EXPECT_NE(r.output.find("YFL039C\tYDR129C\t1\nYLR229C\tYCR088W\t1\nYLR229C\tYAR010C\t1\n"),
+            std::string::npos);
+  r = prep({"interactions", "--from", "biogrid", "--taxid", "284812", "--id", "symbol",
+            "BIOGRID-ALL-4.4.229.tab3.txt"});
   EXPECT_TRUE(startsWith(r.output, "act1\tcam1\t1\nact1\tcdc42\t1\n")) << r.output;
 
   r = prep({"interactions", "--from", "biogrid", "BIOGRID-ALL-4.4.229.tab3.txt"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.errors.find("holds interactions of several organisms: 237561 (5 rows), 284812 (12 rows), 559292 "
-                          "(18 rows); choose one with --taxid"),
-            std::string::npos)
+  EXPECT_NE(
+      r.errors.find("holds interactions of several organisms: 237561 (5 rows), 284812 (12 rows), 559292 "
+                    "(18 rows); choose one with --taxid"),
+      std::string::npos)
       << r.errors;
 }
 
@@ -118,8 +124,9 @@ TEST(PrepInteractions, MitabTakesUniprotIdsOrganismAndMiscore) {
                 " (line 15)\n  1 interactor without a uniprotkb: identifier (line 18)\n"
                 "  1 self-interaction (line 19)\n"
                 "  13 interactor of another organism (not taxid 9606) (lines 20, 21, 22, 23, 24, ...)\n");
-  r = runPrep({"interactions", "--from", "mitab", "-"}, "",
-              "uniprotkb:A\tuniprotkb:B\t-\t-\t-\t-\t-\t-\t-\ttaxid:1\ttaxid:1\t-\t-\t-\tintact-miscore:high\n");
+  r = runPrep(
+      {"interactions", "--from", "mitab", "-"}, "",
+      "uniprotkb:A\tuniprotkb:B\t-\t-\t-\t-\t-\t-\t-\ttaxid:1\ttaxid:1\t-\t-\t-\tintact-miscore:high\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.errors.find("<stdin>:1: intact-miscore 'high' is not a number in [0, 1]"), std::string::npos);
 }
@@ -129,12 +136,14 @@ TEST(PrepInteractions, EdgeListsAndSif) {
   EXPECT_EQ(r.status, 0) << r.errors;
   const std::string f = "FBpp00";
   EXPECT_TRUE(startsWith(r.output, f + "70001\t" + f + "70002\t1\n" + f + "70001\t" + f + "70037\t1\n" + f +
-                                            "70001\t" + f + "71110\t1\n")) << r.output;
-  EXPECT_EQ(r.errors,
-            "trellis2-prep: fly.sif: 12 lines read, 12 interactions written\ntrellis2-prep: left out:\n  1 " +
-                DUPLICATE +
-                " (line 5)\n  1 self-interaction (line 8)\n  1 protein without interactions (SIF node line) (line "
-                "12)\n");
+                                       "70001\t" + f + "71110\t1\n"))
+      << r.output;
+  EXPECT_EQ(
+      r.errors,
+      "trellis2-prep: fly.sif: 12 lines read, 12 interactions written\ntrellis2-prep: left out:\n  1 " +
+          DUPLICATE +
+          " (line 5)\n  1 self-interaction (line 8)\n  1 protein without interactions (SIF node line) (line "
+          "12)\n");
   r = prep({"interactions", "--from", "edges", "worm_edges.tsv"});
   EXPECT_TRUE(startsWith(r.output, "T04C12.6\tC09D4.5\t0.97\nT04C12.6\tR07G3.1\t0.85\n")) << r.output;
 
@@ -143,7 +152,8 @@ TEST(PrepInteractions, EdgeListsAndSif) {
   // A header line makes the file look like SIF; the first weight gives it away.
   r = runPrep({"interactions", "--from", "edges", "-"}, "", "source target weight\na b 0.5\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.errors.find("<stdin>:2: read as SIF (from the first line), but '0.5' is a number"), std::string::npos);
+  EXPECT_NE(r.errors.find("<stdin>:2: read as SIF (from the first line), but '0.5' is a number"),
+            std::string::npos);
   r = runPrep({"interactions", "--from", "edges", "-"}, "", "a b 0.5\nb c 700\n");
   EXPECT_NE(r.errors.find("<stdin>:2: weight '700' is not a number in [0, 1]"), std::string::npos);
   r = runPrep({"interactions", "--from", "edges", "-"}, "", "a\tb c\t0.5\n#x y 1\td\t0.5\n");
@@ -156,15 +166,17 @@ TEST(PrepSimilarity, BlastAndDiamondTables) {
   EXPECT_EQ(r.status, 0) << r.errors;
   const std::string h = "9606.ENSP00000", m = "10090.ENSMUSP00000";
   // The reciprocal hits keep their smaller E-value (1.2e-150, 2.9e-121); self-hits are gone.
-  EXPECT_EQ(r.output, h + "216181\t" + m + "020329\t1.2e-150\n" + h + "216181\t" + h + "263025\t4.5e-08\n" + h +
-                          "263025\t" + m + "026172\t2.9e-121\n" + h + "269305\t" + m + "059431\t2.2e-90\n" + h +
-                          "275493\t" + m + "104340\t1e-100\n" + h + "300093\t" + m + "108917\t6.3e-30\n" + h +
-                          "344818\t" + m + "043694\t8.8e-12\n" + h + "377045\t" + m + "077002\t2e-20\n" + m +
-                          "099560\t" + h + "398417\t0.0021\n");
-  EXPECT_NE(r.errors.find("16 lines read, 9 similarity pairs written\ntrellis2-prep: left out:\n"
-                          "  3 self-hit (lines 1, 4, 11)\n"
-                          "  4 repeated pair (reciprocal or further hit; smallest E-value kept) (lines 12, 13, 14, 15)\n"),
-            std::string::npos)
+  EXPECT_EQ(r.output, h + "216181\t" + m + "020329\t1.2e-150\n" + h + "216181\t" + h + "263025\t4.5e-08\n" +
+                          h + "263025\t" + m + "026172\t2.9e-121\n" + h + "269305\t" + m +
+                          "059431\t2.2e-90\n" + h + "275493\t" + m + "104340\t1e-100\n" + h + "300093\t" + m +
+                          "108917\t6.3e-30\n" + h + "344818\t" + m + "043694\t8.8e-12\n" + h + "377045\t" +
+                          m + "077002\t2e-20\n" + m + "099560\t" + h + "398417\t0.0021\n");
+  EXPECT_NE(
+      r.errors.find(
+          "16 lines read, 9 similarity pairs written\ntrellis2-prep: left out:\n"
+          "  3 self-hit (lines 1, 4, 11)\n"
+          "  4 repeated pair (reciprocal or further hit; smallest E-value kept) (lines 12, 13, 14, 15)\n"),
+      std::string::npos)
       << r.errors;
 
   // outfmt 7: the columns come from the "# Fields:" lines.
@@ -182,10 +194,12 @@ TEST(PrepSimilarity, BlastAndDiamondTables) {
 
   r = prep({"similarity", "--from", "blast6", HITS + "intact_hsmm_hits.tsv"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.errors.find("intact_hsmm_hits.tsv:1: found 3 columns, but the E-value is column 11 of the default "
-                          "-outfmt 6 columns; name the columns with --columns"),
-            std::string::npos);
-  r = runPrep({"similarity", "--from", "blast6", "--columns", "qseqid sseqid evalue", "-"}, "", "a b 1e-5\nb c -1\n");
+  EXPECT_NE(
+      r.errors.find("intact_hsmm_hits.tsv:1: found 3 columns, but the E-value is column 11 of the default "
+                    "-outfmt 6 columns; name the columns with --columns"),
+      std::string::npos);
+  r = runPrep({"similarity", "--from", "blast6", "--columns", "qseqid sseqid evalue", "-"}, "",
+              "a b 1e-5\nb c -1\n");
   EXPECT_NE(r.errors.find("<stdin>:2: E-value '-1' (column 3) is not a number >= 0"), std::string::npos);
   r = runPrep({"similarity", "--from", "blast6", "--columns", "qseqid pident", "-"}, "", "a b 1\n");
   EXPECT_EQ(r.status, 1);
@@ -226,14 +240,18 @@ TEST(PrepErrors, NameTheFileTheLineAndTheValue) {
 
   testutil::writeFile(dir.file("x.zip"), std::string("PK\x03\x04", 4) + "rest");
   r = runPrep({"interactions", "--from", "biogrid", "x.zip"}, dir.path());
-  EXPECT_EQ(r.errors, "trellis2-prep: x.zip: is a zip archive; extract the text file from it first (unzip)\n");
+  EXPECT_EQ(r.errors,
+            "trellis2-prep: x.zip: is a zip archive; extract the text file from it first (unzip)\n");
   r = runPrep({"similarity", "--from", "blast6", "none.tsv"}, dir.path());
   EXPECT_EQ(r.errors, "trellis2-prep: none.tsv: cannot open: No such file or directory\n");
 
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"interactions", "--from", "string"}, {"interactions", "x"},
-        {"interactions", "--from", "string", "--bogus", "x"}, {"similarity", "--from", "blast6", "a", "b"},
-        {"check", "1", "p"}, {"check", "2"}, {"frobnicate"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"interactions", "--from", "string"},
+                                               {"interactions", "x"},
+                                               {"interactions", "--from", "string", "--bogus", "x"},
+                                               {"similarity", "--from", "blast6", "a", "b"},
+                                               {"check", "1", "p"},
+                                               {"check", "2"},
+                                               {"frobnicate"}}) {
     r = runPrep(args, dir.path());
     EXPECT_EQ(r.status, 2) << args[0];
     EXPECT_NE(r.errors.find("Try 'trellis2-prep"), std::string::npos) << r.errors;

@@ -72,7 +72,8 @@ void BiogridReader::setLayout(const std::vector<std::string>& header, const Text
   m_layout.organismB = findColumn(header, twin(org), in);
   m_layout.idA = findColumn(header, idName, in);
   m_layout.idB = findColumn(header, twin(idName), in);
-  m_minColumns = std::max({m_layout.type, m_layout.organismA, m_layout.organismB, m_layout.idA, m_layout.idB}) + 1;
+  m_minColumns =
+      std::max({m_layout.type, m_layout.organismA, m_layout.organismB, m_layout.idA, m_layout.idB}) + 1;
 }
 
 void BiogridReader::read(TextInput* in, PairTable* table, DropLog* log) {
@@ -98,7 +99,8 @@ void BiogridReader::readRow(const std::vector<std::string>& fields, const TextIn
     throw PrepError(in.where() + "expected at least " + std::to_string(m_minColumns) +
                     " tab-separated columns, found " + std::to_string(fields.size()));
   }
-  if (!m_organisms.accept(organism(fields[m_layout.organismA]), organism(fields[m_layout.organismB]), n, log)) {
+  if (!m_organisms.accept(organism(fields[m_layout.organismA]), organism(fields[m_layout.organismB]), n,
+                          log)) {
     return;
   }
   const std::string type = lower(fields[m_layout.type]);

@@ -10,8 +10,9 @@
 
 namespace {
 
-const std::vector<std::string> DEFAULT_COLUMNS = {"qseqid", "sseqid", "pident", "length", "mismatch", "gapopen",
-                                                  "qstart", "qend",   "sstart", "send",   "evalue",   "bitscore"};
+const std::vector<std::string> DEFAULT_COLUMNS = {"qseqid",   "sseqid",  "pident", "length",
+                                                  "mismatch", "gapopen", "qstart", "qend",
+                                                  "sstart",   "send",    "evalue", "bitscore"};
 const char* const FIELDS_PREFIX = "# Fields: ";
 
 bool isOneOf(const std::string& s, std::initializer_list<const char*> names) {
@@ -46,7 +47,8 @@ std::vector<std::string> fieldNames(const std::string& line) {
 
 }  // namespace
 
-BlastTabReader::BlastTabReader(const SimilarityOptions& opts) : m_opts(opts), m_layout{0, 1, 10}, m_fixed(false) {
+BlastTabReader::BlastTabReader(const SimilarityOptions& opts)
+    : m_opts(opts), m_layout{0, 1, 10}, m_fixed(false) {
   if (opts.from != "blast6") throw PrepError("unknown --from " + quoted(opts.from) + " (blast6)");
   if (opts.columns.empty()) return;
   if (!layoutOf(columnKeywords(opts.columns), true, &m_layout)) {
@@ -63,8 +65,9 @@ bool BlastTabReader::layoutOf(const std::vector<std::string>& names, bool keywor
     const std::string& n = names[i];
     const bool query = keywords ? isOneOf(n, {"qseqid", "qacc", "qaccver", "qgi"})
                                 : isOneOf(n, {"query id", "query acc.", "query acc.ver", "query gi"});
-    const bool subject = keywords ? isOneOf(n, {"sseqid", "sacc", "saccver", "sgi"})
-                                  : isOneOf(n, {"subject id", "subject acc.", "subject acc.ver", "subject gi"});
+    const bool subject = keywords
+                             ? isOneOf(n, {"sseqid", "sacc", "saccver", "sgi"})
+                             : isOneOf(n, {"subject id", "subject acc.", "subject acc.ver", "subject gi"});
     if (query && l.query == none) l.query = i;
     if (subject && l.subject == none) l.subject = i;
     if (n == "evalue" && l.evalue == none) l.evalue = i;
@@ -91,19 +94,20 @@ void BlastTabReader::read(TextInput* in, PairTable* table, DropLog* log) {
   }
 }
 
-void BlastTabReader::readHit(const std::string& line, const TextInput& in, PairTable* table, DropLog* log) const {
+void BlastTabReader::readHit(const std::string& line, const TextInput& in, PairTable* table,
+                             DropLog* log) const {
   const std::vector<std::string> fields = splitTabsOrBlanks(line);
   const size_t needed = std::max({m_layout.query, m_layout.subject, m_layout.evalue}) + 1;
   if (fields.size() < needed) {
-    throw PrepError(in.where() + "found " + std::to_string(fields.size()) + " columns, but the E-value is column " +
-                    std::to_string(m_layout.evalue + 1) +
+    throw PrepError(in.where() + "found " + std::to_string(fields.size()) +
+                    " columns, but the E-value is column " + std::to_string(m_layout.evalue + 1) +
                     (m_fixed ? "" : " of the default -outfmt 6 columns; name the columns with --columns"));
   }
   double evalue = 0;
   const std::string& text = fields[m_layout.evalue];
   if (!parseNumber(text, &evalue) || evalue < 0) {
-    throw PrepError(in.where() + "E-value " + quoted(text) + " (column " + std::to_string(m_layout.evalue + 1) +
-                    ") is not a number >= 0");
+    throw PrepError(in.where() + "E-value " + quoted(text) + " (column " +
+                    std::to_string(m_layout.evalue + 1) + ") is not a number >= 0");
   }
   if (m_opts.maxEvalueGiven && evalue > m_opts.maxEvalue) {
     log->drop("E-value above --max-evalue " + formatNumber(m_opts.maxEvalue), in.lineNumber());

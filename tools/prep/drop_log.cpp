@@ -28,7 +28,8 @@ uint64_t DropLog::total() const {
 
 void DropLog::print(FILE* out, const std::string& prefix) const {
   for (const Entry& e : m_entries) {
-    std::fprintf(out, "%s%llu %s", prefix.c_str(), static_cast<unsigned long long>(e.count), e.reason.c_str());
+    std::fprintf(out, "%s%llu %s", prefix.c_str(), static_cast<unsigned long long>(e.count),
+                 e.reason.c_str());
     for (size_t i = 0; i < e.lines.size(); ++i) {
       std::fprintf(out, "%s%llu", i == 0 ? (e.lines.size() == 1 ? " (line " : " (lines ") : ", ",
                    static_cast<unsigned long long>(e.lines[i]));

@@ -37,8 +37,8 @@ void EdgeListReader::readPair(const std::vector<std::string>& fields, const Text
                               DropLog* log) {
   const bool weighted = m_layout == Layout::WEIGHTED;
   if (weighted ? fields.size() < 3 : fields.size() != 2) {
-    throw PrepError(in.where() + "expected " + (weighted ? "3" : "2") + " columns like the first line, found " +
-                    std::to_string(fields.size()));
+    throw PrepError(in.where() + "expected " + (weighted ? "3" : "2") +
+                    " columns like the first line, found " + std::to_string(fields.size()));
   }
   double weight = 1;
   if (weighted && (!parseNumber(fields[2], &weight) || weight < 0 || weight > 1)) {

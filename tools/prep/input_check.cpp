@@ -13,7 +13,8 @@
 namespace {
 
 constexpr size_t NAMES_LISTED = 10;
-constexpr double RAW_OUTFMT6_SHARE = 0.9;  // share of hits above the threshold that suggests column 3 is not an E-value
+constexpr double RAW_OUTFMT6_SHARE =
+    0.9;  // share of hits above the threshold that suggests column 3 is not an E-value
 
 std::string count(uint64_t n) { return std::to_string(n); }
 
@@ -41,7 +42,8 @@ bool looksLikeStringScore(const InputRecord& rec) {
 }  // namespace
 
 InputCheck::InputCheck(const CheckOptions& opts) : m_opts(opts), m_species(opts.species) {
-  for (uint32_t s = 0; s < opts.species; ++s) m_species[s].file = opts.prefix + "_int-" + std::to_string(s) + ".txt";
+  for (uint32_t s = 0; s < opts.species; ++s)
+    m_species[s].file = opts.prefix + "_int-" + std::to_string(s) + ".txt";
   m_similarity.file = opts.prefix + "_blast.txt";
 }
 
@@ -64,7 +66,8 @@ uint32_t InputCheck::protein(uint32_t s, const std::string& name, uint64_t line)
   return id;
 }
 
-void InputCheck::addInteraction(uint32_t s, const std::string& a, const std::string& b, double w, uint64_t line) {
+void InputCheck::addInteraction(uint32_t s, const std::string& a, const std::string& b, double w,
+                                uint64_t line) {
   Species& sp = m_species[s];
   if (a == b) {
     ++sp.selfPairs;  // trellis2 ignores these without a message
@@ -120,14 +123,17 @@ void InputCheck::finishSpecies(uint32_t s) {
     partners.shrink_to_fit();
   }
   sp.distinctPairs = ends / 2;
+  const std::string scores = sp.scoreLike == 0
+                                 ? std::string()
+                                 : "; " + count(sp.scoreLike) +
+                                       " skipped weights look like STRING scores (0 to 1000): prepare "
+                                       "the file with 'trellis2-prep interactions --from string'";
   if (sp.accepted == 0) {
-    std::string why = "species " + count(s) + " has no interaction: " +
-                      (sp.lines == 0 ? sp.file + " is empty" : "no line of " + sp.file + " is accepted");
-    if (sp.scoreLike > 0) {
-      why += "; its weights look like STRING scores (0 to 1000), which trellis2 skips: prepare the file with "
-             "'trellis2-prep interactions --from string'";
-    }
-    refuse(why);
+    refuse("species " + count(s) + " has no interaction: " +
+           (sp.lines == 0 ? sp.file + " is empty" : "no line of " + sp.file + " is accepted") + scores);
+  } else if (sp.scoreLike > 0) {
+    warn("species " + count(s) + ": " + count(sp.skipped.total()) + " of " + count(sp.lines) +
+         " lines skipped" + scores);
   }
   if (sp.accepted > sp.distinctPairs && sp.distinctPairs > 0) {
     warn("species " + count(s) + ": " + count(sp.accepted - sp.distinctPairs) +
@@ -187,7 +193,8 @@ bool InputCheck::readSimilarity() {
   }
   const uint64_t records = sim.accepted + sim.aboveThreshold + sim.unknownPairs + sim.selfPairs;
   if (sim.wideAboveThreshold > RAW_OUTFMT6_SHARE * records && records > 0) {
-    warn(sim.file + ": most lines have 12 or more columns and a third column above the threshold: this looks "
+    warn(sim.file +
+         ": most lines have 12 or more columns and a third column above the threshold: this looks "
          "like raw BLAST/DIAMOND -outfmt 6, whose third column is the percent identity, not the E-value; "
          "prepare it with 'trellis2-prep similarity --from blast6'");
   }
@@ -199,7 +206,8 @@ int InputCheck::run(FILE* out) {
   for (uint32_t s = 0; s < m_opts.species; ++s) readInteractions(s);
   readSimilarity();
   if (m_sharedCount > 0) {
-    refuse(count(m_sharedCount) + " protein name(s) occur in the interaction files of two species; trellis2 stops "
+    refuse(count(m_sharedCount) +
+           " protein name(s) occur in the interaction files of two species; trellis2 stops "
            "at the first (a name may belong to one species only)");
   }
   std::vector<uint64_t> hubPairs;
@@ -226,12 +234,14 @@ void InputCheck::reportSpecies(FILE* out, uint32_t s, const std::vector<uint64_t
   std::fprintf(out, "species %u: %s\n", s, sp.file.c_str());
   std::fprintf(out, "  proteins: %zu\n", sp.proteins.size());
   std::fprintf(out, "  interactions: %llu lines, %llu distinct pairs\n",
-               static_cast<unsigned long long>(sp.accepted), static_cast<unsigned long long>(sp.distinctPairs));
+               static_cast<unsigned long long>(sp.accepted),
+               static_cast<unsigned long long>(sp.distinctPairs));
   if (sp.accepted > 0) {
     std::fprintf(out, "  weights: %s to %s\n", formatNumber(sp.minWeight).c_str(),
                  formatNumber(sp.maxWeight).c_str());
   }
-  if (sp.maxDegree > 0) std::fprintf(out, "  largest degree: %zu (%s)\n", sp.maxDegree, sp.maxDegreeProtein.c_str());
+  if (sp.maxDegree > 0)
+    std::fprintf(out, "  largest degree: %zu (%s)\n", sp.maxDegree, sp.maxDegreeProtein.c_str());
   if (hubPairs) {
     std::fprintf(out, "  hub pairs: %llu\n", static_cast<unsigned long long>((*hubPairs)[s]));
   } else {
@@ -283,8 +293,9 @@ void InputCheck::reportSharedNames(FILE* out) const {
       break;
     }
     std::fprintf(out, "  %s: species %u (%s line %llu) and species %u (%s line %llu)\n", n.name.c_str(),
-                 n.firstSpecies, m_species[n.firstSpecies].file.c_str(), static_cast<unsigned long long>(n.firstLine),
-                 n.species, m_species[n.species].file.c_str(), static_cast<unsigned long long>(n.line));
+                 n.firstSpecies, m_species[n.firstSpecies].file.c_str(),
+                 static_cast<unsigned long long>(n.firstLine), n.species, m_species[n.species].file.c_str(),
+                 static_cast<unsigned long long>(n.line));
   }
   std::fputc('\n', out);
 }

@@ -23,8 +23,8 @@ class InputCheck {
  private:
   struct Protein {
     uint32_t species;
-    uint64_t line;        // first line naming it
-    bool linked = false;  // has an accepted similarity link to another species
+    uint64_t line;            // first line naming it
+    bool linked = false;      // has an accepted similarity link to another species
     uint32_t sharedMask = 0;  // species whose file also names it (reported once each)
     std::vector<uint32_t> partners;
   };

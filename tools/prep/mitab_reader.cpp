@@ -100,7 +100,8 @@ void MitabReader::readRow(const std::vector<std::string>& fields, const TextInpu
     log->drop("interactor without a uniprotkb: identifier", n);
     return;
   }
-  if (!m_organisms.accept(firstOf(fields[TAXID_A], "taxid"), firstOf(fields[TAXID_B], "taxid"), n, log)) return;
+  if (!m_organisms.accept(firstOf(fields[TAXID_A], "taxid"), firstOf(fields[TAXID_B], "taxid"), n, log))
+    return;
   double weight = 1;
   const std::string score = firstOf(fields[CONFIDENCE], "intact-miscore");
   if (!score.empty() && (!parseNumber(score, &weight) || weight < 0 || weight > 1)) {

@@ -26,8 +26,8 @@ void OrganismFilter::finish(const std::string& file) const {
   std::string list;
   for (const auto& entry : m_rowsByOrganism) {
     if (!list.empty()) list += ", ";
-    list += (entry.first.empty() ? std::string("unknown") : entry.first) + " (" + std::to_string(entry.second) +
-            " rows)";
+    list += (entry.first.empty() ? std::string("unknown") : entry.first) + " (" +
+            std::to_string(entry.second) + " rows)";
   }
   throw PrepError(file + ": holds interactions of several organisms: " + list +
                   "; choose one with --taxid (one species per interaction file)");

@@ -82,7 +82,8 @@ void PairTable::add(const std::string& a, const std::string& b, double value, ui
 
 void PairTable::write(FILE* out) const {
   for (const Pair& p : m_pairs) {
-    std::fprintf(out, "%s\t%s\t%s\n", m_names[p.a]->c_str(), m_names[p.b]->c_str(), formatNumber(p.value).c_str());
+    std::fprintf(out, "%s\t%s\t%s\n", m_names[p.a]->c_str(), m_names[p.b]->c_str(),
+                 formatNumber(p.value).c_str());
   }
   if (std::fflush(out) != 0 || std::ferror(out)) throw PrepError("cannot write the output (disk full?)");
 }

@@ -35,7 +35,8 @@ int finish(const TextInput& in, const PairTable& table, const DropLog& log, cons
 int runInteractions(const InteractionOptions& opts) {
   std::unique_ptr<InteractionReader> reader = InteractionReader::create(opts);
   TextInput in(opts.input);
-  PairTable table(PairTable::Keep::HIGHEST, "duplicate (the other direction, or listed again; highest weight kept)",
+  PairTable table(PairTable::Keep::HIGHEST,
+                  "duplicate (the other direction, or listed again; highest weight kept)",
                   "self-interaction");
   DropLog log;
   reader->read(&in, &table, &log);
@@ -90,7 +91,8 @@ int prepMain(int argc, char** argv) {
   } catch (const PrepError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %s\n", PROGRAM, e.what());
-    if (e.usage()) std::fprintf(stderr, "Try '%s %s --help'.\n", PROGRAM, isCommand(command) ? command.c_str() : "");
+    if (e.usage())
+      std::fprintf(stderr, "Try '%s %s --help'.\n", PROGRAM, isCommand(command) ? command.c_str() : "");
     return e.usage() ? 2 : 1;
   } catch (const std::bad_alloc&) {
     std::fflush(stdout);

@@ -9,12 +9,14 @@ namespace {
 
 const char* const PROGRAM_HELP =
     "Usage: trellis2-prep COMMAND [options] ...\n"
-    "Turns public interaction and similarity data into the input files of trellis2, and checks an input set.\n"
+    "Turns public interaction and similarity data into the input files of trellis2, and checks an input "
+    "set.\n"
     "\n"
     "Commands:\n"
     "  interactions --from string|biogrid|mitab|edges [options] INPUT   interactions of one species\n"
     "  similarity --from blast6 [options] INPUT                          E-values between proteins\n"
-    "  check N PREFIX [options]                                          reads an input set as trellis2 would\n"
+    "  check N PREFIX [options]                                          reads an input set as trellis2 "
+    "would\n"
     "\n"
     "INPUT may be gzip-compressed; '-' reads standard input. Output lines (on standard output) are\n"
     "A<TAB>B<TAB>number; counts and messages go to standard error.\n"
@@ -150,7 +152,8 @@ InteractionOptions parseInteractionArgs(const std::vector<std::string>& args) {
       o.minScore = numberValue(name, w.value(name));
       o.minScoreGiven = true;
       if (o.minScore < 0 || o.minScore > 1) {
-        usage("--min-score is a weight in [0, 1] (STRING's score 700 is 0.7), not " + formatNumber(o.minScore));
+        usage("--min-score is a weight in [0, 1] (STRING's score 700 is 0.7), not " +
+              formatNumber(o.minScore));
       }
     } else if (name == "--all-types") {
       w.noValue(name);

@@ -10,9 +10,9 @@ struct InteractionOptions {
   std::string id = "systematic";  // --id (BioGRID): systematic, symbol, entrez or uniprot
   bool idGiven = false;
   bool minScoreGiven = false;
-  double minScore = 0;            // --min-score: smallest weight kept, in [0, 1]
-  bool allTypes = false;          // --all-types (BioGRID): keep genetic interactions too
-  std::string channel;            // --channel (STRING): a score column; empty: combined_score
+  double minScore = 0;    // --min-score: smallest weight kept, in [0, 1]
+  bool allTypes = false;  // --all-types (BioGRID): keep genetic interactions too
+  std::string channel;    // --channel (STRING): a score column; empty: combined_score
   std::string input;
 };
 
@@ -25,8 +25,8 @@ struct SimilarityOptions {
 };
 
 struct CheckOptions {
-  uint32_t species = 0;     // N, 2..10
-  std::string prefix;       // PREFIX of PREFIX_int-<i>.txt and PREFIX_blast.txt
-  double threshold = 1e-07; // --threshold: the E-value threshold of the run (trellis2 -H:)
-  double beta = 0.8;        // --beta: the density beta of the run (trellis2 -B:)
+  uint32_t species = 0;      // N, 2..10
+  std::string prefix;        // PREFIX of PREFIX_int-<i>.txt and PREFIX_blast.txt
+  double threshold = 1e-07;  // --threshold: the E-value threshold of the run (trellis2 -H:)
+  double beta = 0.8;         // --beta: the density beta of the run (trellis2 -B:)
 };

@@ -46,7 +46,8 @@ void StringLinksReader::setLayout(const std::vector<std::string>& fields, bool h
   }
   std::string names;
   for (size_t i = 2; i < m_columns; ++i) names += (i > 2 ? " " : "") + fields[i];
-  throw PrepError(in.where() + "no score column " + quoted(wanted) + " in the header (columns: " + names + ")");
+  throw PrepError(in.where() + "no score column " + quoted(wanted) + " in the header (columns: " + names +
+                  ")");
 }
 
 void StringLinksReader::read(TextInput* in, PairTable* table, DropLog* log) {

@@ -1,7 +1,7 @@
 #include "tools/prep/text_fields.h"
 
-#include <charconv>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 

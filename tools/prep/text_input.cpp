@@ -15,8 +15,13 @@ constexpr size_t BUFFER_SIZE = 1 << 18;
 }  // namespace
 
 TextInput::TextInput(const std::string& path)
-    : m_name(path == "-" ? "<stdin>" : path), m_file(nullptr), m_buf(BUFFER_SIZE), m_pos(0), m_end(0),
-      m_eof(false), m_line(0) {
+    : m_name(path == "-" ? "<stdin>" : path),
+      m_file(nullptr),
+      m_buf(BUFFER_SIZE),
+      m_pos(0),
+      m_end(0),
+      m_eof(false),
+      m_line(0) {
   errno = 0;
   m_file = path == "-" ? gzdopen(dup(STDIN_FILENO), "rb") : gzopen(path.c_str(), "rb");
   if (!m_file) {

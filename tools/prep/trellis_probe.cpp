@@ -29,7 +29,8 @@ class StdoutCapture {
     if (!m_file) throw PrepError("cannot create a temporary file");
     std::fflush(stdout);
     m_saved = dup(STDOUT_FILENO);
-    if (m_saved < 0 || dup2(fileno(m_file), STDOUT_FILENO) < 0) throw PrepError("cannot redirect standard output");
+    if (m_saved < 0 || dup2(fileno(m_file), STDOUT_FILENO) < 0)
+      throw PrepError("cannot redirect standard output");
   }
   ~StdoutCapture() {
     restore();
