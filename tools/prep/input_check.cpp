@@ -143,13 +143,8 @@ void InputCheck::finishSpecies(uint32_t s) {
 }
 
 void InputCheck::noteUnknown(const std::string& name, uint64_t line) {
-  if (m_ids.count(name)) return;
-  for (const auto& known : m_similarity.unknownNames) {
-    if (known.first == name) return;
-  }
-  // Distinct names are counted exactly only while they are listed; past that, each first sighting counts.
-  ++m_similarity.unknownNameCount;
-  if (m_similarity.unknownNames.size() < NAMES_LISTED) m_similarity.unknownNames.emplace_back(name, line);
+  if (m_ids.count(name) || !m_similarity.unknownNames.insert(name).second) return;
+  if (m_similarity.unknownListed.size() < NAMES_LISTED) m_similarity.unknownListed.emplace_back(name, line);
 }
 
 bool InputCheck::readSimilarity() {
@@ -272,12 +267,12 @@ void InputCheck::reportSimilarity(FILE* out) const {
   std::fprintf(out, "  above the threshold (ignored): %llu\n", n(sim.aboveThreshold));
   if (sim.selfPairs > 0) std::fprintf(out, "  self pairs (ignored): %llu\n", n(sim.selfPairs));
   std::fprintf(out, "  pairs naming a protein in no network (ignored): %llu\n", n(sim.unknownPairs));
-  if (sim.unknownNameCount > 0) {
-    std::fprintf(out, "  names found in no network: %llu\n", n(sim.unknownNameCount));
-    for (const auto& name : sim.unknownNames) {
+  if (!sim.unknownNames.empty()) {
+    std::fprintf(out, "  names found in no network: %zu\n", sim.unknownNames.size());
+    for (const auto& name : sim.unknownListed) {
       std::fprintf(out, "    %s (line %llu)\n", name.first.c_str(), n(name.second));
     }
-    if (sim.unknownNameCount > sim.unknownNames.size()) std::fprintf(out, "    ...\n");
+    if (sim.unknownNames.size() > sim.unknownListed.size()) std::fprintf(out, "    ...\n");
   }
   std::fprintf(out, "  skipped lines: %llu\n", n(sim.skipped.total()));
   sim.skipped.print(out, "    ");

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "tools/prep/drop_log.h"
@@ -57,8 +58,8 @@ class InputCheck {
     uint64_t wideAboveThreshold = 0;  // above the threshold on lines of 12 or more columns
     uint64_t unknownPairs = 0;
     uint64_t selfPairs = 0;
-    std::vector<std::pair<std::string, uint64_t>> unknownNames;  // first few, with their line
-    uint64_t unknownNameCount = 0;
+    std::unordered_set<std::string> unknownNames;
+    std::vector<std::pair<std::string, uint64_t>> unknownListed;  // the first few, with their line
     DropLog skipped;
   };
 

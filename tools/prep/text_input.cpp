@@ -28,7 +28,12 @@ TextInput::TextInput(const std::string& path)
     throw PrepError(m_name + ": cannot open: " + (errno ? std::strerror(errno) : "out of memory"));
   }
   gzbuffer(m_file, BUFFER_SIZE);
-  checkStart();
+  try {
+    checkStart();
+  } catch (...) {
+    gzclose(m_file);  // the destructor does not run for a constructor that throws
+    throw;
+  }
 }
 
 TextInput::~TextInput() {
