@@ -18,22 +18,6 @@ constexpr double RAW_OUTFMT6_SHARE =
 
 std::string count(uint64_t n) { return std::to_string(n); }
 
-// The file opened for reading as trellis2 reads it, or null with the reason in *why.
-std::unique_ptr<TextInput> openPlain(const std::string& file, std::string* why) {
-  std::unique_ptr<TextInput> in;
-  try {
-    in.reset(new TextInput(file));
-  } catch (const PrepError& e) {
-    *why = e.what();
-    return nullptr;
-  }
-  if (in->compressed()) {
-    *why = file + ": is gzip-compressed; trellis2 reads plain text (gunzip it)";
-    return nullptr;
-  }
-  return in;
-}
-
 // A skipped weight that is a whole number in (1, 1000], as STRING's raw scores are.
 bool looksLikeStringScore(const InputRecord& rec) {
   return rec.value > 1 && rec.value <= 1000 && std::floor(rec.value) == rec.value;
@@ -45,6 +29,21 @@ InputCheck::InputCheck(const CheckOptions& opts) : m_opts(opts), m_species(opts.
   for (uint32_t s = 0; s < opts.species; ++s)
     m_species[s].file = opts.prefix + "_int-" + std::to_string(s) + ".txt";
   m_similarity.file = opts.prefix + "_blast.txt";
+}
+
+std::unique_ptr<TextInput> InputCheck::openOrRefuse(const std::string& file) {
+  std::unique_ptr<TextInput> in;
+  try {
+    in.reset(new TextInput(file));
+  } catch (const PrepError& e) {
+    refuse(e.what());
+    return nullptr;
+  }
+  if (in->compressed()) {
+    refuse(file + ": is gzip-compressed; trellis2 reads plain text (gunzip it)");
+    return nullptr;
+  }
+  return in;
 }
 
 uint32_t InputCheck::protein(uint32_t s, const std::string& name, uint64_t line) {
@@ -83,14 +82,10 @@ void InputCheck::addInteraction(uint32_t s, const std::string& a, const std::str
   m_proteins[ib].partners.push_back(ia);
 }
 
-bool InputCheck::readInteractions(uint32_t s) {
+void InputCheck::readInteractions(uint32_t s) {
   Species& sp = m_species[s];
-  std::string why;
-  std::unique_ptr<TextInput> in = openPlain(sp.file, &why);
-  if (!in) {
-    refuse(why);
-    return false;
-  }
+  std::unique_ptr<TextInput> in = openOrRefuse(sp.file);
+  if (!in) return;
   std::string line;
   InputRecord rec;
   while (in->next(&line)) {
@@ -105,7 +100,6 @@ bool InputCheck::readInteractions(uint32_t s) {
     if (status == InputLineStatus::OUT_OF_RANGE && looksLikeStringScore(rec)) ++sp.scoreLike;
   }
   finishSpecies(s);
-  return true;
 }
 
 void InputCheck::finishSpecies(uint32_t s) {
@@ -147,14 +141,10 @@ void InputCheck::noteUnknown(const std::string& name, uint64_t line) {
   if (m_similarity.unknownListed.size() < NAMES_LISTED) m_similarity.unknownListed.emplace_back(name, line);
 }
 
-bool InputCheck::readSimilarity() {
+void InputCheck::readSimilarity() {
   Similarity& sim = m_similarity;
-  std::string why;
-  std::unique_ptr<TextInput> in = openPlain(sim.file, &why);
-  if (!in) {
-    refuse(why);
-    return false;
-  }
+  std::unique_ptr<TextInput> in = openOrRefuse(sim.file);
+  if (!in) return;
   std::string line;
   InputRecord rec;
   while (in->next(&line)) {
@@ -194,7 +184,6 @@ bool InputCheck::readSimilarity() {
          "prepare it with 'trellis2-prep similarity --from blast6'");
   }
   if (sim.accepted == 0) warn(sim.file + ": no similarity link is accepted; the run will find no complex");
-  return true;
 }
 
 int InputCheck::run(FILE* out) {

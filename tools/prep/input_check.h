@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -12,6 +13,8 @@
 
 #include "tools/prep/drop_log.h"
 #include "tools/prep/prep_options.h"
+
+class TextInput;
 
 class InputCheck {
  public:
@@ -63,9 +66,11 @@ class InputCheck {
     DropLog skipped;
   };
 
-  // Each returns false (with a refusal noted) when the file cannot be read.
-  bool readInteractions(uint32_t s);
-  bool readSimilarity();
+  // A file that trellis2 could not read is noted as a refusal.
+  void readInteractions(uint32_t s);
+  void readSimilarity();
+  // The file opened as trellis2 opens it (plain text), or null with a refusal noted.
+  std::unique_ptr<TextInput> openOrRefuse(const std::string& file);
   void addInteraction(uint32_t s, const std::string& a, const std::string& b, double w, uint64_t line);
   uint32_t protein(uint32_t s, const std::string& name, uint64_t line);
   void finishSpecies(uint32_t s);

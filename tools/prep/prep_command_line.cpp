@@ -1,7 +1,9 @@
 #include "tools/prep/prep_command_line.h"
 
 #include <cstdlib>
+#include <functional>
 
+#include "app/command_line.h"
 #include "tools/prep/prep_error.h"
 #include "tools/prep/text_fields.h"
 
@@ -109,6 +111,21 @@ class ArgWalker {
   bool m_hasInline = false;
 };
 
+// Hands every argument that is not an option to `positional` and every option to
+// `option`, which returns false for an option it does not know.
+void walkArgs(const std::vector<std::string>& args, const std::function<void(const std::string&)>& positional,
+              const std::function<bool(const std::string&, ArgWalker&)>& option) {
+  ArgWalker w(args);
+  std::string name;
+  while (!w.done()) {
+    if (!w.nextOption(&name)) {
+      positional(name);
+    } else if (!option(name, w)) {
+      usage("unknown option " + quoted(name));
+    }
+  }
+}
+
 double numberValue(const std::string& option, const std::string& text) {
   double v = 0;
   if (!parseNumber(text, &v)) usage(option + ": " + quoted(text) + " is not a number");
@@ -136,79 +153,79 @@ void requireFromAndInput(const std::string& from, const std::string& input) {
 
 InteractionOptions parseInteractionArgs(const std::vector<std::string>& args) {
   InteractionOptions o;
-  ArgWalker w(args);
-  std::string name;
-  while (!w.done()) {
-    if (!w.nextOption(&name)) {
-      setInput(name, &o.input);
-    } else if (name == "--from") {
-      o.from = w.value(name);
-    } else if (name == "--taxid") {
-      o.taxid = taxidValue(w.value(name));
-    } else if (name == "--id") {
-      o.id = w.value(name);
-      o.idGiven = true;
-    } else if (name == "--min-score") {
-      o.minScore = numberValue(name, w.value(name));
-      o.minScoreGiven = true;
-      if (o.minScore < 0 || o.minScore > 1) {
-        usage("--min-score is a weight in [0, 1] (STRING's score 700 is 0.7), not " +
-              formatNumber(o.minScore));
-      }
-    } else if (name == "--all-types") {
-      w.noValue(name);
-      o.allTypes = true;
-    } else if (name == "--channel") {
-      o.channel = w.value(name);
-    } else {
-      usage("unknown option " + quoted(name));
-    }
-  }
+  walkArgs(
+      args, [&](const std::string& arg) { setInput(arg, &o.input); },
+      [&](const std::string& name, ArgWalker& w) {
+        if (name == "--from") {
+          o.from = w.value(name);
+        } else if (name == "--taxid") {
+          o.taxid = taxidValue(w.value(name));
+        } else if (name == "--id") {
+          o.id = w.value(name);
+          o.idGiven = true;
+        } else if (name == "--min-score") {
+          o.minScore = numberValue(name, w.value(name));
+          o.minScoreGiven = true;
+          if (o.minScore < 0 || o.minScore > 1) {
+            usage("--min-score is a weight in [0, 1] (STRING's score 700 is 0.7), not " +
+                  formatNumber(o.minScore));
+          }
+        } else if (name == "--all-types") {
+          w.noValue(name);
+          o.allTypes = true;
+        } else if (name == "--channel") {
+          o.channel = w.value(name);
+        } else {
+          return false;
+        }
+        return true;
+      });
   requireFromAndInput(o.from, o.input);
   return o;
 }
 
 SimilarityOptions parseSimilarityArgs(const std::vector<std::string>& args) {
   SimilarityOptions o;
-  ArgWalker w(args);
-  std::string name;
-  while (!w.done()) {
-    if (!w.nextOption(&name)) {
-      setInput(name, &o.input);
-    } else if (name == "--from") {
-      o.from = w.value(name);
-    } else if (name == "--columns") {
-      o.columns = w.value(name);
-    } else if (name == "--max-evalue") {
-      o.maxEvalue = numberValue(name, w.value(name));
-      o.maxEvalueGiven = true;
-      if (o.maxEvalue < 0) usage("--max-evalue must be >= 0");
-    } else {
-      usage("unknown option " + quoted(name));
-    }
-  }
+  walkArgs(
+      args, [&](const std::string& arg) { setInput(arg, &o.input); },
+      [&](const std::string& name, ArgWalker& w) {
+        if (name == "--from") {
+          o.from = w.value(name);
+        } else if (name == "--columns") {
+          o.columns = w.value(name);
+        } else if (name == "--max-evalue") {
+          o.maxEvalue = numberValue(name, w.value(name));
+          o.maxEvalueGiven = true;
+          if (o.maxEvalue < 0) usage("--max-evalue must be >= 0");
+        } else {
+          return false;
+        }
+        return true;
+      });
   requireFromAndInput(o.from, o.input);
   return o;
 }
 
 CheckOptions parseCheckArgs(const std::vector<std::string>& args) {
   CheckOptions o;
-  ArgWalker w(args);
+  const RunParams run;  // the defaults of a trellis2 run
+  o.threshold = run.BLAST_TRESHOLD;
+  o.beta = run.DENSITY_BETA;
   std::vector<std::string> positional;
-  std::string name;
-  while (!w.done()) {
-    if (!w.nextOption(&name)) {
-      positional.push_back(name);
-    } else if (name == "--threshold") {
-      o.threshold = numberValue(name, w.value(name));
-      if (o.threshold < 0) usage("--threshold must be >= 0");
-    } else if (name == "--beta") {
-      o.beta = numberValue(name, w.value(name));
-      if (!(o.beta > 0 && o.beta <= 1)) usage("--beta must be in (0, 1]");
-    } else {
-      usage("unknown option " + quoted(name));
-    }
-  }
+  walkArgs(
+      args, [&](const std::string& arg) { positional.push_back(arg); },
+      [&](const std::string& name, ArgWalker& w) {
+        if (name == "--threshold") {
+          o.threshold = numberValue(name, w.value(name));
+          if (o.threshold < 0) usage("--threshold must be >= 0");
+        } else if (name == "--beta") {
+          o.beta = numberValue(name, w.value(name));
+          if (!(o.beta > 0 && o.beta <= 1)) usage("--beta must be in (0, 1]");
+        } else {
+          return false;
+        }
+        return true;
+      });
   if (positional.size() != 2) usage("check needs N (the number of species) and PREFIX");
   const std::string& n = positional[0];
   if (n.empty() || n.size() > 2 || n.find_first_not_of("0123456789") != std::string::npos ||

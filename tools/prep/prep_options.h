@@ -25,8 +25,9 @@ struct SimilarityOptions {
 };
 
 struct CheckOptions {
-  uint32_t species = 0;      // N, 2..10
-  std::string prefix;        // PREFIX of PREFIX_int-<i>.txt and PREFIX_blast.txt
-  double threshold = 1e-07;  // --threshold: the E-value threshold of the run (trellis2 -H:)
-  double beta = 0.8;         // --beta: the density beta of the run (trellis2 -B:)
+  uint32_t species = 0;  // N, 2..10
+  std::string prefix;    // PREFIX of PREFIX_int-<i>.txt and PREFIX_blast.txt
+  // Both default to the values of a trellis2 run (RunParams).
+  double threshold = 0;  // --threshold: the E-value threshold of the run (trellis2 -H:)
+  double beta = 0;       // --beta: the density beta of the run (trellis2 -B:)
 };
