@@ -41,7 +41,8 @@ const char* const INTERACTIONS_HELP =
     "  --taxid N       biogrid, mitab: keep interactions whose two interactors are of organism N\n"
     "                  (without it, a file that holds several organisms is refused)\n"
     "  --id KIND       biogrid: names from the systematic (default), symbol, entrez or uniprot\n"
-    "                  (SWISS-PROT) column\n"
+    "                  (SWISS-PROT) column; rows with '-' there are left out (human genes have no\n"
+    "                  systematic name)\n"
     "  --all-types     biogrid: keep genetic interactions too\n"
     "\n"
     "What is left out is counted by reason on standard error, with the first line numbers.\n";
