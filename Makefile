@@ -1,4 +1,5 @@
-# Front door: `make` builds, `make test` runs every test, `make demo` runs the example.
+# Front door: `make` builds, `make test` runs every test, `make demo` runs the example,
+# `make install PREFIX=...` installs both programs and their man pages.
 # SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in its own directory.
 # `make fuzz` builds the libFuzzer targets with clang (tests/fuzz/, separate from the normal
 # build) and runs each for FUZZ_SECONDS seconds.
@@ -14,18 +15,20 @@ endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEMO_OUT ?= demo-out
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
-.PHONY: all build deps test demo fuzz clean
+.PHONY: all build deps test demo fuzz install clean
 
 all: build
 
-# Installs the build tools and GoogleTest when they are missing.
+# Installs the build tools, GoogleTest and zlib (for trellis2-prep) when they are missing.
 deps:
 	@missing=""; \
 	command -v cmake >/dev/null 2>&1 || missing="$$missing cmake"; \
 	command -v g++ >/dev/null 2>&1 || missing="$$missing g++"; \
 	command -v make >/dev/null 2>&1 || missing="$$missing make"; \
 	[ -f /usr/include/gtest/gtest.h ] || missing="$$missing libgtest-dev"; \
+	[ -f /usr/include/zlib.h ] || missing="$$missing zlib1g-dev"; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
@@ -48,6 +51,10 @@ demo: build
 	  echo "== $(DEMO_OUT)/alignments/$$first"; cat $(DEMO_OUT)/alignments/$$first; \
 	  for s in 0 1 2; do echo "== $(DEMO_OUT)/species_$$s/complex_$$id"; cat $(DEMO_OUT)/species_$$s/complex_$$id; done; \
 	fi
+
+# Installs trellis2, trellis2-prep and their man pages under PREFIX (bin/, share/man/man1/).
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 fuzz:
 	$(MAKE) -C tests/fuzz run FUZZ_SECONDS=$(FUZZ_SECONDS) -j $(JOBS)

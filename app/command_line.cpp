@@ -24,10 +24,8 @@ constexpr long RANDOM_SEED = 2345;
 const char* const BUILD_STAMP = __DATE__ " " __TIME__ ";";
 const char* const RULE = "------------------------------------------------------------";
 
-void printUsage() {
-  std::puts("***************************");
-  std::puts("ERROR: Illegal command line");
-  std::puts("***************************");
+// The usage text proper; --help prints it alone, a bad command line after an error banner.
+void printUsageText() {
   std::puts(
       "Usage: trellis2 <species num> <in prefix> [out prefix] [-S: t|o] [-E: t|o] [--orient: ...] [-H: x] "
       "[-DUP: x] [-D: x>] [-R: x>] [-B: x] \n");
@@ -56,6 +54,13 @@ void printUsage() {
       "  get input from ydc/in_int-{0,1,2}.txt and ydc/in_blast.txt,\n"
       "  create output files in out/*.\n"
       "  Use restricted orientation: (0,(2,(1))) for seeds and expansion spines");
+}
+
+void printUsage() {
+  std::puts("***************************");
+  std::puts("ERROR: Illegal command line");
+  std::puts("***************************");
+  printUsageText();
 }
 
 // The species number keeps its lenient reading (text that is not a number is
@@ -222,6 +227,19 @@ RunParams::RunParams() {
   for (weight_t& p : p_true) p = 2.0;
 }
 
+bool printInfoRequest(uint argc, char** argv) {
+  if (argc < 2) return false;
+  if (!std::strcmp(argv[1], "--help")) {
+    printUsageText();
+  } else if (!std::strcmp(argv[1], "--version")) {
+    std::printf("trellis2 %s\n", TRELLIS2_VERSION);
+  } else {
+    return false;
+  }
+  std::fflush(stdout);
+  return true;
+}
+
 void cmdLineDump(uint argc, char** argv) {
   std::printf("Cmd line: [");
   for (uint i = 1; i < argc; ++i) std::printf("%s ", argv[i]);
@@ -275,7 +293,7 @@ void printElapsedTime() { std::printf("Elapsed time: %ld sec\n", elapsedSeconds(
 
 void startUp(uint argc, char** argv, RunParams* params) {
   std::puts("-- TRELLIS (TRM) --");
-  std::printf("-- Software version: 4.2, build: %s\n", BUILD_STAMP);
+  std::printf("-- Software version: %s, build: %s\n", TRELLIS2_VERSION, BUILD_STAMP);
   std::puts("----\n");
   cmdLineDump(argc, argv);
   parseCommandLine(argc, argv, params);

@@ -1,6 +1,7 @@
 // Command line, run parameters and start-up of the trellis2 program.
 //
 // Command line: trellis2 <species num> <in prefix> [out prefix] [option value]...
+//               trellis2 --help | --version
 #pragma once
 
 #include <memory>
@@ -42,6 +43,10 @@ struct RunParams {
 
   RunParams();
 };
+
+// For "--help" or "--version" as first argument: prints the usage text or the
+// version line ("trellis2 <version>") and returns true; otherwise prints nothing.
+bool printInfoRequest(uint argc, char** argv);
 
 // Prints "Cmd line: [" and every argument after the program name, each
 // followed by a blank, then "]".

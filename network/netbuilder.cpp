@@ -1,11 +1,11 @@
 #include "network/netbuilder.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "network/input_line.h"
 
 namespace {
 
@@ -41,40 +41,6 @@ class LineReader {
   char* m_buf;
   size_t m_cap;
 };
-
-struct record_t {
-  std::string name1;
-  std::string name2;
-  double value;
-};
-
-// White space and NUL both separate tokens, so no name ever holds a NUL.
-bool isSeparator(char c) { return c == '\0' || std::isspace(static_cast<unsigned char>(c)); }
-
-// The next token of `line` from *pos on; empty when none is left.
-std::string nextToken(const std::string& line, size_t* pos) {
-  size_t i = *pos;
-  while (i < line.size() && isSeparator(line[i])) ++i;
-  size_t start = i;
-  while (i < line.size() && !isSeparator(line[i])) ++i;
-  *pos = i;
-  return line.substr(start, i - start);
-}
-
-// Two names and a number (a numeric prefix of the third token is enough);
-// later columns are ignored.
-bool parseRecord(const std::string& line, record_t* rec) {
-  size_t pos = 0;
-  rec->name1 = nextToken(line, &pos);
-  rec->name2 = nextToken(line, &pos);
-  std::string number = nextToken(line, &pos);
-  if (rec->name1.empty() || rec->name2.empty() || number.empty()) return false;
-  char* end = nullptr;
-  rec->value = std::strtod(number.c_str(), &end);
-  return end != number.c_str() && std::isfinite(rec->value);
-}
-
-bool isComment(const std::string& line) { return !line.empty() && line[0] == '#'; }
 
 FILE* openOrExit(const std::string& file, int exitCode) {
   FILE* fp = std::fopen(file.c_str(), "r");
@@ -117,11 +83,12 @@ void NetworkBuiler::readNetwork(const std::string& prefix) {
 void NetworkBuiler::readPPIdata(byte species, const std::string& file) {
   LineReader reader(openOrExit(file, PPI_FILE_ERROR));
   std::string line;
-  record_t rec;
+  InputRecord rec;
   uint k = 0;
   while (reader.next(&line)) {
-    if (isComment(line)) continue;
-    if (!parseRecord(line, &rec) || rec.value < 0 || rec.value > 1) {
+    const InputLineStatus status = parseInputLine(line, InputFileKind::INTERACTIONS, &rec);
+    if (status == InputLineStatus::COMMENT) continue;
+    if (status != InputLineStatus::RECORD) {
       std::printf(" WARNING: SKIPPING illegal interactions line: %s\n\n", line.c_str());
       continue;
     }
@@ -139,12 +106,13 @@ void NetworkBuiler::readPPIdata(byte species, const std::string& file) {
 void NetworkBuiler::readBLASTdata(const std::string& file) {
   LineReader reader(openOrExit(file, BLAST_FILE_ERROR));
   std::string line;
-  record_t rec;
+  InputRecord rec;
   uint k = 0;
   int isolated = 0;
   while (reader.next(&line)) {
-    if (isComment(line)) continue;
-    if (!parseRecord(line, &rec) || rec.value < 0) {
+    const InputLineStatus status = parseInputLine(line, InputFileKind::SIMILARITY, &rec);
+    if (status == InputLineStatus::COMMENT) continue;
+    if (status != InputLineStatus::RECORD) {
       std::printf(" INFO: SKIPPING illegal homologs line: %s\n\n", line.c_str());
       continue;
     }

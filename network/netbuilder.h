@@ -6,7 +6,8 @@
 // separated by white space; further columns are ignored. A line whose first
 // character is '#' is a comment. Any other line that does not hold two names
 // and a number in range is reported and skipped. Lines and names may be of any
-// length, and a line ending in "\r\n" reads like one ending in "\n".
+// length, and a line ending in "\r\n" reads like one ending in "\n". The line
+// rules themselves are in network/input_line.h.
 #pragma once
 
 #include <string>

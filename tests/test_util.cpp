@@ -71,13 +71,9 @@ static std::string shellQuote(const std::string& s) {
   return q + "'";
 }
 
-RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd) {
-  std::string cmd;
-  if (!cwd.empty()) cmd = "cd " + shellQuote(cwd) + " && ";
-  cmd += shellQuote(TRELLIS2_BIN);
-  for (const std::string& a : args) cmd += " " + shellQuote(a);
-  cmd += " 2>/dev/null";
-  RunResult r{-1, ""};
+// Runs the shell command `cmd` and collects its standard output and exit status.
+static RunResult runCommand(const std::string& cmd) {
+  RunResult r{-1, "", ""};
   FILE* p = popen(cmd.c_str(), "r");
   if (!p) return r;
   char buf[4096];
@@ -91,12 +87,32 @@ RunResult runTrellis(const std::vector<std::string>& args, const std::string& cw
   return r;
 }
 
-int runSynth(const std::vector<std::string>& args) {
-  std::string cmd = shellQuote(TRELLIS2_SYNTH_BIN);
+static std::string commandLine(const char* bin, const std::vector<std::string>& args, const std::string& cwd) {
+  std::string cmd;
+  if (!cwd.empty()) cmd = "cd " + shellQuote(cwd) + " && ";
+  cmd += shellQuote(bin);
   for (const std::string& a : args) cmd += " " + shellQuote(a);
-  cmd += " >/dev/null 2>&1";
-  const int st = std::system(cmd.c_str());
-  return WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+  return cmd;
+}
+
+RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd) {
+  return runCommand(commandLine(TRELLIS2_BIN, args, cwd) + " 2>/dev/null");
+}
+
+int runSynth(const std::vector<std::string>& args) {
+  return runCommand(commandLine(TRELLIS2_SYNTH_BIN, args, "") + " >/dev/null 2>&1").status;
+}
+
+RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd, const std::string& input) {
+  TempDir tmp;
+  std::string cmd = commandLine(TRELLIS2_PREP_BIN, args, cwd) + " 2>" + shellQuote(tmp.file("stderr"));
+  if (!input.empty()) {
+    writeFile(tmp.file("stdin"), input);
+    cmd += " <" + shellQuote(tmp.file("stdin"));
+  }
+  RunResult r = runCommand(cmd);
+  r.errors = readFile(tmp.file("stderr"));
+  return r;
 }
 
 // Replaces the text between each occurrence of `from` and the next `to` with `with`.

@@ -32,6 +32,7 @@ std::string captureStdout(const std::function<void()>& fn);
 struct RunResult {
   int status;          // exit status as the shell sees it; 128+signal when killed
   std::string output;  // standard output
+  std::string errors;  // standard error (runPrep only)
 };
 
 // Runs the trellis2 binary with the given arguments in directory cwd
@@ -40,6 +41,10 @@ RunResult runTrellis(const std::vector<std::string>& args, const std::string& cw
 
 // Runs the synthetic data generator with the given arguments; its exit status.
 int runSynth(const std::vector<std::string>& args);
+
+// Runs the trellis2-prep binary likewise, keeping its standard error too; input
+// (when not empty) is given on standard input.
+RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd = "", const std::string& input = "");
 
 // Drops the parts of the console output that change from run to run:
 // the build stamp and the elapsed-time seconds.

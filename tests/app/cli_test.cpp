@@ -90,6 +90,27 @@ TEST(CliTest, UsageTextOnTooFewArguments) {
   EXPECT_FALSE(testutil::fileExists(dir.file("out")));
 }
 
+// --help prints the usage text of a bad command line without its error banner, --version the
+// version of the console banner; both exit 0 and make no output directory.
+TEST(CliTest, HelpAndVersion) {
+  TempDir dir;
+  const std::string errorBanner =
+      BANNER + cmdLine({}) + "***************************\nERROR: Illegal command line\n***************************\n";
+  const std::string usageError = run({}, dir).output;
+  ASSERT_EQ(usageError.rfind(errorBanner, 0), 0u);
+  RunResult help = run({"--help"}, dir);
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.output, usageError.substr(errorBanner.size()));
+  RunResult version = run({"--version"}, dir);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_FALSE(testutil::fileExists(dir.file("out")));
+
+  const std::string banner = runTrellis({"2", "in"}, dir.path()).output;
+  const std::string versionTag = "-- Software version: ";
+  const size_t start = banner.find(versionTag) + versionTag.size();
+  EXPECT_EQ(version.output, "trellis2 " + banner.substr(start, banner.find(',', start) - start) + "\n");
+}
+
 TEST(CliTest, SpeciesNumberOutOfRange) {
   TempDir dir;
   struct Case {
