@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+#include "progress/progress_meter.h"
+
 // ---------------------------------------------------------------------------
 // SeedFrontend, FrontendExpander
 
@@ -162,6 +164,7 @@ size_t EdgesSeedsGenerator::createSeeds() {
       findSeedOf(roots, &pSeed);
       if (pSeed != nullptr && pSeed->m_score > 0) m_seeds.push_back(*pSeed);
       delete pSeed;
+      if (m_progress) m_progress->advance();
     }
   }
   m_cache.clear();

@@ -15,6 +15,8 @@
 #include "span/bit_subset.h"
 #include "span/dynamic_table.h"
 
+class ProgressMeter;
+
 // A pair of proteins of one species with its score inside that species.
 // Position 0 and position 1 are distinct roles: a seed collects the proteins
 // at each position into its own aligned node.
@@ -117,6 +119,8 @@ class EdgesSeedsGenerator {
 
   // Runs the whole seed search once; returns the number of seeds found.
   size_t createSeeds();
+  // Meter advanced once per anchor protein by createSeeds; null for none.
+  void setProgress(ProgressMeter* meter) { m_progress = meter; }
   const_iterator getSeedsBegin() const { return m_seeds.begin(); }
   const_iterator getSeedsEnd() const { return m_seeds.end(); }
 
@@ -158,4 +162,5 @@ class EdgesSeedsGenerator {
   std::list<Seed> m_seeds;
   bool m_d2enabled;
   gen_type_t m_seedsType;
+  ProgressMeter* m_progress = nullptr;
 };
