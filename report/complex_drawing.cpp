@@ -61,9 +61,9 @@ void drawInteractions(const ComplexLinks& links, const std::map<const Node*, Pla
     // the farther apart, keep the pairs of a column apart.
     const double rows = std::abs(b.y - a.y) / ROW;
     const double bend = std::min(colWidth * 0.8, 14 + 10 * rows);
-    const double width = 1 + 4 * std::min(1.0, std::max(0.0, l.weight));
+    const double width = 0.8 + 2.7 * std::min(1.0, std::max(0.0, l.weight));
     svg->curve(a.x, a.y, a.x - bend, (a.y + b.y) / 2, b.x, b.y,
-               strFormat("stroke=\"%s\" stroke-opacity=\"0.75\" stroke-width=\"%.1f\"",
+               strFormat("stroke=\"%s\" stroke-opacity=\"0.65\" stroke-width=\"%.1f\"",
                          speciesColour(l.a->m_speciesIdx), width),
                strFormat("%s - %s: interaction, confidence %.3f", l.a->name(), l.b->name(), l.weight));
   }

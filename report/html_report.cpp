@@ -1,5 +1,7 @@
 #include "report/html_report.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "report/complex_drawing.h"
@@ -19,7 +21,7 @@ const char* const STYLE =
     ".wide{overflow-x:auto}\n"
     "figure{margin:1em 0 2em}\n"
     ".note{color:#555;font-size:90%}\n"
-    "td.names{font-size:85%;max-width:22em;word-break:break-all}\n";
+    "td.names{font-size:85%;max-width:22em;overflow-wrap:anywhere}\n";
 
 // Sorts a table by the clicked column: numbers as numbers, the rest as text.
 const char* const SORT_SCRIPT =
@@ -53,9 +55,11 @@ std::string numberCell(double v, const char* shown) {
   return strFormat("<td data-v=\"%.6f\">", v) + strFormat(shown, v) + "</td>";
 }
 
-std::string headerRow(const std::vector<std::string>& names) {
+// Header cells; those from firstLeft on are left-aligned like their text columns.
+std::string headerRow(const std::vector<std::string>& names, size_t firstLeft = SIZE_MAX) {
   std::string out = "<tr>";
-  for (const std::string& n : names) out += "<th>" + escapeMarkup(n) + "</th>";
+  for (size_t i = 0; i < names.size(); ++i)
+    out += (i >= firstLeft ? "<th class=\"l\">" : "<th>") + escapeMarkup(names[i]) + "</th>";
   return out + "</tr>\n";
 }
 
@@ -105,11 +109,12 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
     names.push_back("random threshold");
     names.push_back("random best");
   }
+  const size_t firstNames = names.size();
   for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(strFormat("proteins %u", s));
   std::string out = "<h2 id=\"complexes\">Complexes</h2>\n";
   out += "<p class=\"note\">Click a column header to sort (with scripts enabled); ids of drawn complexes link "
          "to their drawing.</p>\n<div class=\"wide\"><table class=\"sortable\">\n<thead>" +
-         headerRow(names) + "</thead>\n<tbody>\n";
+         headerRow(names, firstNames) + "</thead>\n<tbody>\n";
   for (const ComplexRow& r : rows) {
     out += r.rank <= DRAWN_COMPLEXES ? strFormat("<tr><td data-v=\"%u\"><a href=\"#c%05u\">%05u</a></td>", r.id, r.id, r.id)
                                      : strFormat("<tr><td data-v=\"%u\">%05u</td>", r.id, r.id);
