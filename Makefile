@@ -2,6 +2,8 @@
 # SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in its own directory.
 # `make fuzz` builds the libFuzzer targets with clang (tests/fuzz/, separate from the normal
 # build) and runs each for FUZZ_SECONDS seconds.
+# BROWSER_TESTS=1 adds the test that renders the HTML report in headless Chromium (installed
+# with apt-get when missing).
 
 SANITIZE ?= 0
 ifeq ($(SANITIZE),1)
@@ -11,6 +13,12 @@ else
 BUILD_DIR ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
 endif
+BROWSER_TESTS ?= 0
+ifeq ($(BROWSER_TESTS),1)
+CMAKE_FLAGS += -DBROWSER_TESTS=ON
+else
+CMAKE_FLAGS += -DBROWSER_TESTS=OFF
+endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEMO_OUT ?= demo-out
 FUZZ_SECONDS ?= 60
@@ -19,13 +27,18 @@ FUZZ_SECONDS ?= 60
 
 all: build
 
-# Installs the build tools and GoogleTest when they are missing.
+# Installs the build tools and GoogleTest (and, for BROWSER_TESTS=1, Chromium and zlib) when
+# they are missing.
 deps:
 	@missing=""; \
 	command -v cmake >/dev/null 2>&1 || missing="$$missing cmake"; \
 	command -v g++ >/dev/null 2>&1 || missing="$$missing g++"; \
 	command -v make >/dev/null 2>&1 || missing="$$missing make"; \
 	[ -f /usr/include/gtest/gtest.h ] || missing="$$missing libgtest-dev"; \
+	if [ "$(BROWSER_TESTS)" = 1 ]; then \
+	  command -v chromium >/dev/null 2>&1 || missing="$$missing chromium"; \
+	  [ -f /usr/include/zlib.h ] || missing="$$missing zlib1g-dev"; \
+	fi; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
@@ -41,7 +54,8 @@ test: build
 demo: build
 	./$(BUILD_DIR)/trellis2 3 examples/demo $(DEMO_OUT)
 	@echo
-	@echo "Results are in $(DEMO_OUT)/ (alignments/ and species_0 .. species_2/)."
+	@echo "Results are in $(DEMO_OUT)/ (alignments/ and species_0 .. species_2/; summary: complexes.tsv,"
+	@echo "complexes.sif and nodes.tsv for Cytoscape, report.html for a browser)."
 	@first=$$(ls $(DEMO_OUT)/alignments 2>/dev/null | head -n 1); \
 	if [ -n "$$first" ]; then \
 	  id=$${first#ucomplex_}; \

@@ -80,9 +80,10 @@ void drawSimilarities(const ComplexLinks& links, const std::map<const Node*, Pla
     if (columns < 1.5) {
       svg->line(a.x + RADIUS, a.y, b.x - RADIUS, b.y, style, title);
     } else {
-      // Lift links that skip columns over the proteins in between.
+      // Lift links that skip columns over the proteins in between, but keep
+      // them below the column headers.
       const double lift = 16 * (columns - 1);
-      svg->curve(a.x + RADIUS, a.y, (a.x + b.x) / 2, std::max(TOP - 40, std::min(a.y, b.y) - lift), b.x - RADIUS,
+      svg->curve(a.x + RADIUS, a.y, (a.x + b.x) / 2, std::max(TOP - 16, std::min(a.y, b.y) - lift), b.x - RADIUS,
                  b.y, style, title);
     }
   }

@@ -137,7 +137,7 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
 std::string drawingsSection(const RunSummary& summary, const std::vector<ComplexRow>& rows) {
   const std::vector<size_t> order = byRank(rows);
   const size_t drawn = std::min(order.size(), DRAWN_COMPLEXES);
-  std::string out = strFormat("<h2 id=\"drawings\">Best %zu complexes</h2>\n", drawn);
+  std::string out = strFormat("<h2 id=\"drawings\">Best complexes (%zu drawn)</h2>\n", drawn);
   out += "<p class=\"note\">One column per species; a circle per protein, on the row of the first aligned node "
          "holding it; solid curves: interactions inside a species (wider for higher confidence); dashed lines: "
          "similarity links inside an aligned node. Hover for full names and values.</p>\n";
