@@ -7,7 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <list>
-#include <regex>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -66,17 +67,24 @@ class LargestComplexTest : public ::testing::Test {
   std::vector<ComplexRow> rows;
 };
 
-std::vector<std::smatch> matches(const std::string& text, const std::regex& re) {
-  std::vector<std::smatch> out;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
-    out.push_back(*it);
+// The start tags (up to '>') of every element named name.
+std::vector<std::string> tags(const std::string& svg, const std::string& name) {
+  std::vector<std::string> out;
+  for (size_t at = svg.find("<" + name + " "); at != std::string::npos; at = svg.find("<" + name + " ", at + 1))
+    out.push_back(svg.substr(at, svg.find('>', at) + 1 - at));
   return out;
 }
 
-double attr(const std::string& element, const char* name) {
-  std::smatch m;
-  const std::regex re(std::string(" ") + name + "=\"(-?[0-9.]+)\"");
-  return std::regex_search(element, m, re) ? std::stod(m[1]) : NAN;
+size_t occurrences(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// The number value of attribute name of a start tag; NAN when absent.
+double attr(const std::string& tag, const std::string& name) {
+  const size_t at = tag.find(" " + name + "=\"");
+  return at == std::string::npos ? NAN : std::atof(tag.c_str() + at + name.size() + 3);
 }
 
 TEST_F(LargestComplexTest, DrawingFitsItsFrameAndDrawsEveryLinkOnce) {
@@ -89,16 +97,28 @@ TEST_F(LargestComplexTest, DrawingFitsItsFrameAndDrawsEveryLinkOnce) {
   EXPECT_LE(height, 800);
 
   // Every coordinate of every shape lies inside the frame.
-  const std::regex coord(" (c?x[12]?|c?y[12]?)=\"(-?[0-9.]+)\"");
-  for (const std::smatch& m : matches(svg, coord)) {
-    const double v = std::stod(m[2]);
-    EXPECT_GE(v, 0) << m[0];
-    EXPECT_LE(v, m[1].str().find('x') != std::string::npos ? width : height) << m[0];
-  }
-  const std::regex pathData("d=\"M([0-9.]+) ([0-9.]+) Q([0-9.]+) ([0-9.]+) ([0-9.]+) ([0-9.]+)\"");
-  for (const std::smatch& m : matches(svg, pathData)) {
-    for (int i : {1, 3, 5}) EXPECT_LE(std::stod(m[i]), width) << m[0];
-    for (int i : {2, 4, 6}) EXPECT_LE(std::stod(m[i]), height) << m[0];
+  for (const char* element : {"circle", "line", "text", "rect", "path"}) {
+    for (const std::string& tag : tags(svg, element)) {
+      for (const char* name : {"x", "cx", "x1", "x2", "y", "cy", "y1", "y2"}) {
+        const double v = attr(tag, name);
+        if (std::isnan(v)) continue;
+        EXPECT_GE(v, 0) << tag;
+        EXPECT_LE(v, std::strchr(name, 'x') ? width : height) << tag;
+      }
+      double d[6];
+      const size_t at = tag.find(" d=\"");
+      if (at == std::string::npos) continue;
+      ASSERT_EQ(std::sscanf(tag.c_str() + at, " d=\"M%lf %lf Q%lf %lf %lf %lf", &d[0], &d[1], &d[2], &d[3], &d[4],
+                            &d[5]),
+                6)
+          << tag;
+      // The curve itself, not its control point, must stay inside.
+      for (double t = 0; t <= 1; t += 0.125) {
+        const double x = (1 - t) * (1 - t) * d[0] + 2 * t * (1 - t) * d[2] + t * t * d[4];
+        const double y = (1 - t) * (1 - t) * d[1] + 2 * t * (1 - t) * d[3] + t * t * d[5];
+        EXPECT_TRUE(x >= 0 && x <= width && y >= 0 && y <= height) << tag << " at " << t;
+      }
+    }
   }
 
   // One circle per protein, none overlapping another.
@@ -106,8 +126,8 @@ TEST_F(LargestComplexTest, DrawingFitsItsFrameAndDrawsEveryLinkOnce) {
     double x, y, r;
   };
   std::vector<Circle> circles;
-  for (const std::smatch& m : matches(svg, std::regex("<circle [^>]*>")))
-    circles.push_back({attr(m.str(), "cx"), attr(m.str(), "cy"), attr(m.str(), "r")});
+  for (const std::string& tag : tags(svg, "circle"))
+    circles.push_back({attr(tag, "cx"), attr(tag, "cy"), attr(tag, "r")});
   ASSERT_EQ(circles.size(), SPECIES * NODES);
   for (size_t i = 0; i < circles.size(); ++i) {
     for (size_t j = i + 1; j < circles.size(); ++j)
@@ -118,8 +138,8 @@ TEST_F(LargestComplexTest, DrawingFitsItsFrameAndDrawsEveryLinkOnce) {
   const ComplexLinks links = ComplexLinks::of(complexes.front(), SPECIES);
   EXPECT_EQ(links.interactions.size(), SPECIES * NODES);            // 14 chain links and 1 long one each
   EXPECT_EQ(links.similarities.size(), (SPECIES - 1) * NODES + 1);  // node 0 has the extra link
-  EXPECT_EQ(matches(svg, std::regex("stroke-dasharray")).size(), links.similarities.size());
-  EXPECT_EQ(matches(svg, std::regex(": interaction, confidence")).size(), links.interactions.size());
+  EXPECT_EQ(occurrences(svg, "stroke-dasharray"), links.similarities.size());
+  EXPECT_EQ(occurrences(svg, ": interaction, confidence"), links.interactions.size());
 
   // Width follows confidence.
   const auto widthOf = [&](const std::string& a, const std::string& b) {
