@@ -1,10 +1,9 @@
-// Readers the report tests check the summary outputs with: a strict XML
+// Readers the report tests check the summary outputs with: an XML
 // well-formedness check for the SVG drawings and a tab-separated table reader
-// that follows the quoting rules of data-frame readers.
+// that follows the quoting rule of data-frame readers.
 #pragma once
 
 #include <cctype>
-#include <cstring>
 #include <map>
 #include <set>
 #include <string>
@@ -12,177 +11,129 @@
 
 namespace reportcheck {
 
-// Empty when text is one well-formed XML element (no prolog); otherwise what
-// is wrong and where. Checks nesting, quoted and unique attributes, entity and
-// character references, and that no '<' or bare '&' stands in text or values.
+// Whether text[i..] starts a predefined entity or a character reference; moves i past it.
+inline bool reference(const std::string& text, size_t* i) {
+  const size_t end = text.find(';', *i);
+  if (end == std::string::npos) return false;
+  const std::string name = text.substr(*i + 1, end - *i - 1);
+  *i = end + 1;
+  static const std::set<std::string> named = {"amp", "lt", "gt", "quot", "apos"};
+  const bool hex = name.size() > 2 && name[0] == '#' && name[1] == 'x';
+  const std::string digits = name.substr(hex ? 2 : 1);
+  return named.count(name) ||
+         (name[0] == '#' && !digits.empty() &&
+          digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") == std::string::npos);
+}
+
+// Empty when text is one well-formed XML element; otherwise what is wrong and
+// where: nesting, quoted unique attributes, references, no '<' or bare '&' in
+// text or values, no control characters.
 inline std::string xmlProblem(const std::string& text) {
   std::vector<std::string> open;
   size_t i = 0, roots = 0;
-  const auto at = [&](const char* what) { return std::string(what) + " at " + std::to_string(i); };
-  const auto isNameChar = [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == ':' || c == '.';
-  };
-  const auto reference = [&]() -> bool {  // text[i] == '&'
-    const size_t end = text.find(';', i);
-    if (end == std::string::npos || end - i > 10) return false;
-    const std::string name = text.substr(i + 1, end - i - 1);
-    static const std::set<std::string> named = {"amp", "lt", "gt", "quot", "apos"};
-    bool ok = named.count(name) > 0;
-    if (!ok && name.size() > 1 && name[0] == '#') {
-      const bool hex = name[1] == 'x';
-      const std::string digits = name.substr(hex ? 2 : 1);
-      ok = !digits.empty() && digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") ==
-                                  std::string::npos;
-    }
-    i = end + 1;
-    return ok;
+  const auto fail = [&](const std::string& what) { return what + " at " + std::to_string(i); };
+  const auto name = [&](size_t* j) {
+    const size_t start = *j;
+    while (*j < text.size() && (std::isalnum(static_cast<unsigned char>(text[*j])) || text[*j] == '-' || text[*j] == ':'))
+      ++*j;
+    return text.substr(start, *j - start);
   };
   while (i < text.size()) {
-    if (text[i] == '&') {
-      if (!reference()) return at("bad reference");
-      continue;
-    }
-    if (text[i] != '<') {
-      const unsigned char c = static_cast<unsigned char>(text[i]);
-      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return at("control character");
-      if (open.empty() && !std::isspace(c)) return at("text outside the root");
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '&') {
+      if (!reference(text, &i)) return fail("bad reference");
+    } else if (c != '<') {
+      if ((c < 0x20 && !std::isspace(c)) || (open.empty() && !std::isspace(c))) return fail("stray character");
       ++i;
-      continue;
-    }
-    if (text.compare(i, 4, "<!--") == 0) {
-      const size_t end = text.find("-->", i + 4);
-      if (end == std::string::npos) return at("unclosed comment");
-      i = end + 3;
-      continue;
-    }
-    const bool closing = i + 1 < text.size() && text[i + 1] == '/';
-    size_t j = i + (closing ? 2 : 1);
-    const size_t nameStart = j;
-    while (j < text.size() && isNameChar(text[j])) ++j;
-    const std::string name = text.substr(nameStart, j - nameStart);
-    if (name.empty()) return at("tag without a name");
-    if (closing) {
-      while (j < text.size() && std::isspace(static_cast<unsigned char>(text[j]))) ++j;
-      if (j >= text.size() || text[j] != '>') return at("bad closing tag");
-      if (open.empty() || open.back() != name) return at(("mismatched </" + name + ">").c_str());
+    } else if (text[i + 1] == '/') {
+      size_t j = i + 2;
+      const std::string tag = name(&j);
+      if (open.empty() || open.back() != tag || text[j] != '>') return fail("bad closing tag");
       open.pop_back();
       i = j + 1;
-      continue;
-    }
-    if (open.empty() && roots++ > 0) return at("second root element");
-    std::set<std::string> attrs;
-    for (;;) {
-      const size_t before = j;
-      while (j < text.size() && std::isspace(static_cast<unsigned char>(text[j]))) ++j;
-      if (j >= text.size()) return at("unclosed tag");
-      if (text[j] == '>' || text.compare(j, 2, "/>") == 0) break;
-      if (j == before) return at("attributes not separated");
-      const size_t attrStart = j;
-      while (j < text.size() && isNameChar(text[j])) ++j;
-      const std::string attr = text.substr(attrStart, j - attrStart);
-      if (attr.empty() || j + 1 >= text.size() || text[j] != '=' || (text[j + 1] != '"' && text[j + 1] != '\''))
-        return at("bad attribute");
-      if (!attrs.insert(attr).second) return at(("repeated attribute " + attr).c_str());
-      const char quote = text[j + 1];
-      i = j + 2;
-      while (i < text.size() && text[i] != quote) {
-        if (text[i] == '<') return at("'<' in an attribute value");
-        if (text[i] == '&') {
-          if (!reference()) return at("bad reference in an attribute value");
-        } else {
-          ++i;
-        }
-      }
-      if (i >= text.size()) return at("unclosed attribute value");
-      j = i + 1;
-    }
-    if (text[j] == '>') {
-      open.push_back(name);
-      i = j + 1;
     } else {
-      i = j + 2;
+      size_t j = i + 1;
+      const std::string tag = name(&j);
+      if (tag.empty() || (open.empty() && roots++)) return fail("bad start tag");
+      std::set<std::string> attrs;
+      while (j < text.size() && std::isspace(static_cast<unsigned char>(text[j]))) {
+        while (std::isspace(static_cast<unsigned char>(text[j]))) ++j;
+        if (text[j] == '>' || text[j] == '/') break;
+        const std::string attr = name(&j);
+        if (attr.empty() || !attrs.insert(attr).second || text.compare(j, 2, "=\"")) return fail("bad attribute");
+        for (i = j + 2; i < text.size() && text[i] != '"';) {
+          if (text[i] == '<') return fail("'<' in an attribute value");
+          if (text[i] != '&')
+            ++i;
+          else if (!reference(text, &i))
+            return fail("bad reference in an attribute value");
+        }
+        j = i + 1;
+      }
+      if (text.compare(j, 2, "/>") == 0) {
+        i = j + 2;
+      } else if (j < text.size() && text[j] == '>') {
+        open.push_back(tag);
+        i = j + 1;
+      } else {
+        return fail("unclosed tag");
+      }
     }
   }
-  if (!open.empty()) return "unclosed <" + open.back() + ">";
-  if (roots != 1) return "no root element";
-  return "";
+  return !open.empty() ? "unclosed <" + open.back() + ">" : roots != 1 ? "no root element" : "";
 }
 
 // Every <svg ...>...</svg> element of an HTML page (drawings do not nest).
 inline std::vector<std::string> svgElements(const std::string& html) {
   std::vector<std::string> out;
-  for (size_t pos = html.find("<svg"); pos != std::string::npos; pos = html.find("<svg", pos)) {
-    const size_t end = html.find("</svg>", pos);
-    if (end == std::string::npos) {
-      out.push_back(html.substr(pos));
-      break;
-    }
-    out.push_back(html.substr(pos, end + 6 - pos));
-    pos = end;
-  }
+  for (size_t at = html.find("<svg"); at != std::string::npos; at = html.find("<svg", at + 1))
+    out.push_back(html.substr(at, html.find("</svg>", at) + 6 - at));
   return out;
 }
 
-// A tab-separated table as data-frame readers take it: rows of fields split
-// at tabs, a field starting with '"' running to the closing quote ("" inside
-// standing for one quote).
-typedef std::vector<std::vector<std::string>> Table;
-inline Table readTsv(const std::string& text, std::string* problem) {
-  Table rows;
-  size_t i = 0;
-  while (i < text.size()) {
-    std::vector<std::string> row;
-    for (;;) {
-      std::string field;
-      if (i < text.size() && text[i] == '"') {
-        for (++i;; ++i) {
-          if (i >= text.size()) {
-            *problem = "unclosed quoted field";
-            return rows;
-          }
-          if (text[i] == '"') {
-            if (i + 1 < text.size() && text[i + 1] == '"') {
-              field += '"';
-              ++i;
-              continue;
-            }
-            ++i;
-            break;
-          }
-          field += text[i];
-        }
-      } else {
-        while (i < text.size() && text[i] != '\t' && text[i] != '\n') field += text[i++];
+// A tab-separated table with a header line, one column name -> field map per
+// row, as data-frame readers take it: a field starting with '"' runs to the
+// closing quote, "" inside standing for one quote. Sets problem on a row of
+// another width than the header.
+inline std::vector<std::map<std::string, std::string>> readTsv(const std::string& text, std::string* problem) {
+  std::vector<std::vector<std::string>> rows(1);
+  rows[0].emplace_back();
+  for (size_t i = 0; i < text.size(); ++i) {
+    std::string& field = rows.back().back();
+    if (text[i] == '"' && field.empty()) {
+      for (++i; i < text.size(); ++i) {
+        if (text[i] == '"' && text[++i] != '"') break;  // a doubled quote stands for one
+        field += text[i];
       }
-      row.push_back(field);
-      if (i >= text.size() || text[i] == '\n') break;
-      if (text[i] != '\t') {
-        *problem = "text after a quoted field";
-        return rows;
-      }
-      ++i;
+      --i;  // back on the character after the closing quote
+    } else if (text[i] == '\t') {
+      rows.back().emplace_back();
+    } else if (text[i] == '\n') {
+      if (i + 1 < text.size()) rows.push_back({""});
+    } else {
+      field += text[i];
     }
-    ++i;
-    rows.push_back(row);
   }
-  return rows;
-}
-
-// Rows of a table with a header, each as column name -> field. Sets problem
-// when a row's width differs from the header's.
-inline std::vector<std::map<std::string, std::string>> records(const Table& table, std::string* problem) {
   std::vector<std::map<std::string, std::string>> out;
-  if (table.empty()) {
-    *problem = "no header";
-    return out;
+  for (size_t r = 1; r < rows.size(); ++r) {
+    if (rows[r].size() != rows[0].size()) *problem = "row " + std::to_string(r) + " has another width";
+    out.emplace_back();
+    for (size_t c = 0; c < rows[0].size() && c < rows[r].size(); ++c) out.back()[rows[0][c]] = rows[r][c];
   }
-  for (size_t r = 1; r < table.size(); ++r) {
-    if (table[r].size() != table[0].size()) *problem = "row " + std::to_string(r) + " has another width";
-    std::map<std::string, std::string> rec;
-    for (size_t c = 0; c < table[0].size() && c < table[r].size(); ++c) rec[table[0][c]] = table[r][c];
-    out.push_back(rec);
-  }
+  if (rows[0].size() < 2) *problem = "no header";
   return out;
+}
+
+// The column names of a tab-separated table.
+inline std::vector<std::string> header(const std::string& text) {
+  std::vector<std::string> names(1);
+  for (size_t i = 0; i < text.size() && text[i] != '\n'; ++i) {
+    if (text[i] == '\t')
+      names.emplace_back();
+    else
+      names.back() += text[i];
+  }
+  return names;
 }
 
 }  // namespace reportcheck
