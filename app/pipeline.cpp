@@ -179,7 +179,8 @@ std::unique_ptr<Network> readingPhase(const RunParams& params) {
 }
 
 // Runs the whole search once on a shuffled clone and teaches the filter its scores.
-void randomPass(const Network& network, const RunParams& params, ComplexesFilter* filter, PhaseCounts* counts) {
+void randomPass(const Network& network, const RunParams& params, ComplexesFilter* filter,
+                PhaseCounts* counts) {
   std::puts("Cloning network:");
   std::unique_ptr<Network> clone(network.clone());
   TRELLIS_ASSERT(clone != nullptr);

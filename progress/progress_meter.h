@@ -55,8 +55,8 @@ class ProgressMeter {
   const bool m_enabled;
   const Clock::time_point m_start;
   std::atomic<uint64_t> m_done{0};
-  std::mutex m_drawMutex;             // held while drawing; guards the members below
-  Clock::time_point m_lastDraw;       // m_start until the first drawing
+  std::mutex m_drawMutex;        // held while drawing; guards the members below
+  Clock::time_point m_lastDraw;  // m_start until the first drawing
   bool m_drawn = false;
   bool m_finished = false;
 };

@@ -14,9 +14,9 @@ namespace {
 const char* const PALETTE[MAX_SPECIES] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
                                           "#17becf", "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22"};
 
-constexpr double LEFT = 56;      // room for the curves of the first column
-constexpr double TOP = 62;       // title and column headers
-constexpr double ROW = 40;       // one row per aligned node
+constexpr double LEFT = 56;  // room for the curves of the first column
+constexpr double TOP = 62;   // title and column headers
+constexpr double ROW = 40;   // one row per aligned node
 constexpr double RADIUS = 8;
 constexpr double CHAR_WIDTH = 6.4;  // of the 11px label font, generously
 
@@ -44,7 +44,8 @@ std::map<const Node*, Place> placeProteins(const ComplexRow& row, double colWidt
   size_t r = 0;
   for (const VPath& path : row.complex->paths()) {
     for (const Node* n : path) {
-      if (!places.emplace(n, Place{LEFT + colWidth * n->m_speciesIdx + RADIUS, TOP + ROW * r + RADIUS}).second)
+      if (!places.emplace(n, Place{LEFT + colWidth * n->m_speciesIdx + RADIUS, TOP + ROW * r + RADIUS})
+               .second)
         continue;
       order->push_back(n);
     }
@@ -83,8 +84,8 @@ void drawSimilarities(const ComplexLinks& links, const std::map<const Node*, Pla
       // Lift links that skip columns over the proteins in between, but keep
       // them below the column headers.
       const double lift = 16 * (columns - 1);
-      svg->curve(a.x + RADIUS, a.y, (a.x + b.x) / 2, std::max(TOP - 16, std::min(a.y, b.y) - lift), b.x - RADIUS,
-                 b.y, style, title);
+      svg->curve(a.x + RADIUS, a.y, (a.x + b.x) / 2, std::max(TOP - 16, std::min(a.y, b.y) - lift),
+                 b.x - RADIUS, b.y, style, title);
     }
   }
 }
@@ -103,8 +104,8 @@ std::string drawComplex(const ComplexRow& row, uint speciesNum) {
   svg.text(6, 16, caption, "font-size=\"13\" font-weight=\"bold\"");
   for (uint s = 0; s < speciesNum; ++s) {
     const double x = LEFT + colWidth * s + RADIUS;
-    svg.text(x, 36, strFormat("species %u", s), strFormat("font-size=\"12\" fill=\"%s\" text-anchor=\"middle\"",
-                                                          speciesColour(s)));
+    svg.text(x, 36, strFormat("species %u", s),
+             strFormat("font-size=\"12\" fill=\"%s\" text-anchor=\"middle\"", speciesColour(s)));
     svg.text(x, 50, strFormat("score %.1f", row.speciesScores[s]),
              "font-size=\"10\" fill=\"#555\" text-anchor=\"middle\"");
   }
@@ -117,13 +118,14 @@ std::string drawComplex(const ComplexRow& row, uint speciesNum) {
   for (const Node* n : proteins) {
     const Place p = at.at(n);
     const std::string title = strFormat("%s (species %u)", n->name(), n->m_speciesIdx);
-    svg.circle(p.x, p.y, RADIUS, strFormat("fill=\"%s\" stroke=\"#fff\" stroke-width=\"1.5\"",
-                                           speciesColour(n->m_speciesIdx)),
+    svg.circle(p.x, p.y, RADIUS,
+               strFormat("fill=\"%s\" stroke=\"#fff\" stroke-width=\"1.5\"", speciesColour(n->m_speciesIdx)),
                title);
     // A white halo keeps a label readable where links pass behind it.
-    svg.text(p.x, p.y + RADIUS + 12, shortLabel(n->m_name, maxChars),
-             "font-size=\"11\" text-anchor=\"middle\" stroke=\"#fff\" stroke-width=\"3\" paint-order=\"stroke\"",
-             title);
+    svg.text(
+        p.x, p.y + RADIUS + 12, shortLabel(n->m_name, maxChars),
+        "font-size=\"11\" text-anchor=\"middle\" stroke=\"#fff\" stroke-width=\"3\" paint-order=\"stroke\"",
+        title);
   }
   return svg.finish();
 }

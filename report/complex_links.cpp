@@ -35,7 +35,8 @@ ComplexLinks ComplexLinks::of(const Complex& c, uint speciesNum) {
       for (auto j = i + 1; j != path.end(); ++j) {
         if (*i == *j || !similar(*i, *j)) continue;
         const uint a = (*i)->m_id, b = (*j)->m_id;
-        if (seen.insert(a < b ? std::make_pair(a, b) : std::make_pair(b, a)).second) links.similarities.push_back({*i, *j, 0});
+        if (seen.insert(a < b ? std::make_pair(a, b) : std::make_pair(b, a)).second)
+          links.similarities.push_back({*i, *j, 0});
       }
     }
   }

@@ -17,9 +17,9 @@ struct ComplexRow {
   size_t alignedNodes = 0;
   size_t proteins = 0;
   double score = 0;
-  std::vector<double> speciesScores;                   // by species
+  std::vector<double> speciesScores;                      // by species
   std::vector<std::vector<const Node*>> speciesProteins;  // by species, in species-file order
-  bool hasRandom = false;                              // the random pass found complexes of this size
+  bool hasRandom = false;                                 // the random pass found complexes of this size
   double randomThreshold = 0;
   double randomBest = 0;
 };

@@ -81,22 +81,25 @@ std::string networksSection(const RunSummary& summary) {
         "<tr><td>%zu</td><td>%u</td><td>%u</td><td>%u</td><td>%.1f</td><td>%.5f</td><td>%.5f</td>"
         "<td>%.5f</td><td>%.0f</td><td>%llu</td></tr>\n",
         s, st.proteins, st.interactions, st.similarityLinks, st.model.trueFact, st.model.probTrue,
-        st.probObserved, st.model.probTE, st.model.eTotalWeight, static_cast<unsigned long long>(st.hubPairs));
+        st.probObserved, st.model.probTE, st.model.eTotalWeight,
+        static_cast<unsigned long long>(st.hubPairs));
   }
   return out + "</table></div>\n";
 }
 
 std::string phaseRow(const char* name, const PhaseCounts& c) {
-  if (!c.ran) return strFormat("<tr><td class=\"l\">%s</td><td colspan=\"5\" class=\"l\">not run</td></tr>\n", name);
+  if (!c.ran)
+    return strFormat("<tr><td class=\"l\">%s</td><td colspan=\"5\" class=\"l\">not run</td></tr>\n", name);
   const std::string kept = c.complexesFiltered ? std::to_string(c.complexesKept) : "no filter";
-  return strFormat("<tr><td class=\"l\">%s</td><td>%zu</td><td>%zu</td><td>%zu</td><td>%s</td><td>%zu</td></tr>\n",
-                   name, c.seedsFound, c.seedsKept, c.complexesFound, kept.c_str(), c.complexesFinal);
+  return strFormat(
+      "<tr><td class=\"l\">%s</td><td>%zu</td><td>%zu</td><td>%zu</td><td>%s</td><td>%zu</td></tr>\n", name,
+      c.seedsFound, c.seedsKept, c.complexesFound, kept.c_str(), c.complexesFinal);
 }
 
 std::string searchSection(const RunSummary& summary) {
   std::string out = "<h2 id=\"search\">Search</h2>\n<table>\n";
-  out += headerRow({"pass", "seeds found", "seeds after overlap filter", "complexes grown", "after complex filter",
-                    "final (after refinement)"});
+  out += headerRow({"pass", "seeds found", "seeds after overlap filter", "complexes grown",
+                    "after complex filter", "final (after refinement)"});
   out += phaseRow("random network", summary.randomPass);
   out += phaseRow("real network", summary.realPass);
   return out + "</table>\n";
@@ -112,12 +115,14 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
   const size_t firstNames = names.size();
   for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(strFormat("proteins %u", s));
   std::string out = "<h2 id=\"complexes\">Complexes</h2>\n";
-  out += "<p class=\"note\">Click a column header to sort (with scripts enabled); ids of drawn complexes link "
-         "to their drawing.</p>\n<div class=\"wide\"><table class=\"sortable\">\n<thead>" +
-         headerRow(names, firstNames) + "</thead>\n<tbody>\n";
+  out +=
+      "<p class=\"note\">Click a column header to sort (with scripts enabled); ids of drawn complexes link "
+      "to their drawing.</p>\n<div class=\"wide\"><table class=\"sortable\">\n<thead>" +
+      headerRow(names, firstNames) + "</thead>\n<tbody>\n";
   for (const ComplexRow& r : rows) {
-    out += r.rank <= DRAWN_COMPLEXES ? strFormat("<tr><td data-v=\"%u\"><a href=\"#c%05u\">%05u</a></td>", r.id, r.id, r.id)
-                                     : strFormat("<tr><td data-v=\"%u\">%05u</td>", r.id, r.id);
+    out += r.rank <= DRAWN_COMPLEXES
+               ? strFormat("<tr><td data-v=\"%u\"><a href=\"#c%05u\">%05u</a></td>", r.id, r.id, r.id)
+               : strFormat("<tr><td data-v=\"%u\">%05u</td>", r.id, r.id);
     out += strFormat("<td>%u</td><td>%zu</td><td>%zu</td>", r.rank, r.alignedNodes, r.proteins);
     out += numberCell(r.score, "%.2f");
     for (double v : r.speciesScores) out += numberCell(v, "%.2f");
@@ -138,9 +143,10 @@ std::string drawingsSection(const RunSummary& summary, const std::vector<Complex
   const std::vector<size_t> order = byRank(rows);
   const size_t drawn = std::min(order.size(), DRAWN_COMPLEXES);
   std::string out = strFormat("<h2 id=\"drawings\">Best complexes (%zu drawn)</h2>\n", drawn);
-  out += "<p class=\"note\">One column per species; a circle per protein, on the row of the first aligned node "
-         "holding it; solid curves: interactions inside a species (wider for higher confidence); dashed lines: "
-         "similarity links inside an aligned node. Hover for full names and values.</p>\n";
+  out +=
+      "<p class=\"note\">One column per species; a circle per protein, on the row of the first aligned node "
+      "holding it; solid curves: interactions inside a species (wider for higher confidence); dashed lines: "
+      "similarity links inside an aligned node. Hover for full names and values.</p>\n";
   for (size_t k = 0; k < drawn; ++k) {
     const ComplexRow& r = rows[order[k]];
     out += strFormat("<figure id=\"c%05u\" class=\"wide\">\n", r.id);
@@ -157,11 +163,12 @@ void writeHtmlReport(FILE* f, const RunSummary& summary, const std::vector<Compl
   page += "<title>trellis2 report: " + escapeMarkup(summary.outPrefix) + "</title>\n";
   page += std::string("<style>\n") + STYLE + "</style>\n</head>\n<body>\n<h1>trellis2 report</h1>\n";
   page += "<p>Input <code>" + escapeMarkup(summary.inPrefix) + "</code>, output <code>" +
-          escapeMarkup(summary.outPrefix) + strFormat("</code>: %u species, %zu complexes.</p>\n",
-                                                      summary.speciesNum, rows.size());
-  page += "<p><a href=\"#parameters\">Parameters</a> &middot; <a href=\"#networks\">Networks</a> &middot; "
-          "<a href=\"#search\">Search</a> &middot; <a href=\"#scores\">Scores</a> &middot; "
-          "<a href=\"#complexes\">Complexes</a> &middot; <a href=\"#drawings\">Drawings</a></p>\n";
+          escapeMarkup(summary.outPrefix) +
+          strFormat("</code>: %u species, %zu complexes.</p>\n", summary.speciesNum, rows.size());
+  page +=
+      "<p><a href=\"#parameters\">Parameters</a> &middot; <a href=\"#networks\">Networks</a> &middot; "
+      "<a href=\"#search\">Search</a> &middot; <a href=\"#scores\">Scores</a> &middot; "
+      "<a href=\"#complexes\">Complexes</a> &middot; <a href=\"#drawings\">Drawings</a></p>\n";
   page += parametersSection(summary) + networksSection(summary) + searchSection(summary);
   page += "<h2 id=\"scores\">Scores</h2>\n<figure class=\"wide\">\n" + drawScoreHistogram(rows, summary) +
           "\n</figure>\n";

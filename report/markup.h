@@ -1,4 +1,4 @@
-// Text helpers for the HTML and SVG writers: escaping of names and printf-style
+// Text functions of the HTML and SVG writers: escaping of names and printf-style
 // formatting into strings.
 #pragma once
 

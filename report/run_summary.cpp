@@ -7,7 +7,8 @@ SpeciesStats SpeciesStats::of(const Network& network, byte s) {
   uint entries = 0;
   for (const Node* n : network.layer(s)) {
     entries += static_cast<uint>(n->getD1().size());
-    for (byte k = 0; k < network.SPECIES_NUM; ++k) st.similarityLinks += static_cast<uint>(n->getHomologsNum(k));
+    for (byte k = 0; k < network.SPECIES_NUM; ++k)
+      st.similarityLinks += static_cast<uint>(n->getHomologsNum(k));
   }
   st.proteins = static_cast<uint>(network.layer(s).size());
   st.interactions = entries / 2;

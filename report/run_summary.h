@@ -18,12 +18,12 @@ class ComplexesFilter;
 // What one search phase (random or real pass) found, stage by stage.
 struct PhaseCounts {
   bool ran = false;
-  size_t seedsFound = 0;         // before the seed overlap filter
-  size_t seedsKept = 0;          // after it
-  size_t complexesFound = 0;     // grown from the kept seeds
+  size_t seedsFound = 0;           // before the seed overlap filter
+  size_t seedsKept = 0;            // after it
+  size_t complexesFound = 0;       // grown from the kept seeds
   bool complexesFiltered = false;  // whether the complex filter ran
-  size_t complexesKept = 0;      // after the complex filter (all found when it did not run)
-  size_t complexesFinal = 0;     // after refinement
+  size_t complexesKept = 0;        // after the complex filter (all found when it did not run)
+  size_t complexesFinal = 0;       // after refinement
 };
 
 // Network and model statistics of one species, as the console reports them.

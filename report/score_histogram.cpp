@@ -65,8 +65,9 @@ std::string drawScoreHistogram(const std::vector<ComplexRow>& rows, const RunSum
   const double height = TOP + ROW * counts.size() + 44;
   SvgWriter svg(LEFT + PLOT_WIDTH + 90, height, "Complex scores by size");
   svg.text(LEFT, 14,
-           summary.randomFilter ? "Complexes per score bin, by size; red line: random-pass threshold of the size"
-                                : "Complexes per score bin, by size",
+           summary.randomFilter
+               ? "Complexes per score bin, by size; red line: random-pass threshold of the size"
+               : "Complexes per score bin, by size",
            "font-size=\"12\" fill=\"#333\"");
   double y = TOP;
   for (const auto& entry : counts) {
@@ -77,22 +78,23 @@ std::string drawScoreHistogram(const std::vector<ComplexRow>& rows, const RunSum
     for (uint n : bins) total += n;
     svg.text(LEFT - 8, y + ROW / 2 + 4, strFormat("size %zu (%u)", size, total),
              "font-size=\"12\" text-anchor=\"end\"");
-    svg.text(LEFT + PLOT_WIDTH + 8, y + ROW / 2 + 4, strFormat("max %u/bin", most), "font-size=\"10\" fill=\"#666\"");
+    svg.text(LEFT + PLOT_WIDTH + 8, y + ROW / 2 + 4, strFormat("max %u/bin", most),
+             "font-size=\"10\" fill=\"#666\"");
     svg.line(LEFT, y + ROW - 4, LEFT + PLOT_WIDTH, y + ROW - 4, "stroke=\"#ccc\"");
     for (uint b = 0; b < BINS; ++b) {
       if (bins[b] == 0) continue;
       const double h = BAR_ROOM * bins[b] / most;
       const double x0 = axis.x(axis.binLow(b)), x1 = axis.x(axis.binLow(b + 1));
       svg.rect(x0 + 0.5, y + ROW - 4 - h, x1 - x0 - 1, h, "fill=\"#4c78a8\"",
-               strFormat("size %zu, score %.1f to %.1f: %u complexes", size, axis.binLow(b), axis.binLow(b + 1),
-                         bins[b]));
+               strFormat("size %zu, score %.1f to %.1f: %u complexes", size, axis.binLow(b),
+                         axis.binLow(b + 1), bins[b]));
     }
     const RandomSizeStat& rs = summary.random[std::min<size_t>(size, MAX_COMPLEX_SIZE)];
     if (summary.randomFilter && rs.samples > 0) {
       svg.line(axis.x(rs.threshold), y + 2, axis.x(rs.threshold), y + ROW - 2,
                "stroke=\"#d62728\" stroke-width=\"2\"",
-               strFormat("size %zu: random-pass threshold %.1f (best random score %.1f, %u random complexes)", size,
-                         rs.threshold, rs.best, rs.samples));
+               strFormat("size %zu: random-pass threshold %.1f (best random score %.1f, %u random complexes)",
+                         size, rs.threshold, rs.best, rs.samples));
     }
     y += ROW;
   }

@@ -24,11 +24,12 @@ void SvgWriter::element(const std::string& open, const std::string& name, const 
 
 void SvgWriter::line(double x1, double y1, double x2, double y2, const std::string& attrs,
                      const std::string& title) {
-  element(strFormat("x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" ", x1, y1, x2, y2) + attrs, "line", title);
+  element(strFormat("x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" ", x1, y1, x2, y2) + attrs, "line",
+          title);
 }
 
-void SvgWriter::curve(double x1, double y1, double cx, double cy, double x2, double y2, const std::string& attrs,
-                      const std::string& title) {
+void SvgWriter::curve(double x1, double y1, double cx, double cy, double x2, double y2,
+                      const std::string& attrs, const std::string& title) {
   element(strFormat("d=\"M%.1f %.1f Q%.1f %.1f %.1f %.1f\" fill=\"none\" ", x1, y1, cx, cy, x2, y2) + attrs,
           "path", title);
 }
@@ -37,8 +38,10 @@ void SvgWriter::circle(double cx, double cy, double r, const std::string& attrs,
   element(strFormat("cx=\"%.1f\" cy=\"%.1f\" r=\"%.1f\" ", cx, cy, r) + attrs, "circle", title);
 }
 
-void SvgWriter::rect(double x, double y, double w, double h, const std::string& attrs, const std::string& title) {
-  element(strFormat("x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" ", x, y, w, h) + attrs, "rect", title);
+void SvgWriter::rect(double x, double y, double w, double h, const std::string& attrs,
+                     const std::string& title) {
+  element(strFormat("x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" ", x, y, w, h) + attrs, "rect",
+          title);
 }
 
 void SvgWriter::text(double x, double y, const std::string& text, const std::string& attrs,

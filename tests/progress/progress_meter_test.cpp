@@ -1,5 +1,7 @@
 // The meter draws on a terminal only, at most ten times a second, counts
 // correctly from several threads and leaves a clean line behind.
+#include "progress/progress_meter.h"
+
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -9,8 +11,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include "progress/progress_meter.h"
 
 namespace {
 
@@ -105,7 +105,8 @@ TEST(ProgressMeterTest, CountsEveryItemFromSeveralThreads) {
 TEST(ProgressMeterTest, TimeLeftFollowsTheRateSoFar) {
   EXPECT_EQ(ProgressMeter::formatLine("Seeds", 0, 8000, 0.2), "Seeds 0/8000 0% in 0:00, --:-- left");
   EXPECT_EQ(ProgressMeter::formatLine("Seeds", 2000, 8000, 75), "Seeds 2000/8000 25% in 1:15, 3:45 left");
-  EXPECT_EQ(ProgressMeter::formatLine("Refinement", 12, 10, 3700), "Refinement 10/10 100% in 1:01:40, 0:00 left");
+  EXPECT_EQ(ProgressMeter::formatLine("Refinement", 12, 10, 3700),
+            "Refinement 10/10 100% in 1:01:40, 0:00 left");
 }
 
 }  // namespace

@@ -52,7 +52,8 @@ Image decodePng(const std::string& png, std::string* problem) {
     if (type == "IHDR") {
       img.width = be32(png, at + 8);
       img.height = be32(png, at + 12);
-      const int depth = uint8_t(png[at + 16]), colour = uint8_t(png[at + 17]), interlace = uint8_t(png[at + 20]);
+      const int depth = uint8_t(png[at + 16]), colour = uint8_t(png[at + 17]),
+                interlace = uint8_t(png[at + 20]);
       if (depth != 8 || (colour != 2 && colour != 6) || interlace != 0) {
         *problem = "unsupported PNG layout";
         return img;
@@ -76,7 +77,8 @@ Image decodePng(const std::string& png, std::string* problem) {
   for (unsigned y = 0; y < img.height; ++y) {
     const uint8_t* line = &raw[y * (stride + 1)];
     for (size_t i = 0; i < stride; ++i) {
-      const int a = i >= channels ? cur[i - channels] : 0, b = prev[i], c = i >= channels ? prev[i - channels] : 0;
+      const int a = i >= channels ? cur[i - channels] : 0, b = prev[i],
+                c = i >= channels ? prev[i - channels] : 0;
       const int predictors[5] = {0, a, b, (a + b) / 2, paeth(a, b, c)};
       if (line[0] > 4) {
         *problem = "bad filter";
@@ -106,9 +108,11 @@ TEST(BrowserRenderTest, ReportRendersWithHistogramAndDrawings) {
   const std::string cmd = std::string("timeout 120 '") + CHROMIUM_BIN +
                           "' --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
                           "--disable-background-networking --disable-component-update --disable-sync "
-                          "--hide-scrollbars --user-data-dir='" + dir.file("profile") + "' --screenshot='" + shot +
-                          "' --window-size=" + std::to_string(WIDTH) + "," + std::to_string(HEIGHT) + " 'file://" +
-                          dir.file("out/report.html") + "' >'" + dir.file("chromium.log") + "' 2>&1";
+                          "--hide-scrollbars --user-data-dir='" +
+                          dir.file("profile") + "' --screenshot='" + shot +
+                          "' --window-size=" + std::to_string(WIDTH) + "," + std::to_string(HEIGHT) +
+                          " 'file://" + dir.file("out/report.html") + "' >'" + dir.file("chromium.log") +
+                          "' 2>&1";
   ASSERT_EQ(std::system(cmd.c_str()), 0) << testutil::readFile(dir.file("chromium.log"));
   std::string problem;
   const Image img = decodePng(testutil::readFile(shot), &problem);

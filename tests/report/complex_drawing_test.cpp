@@ -1,6 +1,8 @@
 // The drawing of the largest complex the search can make (15 aligned nodes, 10
 // species): well-formed, inside its frame, no two proteins on top of each
 // other, each link drawn once; and the escaping of names.
+#include "report/complex_drawing.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "complexes/complexes_crawler_test_util.h"
-#include "report/complex_drawing.h"
 #include "report/complex_links.h"
 #include "report/markup.h"
 #include "report/report_checks.h"
@@ -24,7 +25,8 @@ constexpr uint SPECIES = 10, NODES = MAX_COMPLEX_SIZE;
 // The start tags of every element named name.
 std::vector<std::string> tags(const std::string& svg, const std::string& name) {
   std::vector<std::string> out;
-  for (size_t at = svg.find("<" + name + " "); at != std::string::npos; at = svg.find("<" + name + " ", at + 1))
+  for (size_t at = svg.find("<" + name + " "); at != std::string::npos;
+       at = svg.find("<" + name + " ", at + 1))
     out.push_back(svg.substr(at, svg.find('>', at) + 1 - at));
   return out;
 }
@@ -72,8 +74,8 @@ TEST(ComplexDrawingTest, LargestComplexFitsItsFrameAndDrawsEveryLinkOnce) {
   for (const std::string& tag : tags(svg, "text")) EXPECT_TRUE(inside(attr(tag, "x"), attr(tag, "y"))) << tag;
   for (const std::string& tag : tags(svg, "path")) {
     double d[6];
-    ASSERT_EQ(std::sscanf(tag.c_str() + tag.find(" d=\""), " d=\"M%lf %lf Q%lf %lf %lf %lf", &d[0], &d[1], &d[2],
-                          &d[3], &d[4], &d[5]),
+    ASSERT_EQ(std::sscanf(tag.c_str() + tag.find(" d=\""), " d=\"M%lf %lf Q%lf %lf %lf %lf", &d[0], &d[1],
+                          &d[2], &d[3], &d[4], &d[5]),
               6);
     for (double t = 0; t <= 1; t += 0.125)  // the curve itself, not its control point
       EXPECT_TRUE(inside((1 - t) * (1 - t) * d[0] + 2 * t * (1 - t) * d[2] + t * t * d[4],

@@ -34,7 +34,8 @@ inline std::string xmlProblem(const std::string& text) {
   const auto fail = [&](const std::string& what) { return what + " at " + std::to_string(i); };
   const auto name = [&](size_t* j) {
     const size_t start = *j;
-    while (*j < text.size() && (std::isalnum(static_cast<unsigned char>(text[*j])) || text[*j] == '-' || text[*j] == ':'))
+    while (*j < text.size() &&
+           (std::isalnum(static_cast<unsigned char>(text[*j])) || text[*j] == '-' || text[*j] == ':'))
       ++*j;
     return text.substr(start, *j - start);
   };
@@ -43,7 +44,8 @@ inline std::string xmlProblem(const std::string& text) {
     if (c == '&') {
       if (!reference(text, &i)) return fail("bad reference");
     } else if (c != '<') {
-      if ((c < 0x20 && !std::isspace(c)) || (open.empty() && !std::isspace(c))) return fail("stray character");
+      if ((c < 0x20 && !std::isspace(c)) || (open.empty() && !std::isspace(c)))
+        return fail("stray character");
       ++i;
     } else if (text[i + 1] == '/') {
       size_t j = i + 2;
@@ -60,7 +62,8 @@ inline std::string xmlProblem(const std::string& text) {
         while (std::isspace(static_cast<unsigned char>(text[j]))) ++j;
         if (text[j] == '>' || text[j] == '/') break;
         const std::string attr = name(&j);
-        if (attr.empty() || !attrs.insert(attr).second || text.compare(j, 2, "=\"")) return fail("bad attribute");
+        if (attr.empty() || !attrs.insert(attr).second || text.compare(j, 2, "=\""))
+          return fail("bad attribute");
         for (i = j + 2; i < text.size() && text[i] != '"';) {
           if (text[i] == '<') return fail("'<' in an attribute value");
           if (text[i] != '&')
@@ -95,7 +98,8 @@ inline std::vector<std::string> svgElements(const std::string& html) {
 // row, as data-frame readers take it: a field starting with '"' runs to the
 // closing quote, "" inside standing for one quote. Sets problem on a row of
 // another width than the header.
-inline std::vector<std::map<std::string, std::string>> readTsv(const std::string& text, std::string* problem) {
+inline std::vector<std::map<std::string, std::string>> readTsv(const std::string& text,
+                                                               std::string* problem) {
   std::vector<std::vector<std::string>> rows(1);
   rows[0].emplace_back();
   for (size_t i = 0; i < text.size(); ++i) {

@@ -114,10 +114,11 @@ std::map<unsigned, ResultFiles>* DemoReportTest::files = nullptr;
 
 TEST_F(DemoReportTest, SummaryTableAgreesWithTheResultFiles) {
   const std::string tsv = out("complexes.tsv");
-  EXPECT_EQ(reportcheck::header(tsv),
-            split("id rank aligned_nodes proteins score score_0 score_1 score_2 proteins_0 proteins_1 proteins_2 "
-                  "random_threshold random_best",
-                  ' '));
+  EXPECT_EQ(
+      reportcheck::header(tsv),
+      split("id rank aligned_nodes proteins score score_0 score_1 score_2 proteins_0 proteins_1 proteins_2 "
+            "random_threshold random_best",
+            ' '));
   std::string problem;
   auto rows = reportcheck::readTsv(tsv, &problem);
   ASSERT_EQ(problem, "");
@@ -146,14 +147,16 @@ TEST_F(DemoReportTest, SummaryTableAgreesWithTheResultFiles) {
     EXPECT_EQ(row["score"].size() - row["score"].find('.'), 7u) << "six decimals: " << row["score"];
     for (int s = 0; s < SPECIES; ++s) {
       EXPECT_EQ(oneDecimal(row["score_" + std::to_string(s)]), f.speciesScore[s]) << id << " species " << s;
-      EXPECT_EQ(split(row["proteins_" + std::to_string(s)], ','), f.speciesProteins[s]) << id << " species " << s;
+      EXPECT_EQ(split(row["proteins_" + std::to_string(s)], ','), f.speciesProteins[s])
+          << id << " species " << s;
     }
     const auto random = randomBySize.find(f.alignedNodes.size());
     if (random == randomBySize.end()) {
       emptyRandomColumn = true;
       EXPECT_EQ(row["random_threshold"] + row["random_best"], "") << id;
     } else {
-      EXPECT_EQ(oneDecimal(row["random_threshold"]) + " " + oneDecimal(row["random_best"]), random->second) << id;
+      EXPECT_EQ(oneDecimal(row["random_threshold"]) + " " + oneDecimal(row["random_best"]), random->second)
+          << id;
     }
     // Rank 1 is the best score; of equal scores the earlier row ranks first.
     for (size_t j = 0; j < i; ++j)
@@ -168,7 +171,8 @@ TEST_F(DemoReportTest, SummaryTableAgreesWithTheResultFiles) {
 // Every link inside a complex is in the SIF file, once, and nothing else is.
 TEST_F(DemoReportTest, CytoscapeFilesHoldExactlyTheLinksInsideTheComplexes) {
   std::set<Pair> interactions[SPECIES];
-  for (int s = 0; s < SPECIES; ++s) interactions[s] = inputPairs(DEMO + "_int-" + std::to_string(s) + ".txt", 1);
+  for (int s = 0; s < SPECIES; ++s)
+    interactions[s] = inputPairs(DEMO + "_int-" + std::to_string(s) + ".txt", 1);
   const std::set<Pair> similar = inputPairs(DEMO + "_blast.txt", 1e-7);
   std::set<Pair> wantPp, wantSim;
   std::map<std::string, std::string> wantNodes;  // protein -> "species<TAB>id|id"
