@@ -3,6 +3,8 @@
 # SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in its own directory.
 # `make fuzz` builds the libFuzzer targets with clang (tests/fuzz/, separate from the normal
 # build) and runs each for FUZZ_SECONDS seconds.
+# BROWSER_TESTS=1 adds the test that renders the HTML report in headless Chromium (installed
+# with apt-get when missing).
 
 SANITIZE ?= 0
 ifeq ($(SANITIZE),1)
@@ -11,6 +13,12 @@ CMAKE_FLAGS += -DSANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 else
 BUILD_DIR ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
+endif
+BROWSER_TESTS ?= 0
+ifeq ($(BROWSER_TESTS),1)
+CMAKE_FLAGS += -DBROWSER_TESTS=ON
+else
+CMAKE_FLAGS += -DBROWSER_TESTS=OFF
 endif
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 DEMO_OUT ?= demo-out
@@ -21,7 +29,8 @@ PREFIX ?= /usr/local
 
 all: build
 
-# Installs the build tools, GoogleTest and zlib (for trellis2-prep) when they are missing.
+# Installs the build tools, GoogleTest and zlib (for trellis2-prep) when they are missing, and
+# Chromium for BROWSER_TESTS=1.
 deps:
 	@missing=""; \
 	command -v cmake >/dev/null 2>&1 || missing="$$missing cmake"; \
@@ -29,6 +38,9 @@ deps:
 	command -v make >/dev/null 2>&1 || missing="$$missing make"; \
 	[ -f /usr/include/gtest/gtest.h ] || missing="$$missing libgtest-dev"; \
 	[ -f /usr/include/zlib.h ] || missing="$$missing zlib1g-dev"; \
+	if [ "$(BROWSER_TESTS)" = 1 ]; then \
+	  command -v chromium >/dev/null 2>&1 || missing="$$missing chromium"; \
+	fi; \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
@@ -44,7 +56,8 @@ test: build
 demo: build
 	./$(BUILD_DIR)/trellis2 3 examples/demo $(DEMO_OUT)
 	@echo
-	@echo "Results are in $(DEMO_OUT)/ (alignments/ and species_0 .. species_2/)."
+	@echo "Results are in $(DEMO_OUT)/ (alignments/ and species_0 .. species_2/; summary: complexes.tsv,"
+	@echo "complexes.sif and nodes.tsv for Cytoscape, report.html for a browser)."
 	@first=$$(ls $(DEMO_OUT)/alignments 2>/dev/null | head -n 1); \
 	if [ -n "$$first" ]; then \
 	  id=$${first#ucomplex_}; \

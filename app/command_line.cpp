@@ -185,6 +185,10 @@ void applyOption(const char* opt, const char* value, RunParams* params) {
     params->MAX_HOMOLOG_PER_NODE = uintOption(opt, value);
   } else if (!std::strcmp(opt, "--orient:")) {
     buildOrientationTrees(value, params);
+  } else if (!std::strcmp(opt, "--report:")) {
+    const uint v = uintOption(opt, value);
+    if (v > 1) illegalValue(opt, value);
+    params->WRITE_REPORT = v == 1;
   } else {
     std::printf("ERROR: Illegal option/flag: %s\n", opt);
     fatalExit(-1);
@@ -279,6 +283,28 @@ void printParameters(const RunParams& params) {
   std::printf("Seeds alignment nodes v-conectivity type: %s\n", spanTypeName(params.SALIGN_NODES_TYPE));
   std::printf("Expansion alignment nodes v-conectivity type: %s\n", spanTypeName(params.EALIGN_NODES_TYPE));
   std::printf("\n");
+}
+
+std::vector<std::pair<std::string, std::string>> parameterList(const RunParams& params) {
+  char blast[32], beta[32];
+  std::snprintf(blast, sizeof blast, "%g", params.BLAST_TRESHOLD);
+  std::snprintf(beta, sizeof beta, "%g", params.DENSITY_BETA);
+  return {
+      {"species", std::to_string(params.species_num)},
+      {"input prefix", params.in_prefix},
+      {"output directory", params.out_prefix},
+      {"-S: (seed spans)", spanTypeName(params.SALIGN_NODES_TYPE)},
+      {"-E: (expansion spans)", spanTypeName(params.EALIGN_NODES_TYPE)},
+      {"--orient:", params.orientation_str.empty() ? "none" : params.orientation_str},
+      {"-H: (E-value threshold)", blast},
+      {"--maxhoms:",
+       params.MAX_HOMOLOG_PER_NODE == 0 ? "0 (unlimited)" : std::to_string(params.MAX_HOMOLOG_PER_NODE)},
+      {"-B: (density beta)", beta},
+      {"-D: (seed pair distance)", std::to_string(params.START_SEARCH_FROM_SEED_Dn)},
+      {"-DUP: (protein reuse from size)", std::to_string(params.NODES_DUPS_THRESHOLD)},
+      {"-R: (refinement attempts)", std::to_string(params.REFINMENT_ITERATIONS)},
+      {"--pval-filter", params.RAND_NET_GROWTH_CONTROL ? "on" : "off"},
+  };
 }
 
 void newhandler() {

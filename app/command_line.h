@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/common_types.h"
@@ -35,6 +36,7 @@ struct RunParams {
   uint NODES_DUPS_THRESHOLD = 2;            // "-DUP:" complex size from which proteins may repeat
   uint REFINMENT_ITERATIONS = 5;            // "-R:" refinement attempts per complex; 0 = off
   bool RAND_NET_GROWTH_CONTROL = false;     // "--pval-filter" random-network pass
+  bool WRITE_REPORT = true;                 // "--report:" 0 or 1: summary table, Cytoscape files, HTML
   double OVERLAP_THRESHOLD = 0.5;           // complexes filter overlap threshold
   double SEEDS_MAX_ALLOWED_OVERLAP = 0.66;  // protein overlap ratio of overlapping seeds
   weight_t p_true[P_TRUE_ENTRIES];          // per-species true-interaction factor
@@ -59,6 +61,10 @@ void parseCommandLine(uint argc, char** argv, RunParams* params);
 // Prints the run parameters. Exits with -1 when an ORIENTED span type was
 // chosen without an orientation tree.
 void printParameters(const RunParams& params);
+
+// The search options as the report lists them: option name and value (as set
+// or by default), in command-line order of the usage text.
+std::vector<std::pair<std::string, std::string>> parameterList(const RunParams& params);
 
 // Handler for failed allocations: reports and aborts.
 [[noreturn]] void newhandler();

@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "report/report.h"
 
 namespace {
 
@@ -60,6 +63,28 @@ uint writeComplexesToFiles(const std::string& prefix, byte speciesNum, const std
       c.fprint(s, f);
       closeOutputFile(f, path, &failures);
     }
+  }
+  return failures;
+}
+
+uint writeReportFiles(const std::string& dir, const RunSummary& summary) {
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
+  const std::vector<ComplexRow> rows = complexRows(summary);
+  const std::list<Complex>& complexes = *summary.complexes;
+  const std::pair<const char*, std::function<void(FILE*)>> files[] = {
+      {"complexes.tsv", [&](FILE* f) { writeSummaryTable(f, rows, summary); }},
+      {"complexes.sif", [&](FILE* f) { writeSif(f, complexes, summary.speciesNum); }},
+      {"nodes.tsv", [&](FILE* f) { writeNodeTable(f, complexes, summary.speciesNum); }},
+      {"report.html", [&](FILE* f) { writeHtmlReport(f, summary, rows); }},
+  };
+  uint failures = 0;
+  for (const auto& file : files) {
+    const std::string path = dir + "/" + file.first;
+    FILE* f = createOutputFile(path, &failures);
+    if (!f) continue;
+    file.second(f);
+    closeOutputFile(f, path, &failures);
   }
   return failures;
 }

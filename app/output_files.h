@@ -1,5 +1,6 @@
 // The result files of a run: one alignment file per complex and, per species,
-// one file per complex.
+// one file per complex; beside them the summary outputs (table, Cytoscape
+// files, HTML report).
 #pragma once
 
 #include <list>
@@ -7,6 +8,7 @@
 
 #include "common/common_types.h"
 #include "complexes/complexes_crawler.h"
+#include "report/run_summary.h"
 
 // Writes one alignment file per complex into dir (which ends in a slash).
 // Returns the number of files that could not be written.
@@ -15,3 +17,9 @@ uint writeAlignmentsToFiles(const std::string& dir, const std::list<Complex>& co
 // Writes, for every species, one file per complex into <prefix>/species_<s>.
 // Returns the number of files that could not be written.
 uint writeComplexesToFiles(const std::string& prefix, byte speciesNum, const std::list<Complex>& complexes);
+
+// Writes complexes.tsv, complexes.sif, nodes.tsv and report.html into dir.
+// Nothing is attempted when dir is not a directory: every per-complex file
+// has then been reported lost already. Returns the number of files that could
+// not be written.
+uint writeReportFiles(const std::string& dir, const RunSummary& summary);

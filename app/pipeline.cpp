@@ -14,6 +14,7 @@
 #include "complexes/complexes_filter.h"
 #include "network/netbuilder.h"
 #include "network/network.h"
+#include "progress/progress_meter.h"
 #include "seeds/edges_seeds_generator.h"
 
 void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold, std::list<Seed>* out) {
@@ -33,12 +34,26 @@ void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold,
   }
 }
 
-void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out) {
+namespace {
+
+// The proteins the seed search starts from: all of them.
+size_t anchorProteins(const Network& network) {
+  size_t n = 0;
+  for (byte s = 0; s < network.SPECIES_NUM; ++s) n += network.layer(s).size();
+  return n;
+}
+
+}  // namespace
+
+void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out, PhaseCounts* counts) {
   EdgesSeedsGenerator generator(network, params.ORIENTATION_TREES, params.START_SEARCH_FROM_SEED_Dn > 1,
                                 params.SALIGN_NODES_TYPE);
   std::puts("Looking for seeds..");
   std::fflush(stdout);
+  ProgressMeter meter("Seeds", anchorProteins(*network));
+  generator.setProgress(&meter);
   size_t found = generator.createSeeds();
+  meter.finish();
   std::printf("Done. %d seeds were found\n\n", static_cast<int>(found));
   printElapsedTime();
   std::fflush(stdout);
@@ -55,10 +70,16 @@ void searchSeeds(const Network* network, const RunParams& params, std::list<Seed
               static_cast<int>(out->size()), threshold);
   printElapsedTime();
   std::fflush(stdout);
+  if (counts) {
+    counts->ran = true;
+    counts->seedsFound = found;
+    counts->seedsKept = out->size();
+  }
 }
 
 void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
                      const std::list<Complex>& in, std::list<Complex>* out) {
+  ProgressMeter meter("Refinement", in.size());
   for (const Complex& original : in) {
     Complex best = original;
     for (uint attempt = 0; attempt < iterations; ++attempt) {
@@ -72,16 +93,20 @@ void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint ite
       if (crawler.expandComplex(seed, &candidate) && candidate.getScore() > best.getScore()) best = candidate;
     }
     out->push_back(best);
+    meter.advance();
   }
 }
 
 void searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
-                     const RunParams& params, std::list<Complex>* out) {
+                     const RunParams& params, std::list<Complex>* out, PhaseCounts* counts) {
   ComplexesCrawler crawler(network, filter, 0, params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS,
                            params.EALIGN_NODES_TYPE, params.ORIENTATION_TREES);
   std::puts("Looking for complexes..");
   std::fflush(stdout);
+  ProgressMeter meter("Complexes", seeds.size());
+  crawler.setProgress(&meter);
   crawler.findComplexes(seeds.begin(), seeds.end());
+  meter.finish();
   std::list<Complex> found(crawler.getComplexesBegin(), crawler.getComplexesEnd());
   std::puts("Statistics before filtering:");
   ComplexesFilter::print_statistics(found);
@@ -117,9 +142,27 @@ void searchComplexes(const Network* network, const std::list<Seed>& seeds, Compl
   std::printf("Done, for %d complexes\n", static_cast<int>(out->size()));
   printElapsedTime();
   std::fflush(stdout);
+  if (counts) {
+    counts->complexesFound = found.size();
+    counts->complexesFiltered = filter != nullptr;
+    counts->complexesKept = filtered.size();
+    counts->complexesFinal = out->size();
+  }
 }
 
 namespace {
+
+// Adds to the phase counts what the summary outputs need of the finished run.
+void completeSummary(const RunParams& params, const Network& network, const ComplexesFilter& filter,
+                     const std::list<Complex>& complexes, RunSummary* summary) {
+  summary->parameters = parameterList(params);
+  summary->inPrefix = params.in_prefix;
+  summary->outPrefix = params.out_prefix;
+  summary->speciesNum = network.SPECIES_NUM;
+  for (byte s = 0; s < network.SPECIES_NUM; ++s) summary->species.push_back(SpeciesStats::of(network, s));
+  if (params.RAND_NET_GROWTH_CONTROL) summary->takeRandomStats(filter);
+  summary->complexes = &complexes;
+}
 
 std::unique_ptr<Network> readingPhase(const RunParams& params) {
   std::unique_ptr<Network> network(new Network(params.species_num));
@@ -136,7 +179,8 @@ std::unique_ptr<Network> readingPhase(const RunParams& params) {
 }
 
 // Runs the whole search once on a shuffled clone and teaches the filter its scores.
-void randomPass(const Network& network, const RunParams& params, ComplexesFilter* filter) {
+void randomPass(const Network& network, const RunParams& params, ComplexesFilter* filter,
+                PhaseCounts* counts) {
   std::puts("Cloning network:");
   std::unique_ptr<Network> clone(network.clone());
   TRELLIS_ASSERT(clone != nullptr);
@@ -149,9 +193,9 @@ void randomPass(const Network& network, const RunParams& params, ComplexesFilter
   std::puts("Processing randomized clone network..");
   clone->finalize(params.DENSITY_BETA, params.p_true);
   std::list<Seed> seeds;
-  searchSeeds(clone.get(), params, &seeds);
+  searchSeeds(clone.get(), params, &seeds, counts);
   std::list<Complex> complexes;
-  searchComplexes(clone.get(), seeds, nullptr, params, &complexes);
+  searchComplexes(clone.get(), seeds, nullptr, params, &complexes, counts);
   std::puts("Processing random results..");
   filter->feedRandomSamples(complexes.begin(), complexes.end());
   printElapsedTime();
@@ -163,14 +207,15 @@ void randomPass(const Network& network, const RunParams& params, ComplexesFilter
 int runPipeline(const RunParams& params) {
   std::unique_ptr<Network> network = readingPhase(params);
   ComplexesFilter filter(params.OVERLAP_THRESHOLD);
-  if (params.RAND_NET_GROWTH_CONTROL) randomPass(*network, params, &filter);
+  RunSummary summary;
+  if (params.RAND_NET_GROWTH_CONTROL) randomPass(*network, params, &filter, &summary.randomPass);
 
   std::puts("** Processing real biological network **");
   network->finalize(params.DENSITY_BETA, params.p_true);
   std::list<Seed> seeds;
-  searchSeeds(network.get(), params, &seeds);
+  searchSeeds(network.get(), params, &seeds, &summary.realPass);
   std::list<Complex> complexes;
-  searchComplexes(network.get(), seeds, &filter, params, &complexes);
+  searchComplexes(network.get(), seeds, &filter, params, &complexes, &summary.realPass);
   std::puts("Done\n");
 
   std::puts("Writing alignments to files..");
@@ -181,6 +226,10 @@ int runPipeline(const RunParams& params) {
   std::puts("Writing filtered complexes to files..");
   failures += writeComplexesToFiles(params.out_prefix, static_cast<byte>(network->SPECIES_NUM), complexes);
   std::puts("Done");
+  if (params.WRITE_REPORT) {
+    completeSummary(params, *network, filter, complexes, &summary);
+    failures += writeReportFiles(params.out_prefix, summary);
+  }
   if (failures) std::printf("ERROR: %u output files could not be written\n", failures);
   std::printf("Reminder: outdir: %s\n", params.out_prefix.c_str());
   std::puts("\n--= FINISHED =--");

@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "complexes/complexes_crawler.h"
 #include "network/network.h"
+#include "report/run_summary.h"
 #include "seeds/edges_seeds_generator.h"
 
 class ComplexesFilter;
@@ -16,13 +17,15 @@ class ComplexesFilter;
 void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold, std::list<Seed>* out);
 
 // Seed search on a finalised network, then the seed overlap filter; out
-// receives the kept seeds.
-void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out);
+// receives the kept seeds. counts, when given, receives the seed counts.
+void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out,
+                 PhaseCounts* counts = nullptr);
 
 // Grows the seeds into complexes, filters them (when a filter is given) and
-// refines the survivors; out receives the final complexes.
+// refines the survivors; out receives the final complexes. counts, when given,
+// receives the complex counts.
 void searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
-                     const RunParams& params, std::list<Complex>* out);
+                     const RunParams& params, std::list<Complex>* out, PhaseCounts* counts = nullptr);
 
 // Re-grows every complex of in from random subsets of its aligned nodes and
 // keeps the best result; out receives one complex per input complex.

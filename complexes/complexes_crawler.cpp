@@ -6,6 +6,8 @@
 #include <limits>
 #include <memory>
 
+#include "progress/progress_meter.h"
+
 namespace {
 
 constexpr weight_t kNotScored = -std::numeric_limits<weight_t>::infinity();
@@ -320,6 +322,7 @@ size_t ComplexesCrawler::findComplexes(std::list<Seed>::const_iterator from,
     ++seedNum;
     Complex complex(seedNum, m_network);
     if (expandComplex(*it, &complex)) m_complexes.push_back(std::move(complex));
+    if (m_progress) m_progress->advance();
     if ((seedNum <= 499 && seedNum % 100 == 0) || seedNum % 1000 == 0) {
       printf("Seeds processed: %4u. Complexes found: %4u\n", seedNum, static_cast<uint>(m_complexes.size()));
       fflush(stdout);

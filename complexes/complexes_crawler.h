@@ -17,6 +17,7 @@
 #include "span/dynamic_table.h"
 
 class ComplexesFilter;
+class ProgressMeter;
 
 // Grows seeds into complexes greedily. While a complex grows, every protein of
 // the network stands in a distance class relative to it (kept in the node's
@@ -70,6 +71,8 @@ class ComplexesCrawler {
   // that reach MIN_COMPLEX_SIZE, with the seed number as id. Returns the number
   // of complexes kept so far.
   size_t findComplexes(std::list<Seed>::const_iterator from, std::list<Seed>::const_iterator to);
+  // Meter advanced once per seed by findComplexes; null for none.
+  void setProgress(ProgressMeter* meter) { m_progress = meter; }
   std::list<Complex>::const_iterator getComplexesBegin() const { return m_complexes.begin(); }
   std::list<Complex>::const_iterator getComplexesEnd() const { return m_complexes.end(); }
 
@@ -139,4 +142,5 @@ class ComplexesCrawler {
   const uint mParamRefinmentIterations;
   const gen_type_t mParamAlignNodesType;
   const std::vector<const VTree*>& mParamANodesOrientation;
+  ProgressMeter* m_progress = nullptr;
 };

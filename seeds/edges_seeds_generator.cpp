@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "progress/progress_meter.h"
+
 namespace {
 
 // Memos that only save time are dropped between two anchor proteins once
@@ -60,6 +62,7 @@ size_t EdgesSeedsGenerator::createSeeds() {
       maintain();
       Seed seed(2);
       if (findSeedOf(roots, &seed) && seed.m_score > 0) m_seeds.push_back(std::move(seed));
+      if (m_progress) m_progress->advance();
     }
   }
   m_cache.clear();

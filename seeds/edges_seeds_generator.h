@@ -17,6 +17,8 @@
 #include "span/span_cache.h"
 #include "span/span_search.h"
 
+class ProgressMeter;
+
 // Finds the best seed of every protein of a finalised network.
 class EdgesSeedsGenerator {
  public:
@@ -31,6 +33,8 @@ class EdgesSeedsGenerator {
 
   // Runs the whole seed search once; returns the number of seeds found.
   size_t createSeeds();
+  // Meter advanced once per anchor protein by createSeeds; null for none.
+  void setProgress(ProgressMeter* meter) { m_progress = meter; }
   const_iterator getSeedsBegin() const { return m_seeds.begin(); }
   const_iterator getSeedsEnd() const { return m_seeds.end(); }
 
@@ -105,4 +109,5 @@ class EdgesSeedsGenerator {
   std::list<Seed> m_seeds;
   bool m_d2enabled;
   gen_type_t m_seedsType;
+  ProgressMeter* m_progress = nullptr;
 };

@@ -147,7 +147,8 @@ TEST(CliTest, EveryOptionSet) {
   TempDir dir;
   std::vector<std::string> args = {
       "3",   "in", "res", "-S:", "Paths", "-E:", "tree", "--pval-filter", "no",         "-B:", "0.5",
-      "-R:", "0",  "-D:", "1",   "-DUP:", "3",   "-H:",  "1e-10",         "--maxhoms:", "4"};
+      "-R:", "0",  "-D:", "1",   "-DUP:", "3",   "-H:",  "1e-10",         "--maxhoms:", "4",
+      "--report:", "0"};
   RunResult r = run(args, dir);
   EXPECT_EQ(r.status, NO_INPUT_STATUS);
   EXPECT_EQ(r.output, BANNER + cmdLine(args) +
@@ -211,6 +212,9 @@ TEST(CliTest, OptionErrors) {
       {"-H:", "-1", "ERROR: Illegal value for option '-H:' (-1)"},
       {"-H:", "inf", "ERROR: Illegal value for option '-H:' (inf)"},
       {"--maxhoms:", "x", "ERROR: Illegal value for option '--maxhoms:' (x)"},
+      {"--report:", "x", "ERROR: Illegal value for option '--report:' (x)"},
+      {"--report:", "2", "ERROR: Illegal value for option '--report:' (2)"},
+      {"--report:", "-1", "ERROR: Illegal value for option '--report:' (-1)"},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -284,6 +288,7 @@ TEST(RunParamsTest, DefaultsAndTreesHandedToTheSearch) {
   for (weight_t p : params.p_true) EXPECT_EQ(p, 2.0);
   EXPECT_EQ(params.SEEDS_MAX_ALLOWED_OVERLAP, 0.66);
   EXPECT_EQ(params.OVERLAP_THRESHOLD, 0.5);
+  EXPECT_TRUE(params.WRITE_REPORT);
 
   // A repeated "--orient:" replaces the trees of the earlier one.
   std::vector<std::string> args = {"trellis2",  "3",           "in",        "o",

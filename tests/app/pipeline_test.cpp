@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <list>
 #include <string>
 #include <vector>
@@ -30,11 +32,18 @@ void copySmallInput(const TempDir& dir) {
     fs::copy_file(SMALL + "/" + name, dir.file(name));
 }
 
-// Relative paths of all regular files below root, sorted.
+const char* const SUMMARY_FILES[] = {"complexes.tsv", "complexes.sif", "nodes.tsv", "report.html"};
+
+// Relative paths of all regular files below root, sorted, without the summary
+// outputs (the golden cases hold the per-complex files only).
 std::vector<std::string> filesBelow(const std::string& root) {
   std::vector<std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(root))
-    if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), root).string());
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string rel = fs::relative(entry.path(), root).string();
+    if (std::find(std::begin(SUMMARY_FILES), std::end(SUMMARY_FILES), rel) == std::end(SUMMARY_FILES))
+      files.push_back(rel);
+  }
   std::sort(files.begin(), files.end());
   return files;
 }
@@ -53,6 +62,7 @@ void expectMatchesGolden(const std::string& goldenCase, const std::vector<std::s
   EXPECT_EQ(filesBelow(dir.file("out")), expected);
   for (const std::string& f : expected)
     EXPECT_EQ(readFile(dir.file("out/" + f)), readFile(golden + "/out/" + f)) << f;
+  for (const char* f : SUMMARY_FILES) EXPECT_TRUE(testutil::fileExists(dir.file("out/") + f)) << f;
 }
 
 TEST(PipelineGoldenTest, DefaultOptions) { expectMatchesGolden("default", {}); }

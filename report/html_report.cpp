@@ -1,0 +1,178 @@
+#include "report/html_report.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "report/complex_drawing.h"
+#include "report/markup.h"
+#include "report/score_histogram.h"
+
+namespace {
+
+const char* const STYLE =
+    "body{font-family:sans-serif;margin:1.5em;color:#222}\n"
+    "h2{margin-top:1.6em;border-bottom:1px solid #ddd}\n"
+    "table{border-collapse:collapse;margin:.5em 0 1em}\n"
+    "th,td{border:1px solid #ccc;padding:3px 8px;text-align:right;vertical-align:top}\n"
+    "th{background:#f2f2f2}\n"
+    ".l{text-align:left}\n"
+    "table.sortable th{cursor:pointer}\n"
+    ".wide{overflow-x:auto}\n"
+    "figure{margin:1em 0 2em}\n"
+    ".note{color:#555;font-size:90%}\n"
+    "td.names{font-size:85%;max-width:22em;overflow-wrap:anywhere}\n";
+
+// Sorts a table by the clicked column: numbers as numbers, the rest as text.
+const char* const SORT_SCRIPT =
+    "document.querySelectorAll('table.sortable').forEach(function (table) {\n"
+    "  table.querySelectorAll('thead th').forEach(function (th, col) {\n"
+    "    th.title = 'Sort by this column';\n"
+    "    th.addEventListener('click', function () {\n"
+    "      var body = table.tBodies[0], up = th.getAttribute('data-order') !== 'up';\n"
+    "      var key = function (row) {\n"
+    "        var c = row.cells[col];\n"
+    "        return c.hasAttribute('data-v') ? c.getAttribute('data-v') : c.textContent;\n"
+    "      };\n"
+    "      var rows = Array.prototype.slice.call(body.rows);\n"
+    "      rows.sort(function (a, b) {\n"
+    "        var x = key(a), y = key(b), nx = parseFloat(x), ny = parseFloat(y);\n"
+    "        var d = isNaN(nx) || isNaN(ny) ? x.localeCompare(y) : nx - ny;\n"
+    "        return up ? d : -d;\n"
+    "      });\n"
+    "      rows.forEach(function (r) { body.appendChild(r); });\n"
+    "      th.setAttribute('data-order', up ? 'up' : 'down');\n"
+    "    });\n"
+    "  });\n"
+    "});\n";
+
+std::string cell(const std::string& text, const char* cls = nullptr) {
+  return std::string(cls ? "<td class=\"" + std::string(cls) + "\">" : "<td>") + escapeMarkup(text) + "</td>";
+}
+
+// A number shown rounded, sorted at full precision.
+std::string numberCell(double v, const char* shown) {
+  return strFormat("<td data-v=\"%.6f\">", v) + strFormat(shown, v) + "</td>";
+}
+
+// Header cells; those from firstLeft on are left-aligned like their text columns.
+std::string headerRow(const std::vector<std::string>& names, size_t firstLeft = SIZE_MAX) {
+  std::string out = "<tr>";
+  for (size_t i = 0; i < names.size(); ++i)
+    out += (i >= firstLeft ? "<th class=\"l\">" : "<th>") + escapeMarkup(names[i]) + "</th>";
+  return out + "</tr>\n";
+}
+
+std::string parametersSection(const RunSummary& summary) {
+  std::string out = "<h2 id=\"parameters\">Run parameters</h2>\n<table>\n";
+  out += "<tr><th class=\"l\">Option</th><th class=\"l\">Value</th></tr>\n";
+  for (const auto& p : summary.parameters)
+    out += "<tr>" + cell(p.first, "l") + cell(p.second, "l") + "</tr>\n";
+  return out + "</table>\n";
+}
+
+std::string networksSection(const RunSummary& summary) {
+  std::string out = "<h2 id=\"networks\">Networks and models</h2>\n<div class=\"wide\"><table>\n";
+  out += headerRow({"species", "proteins", "interactions", "similarity links", "TF", "p_true", "p_o", "p_te",
+                    "expected interactions", "pairs scored 0 when missing"});
+  for (size_t s = 0; s < summary.species.size(); ++s) {
+    const SpeciesStats& st = summary.species[s];
+    out += strFormat(
+        "<tr><td>%zu</td><td>%u</td><td>%u</td><td>%u</td><td>%.1f</td><td>%.5f</td><td>%.5f</td>"
+        "<td>%.5f</td><td>%.0f</td><td>%llu</td></tr>\n",
+        s, st.proteins, st.interactions, st.similarityLinks, st.model.trueFact, st.model.probTrue,
+        st.probObserved, st.model.probTE, st.model.eTotalWeight,
+        static_cast<unsigned long long>(st.hubPairs));
+  }
+  return out + "</table></div>\n";
+}
+
+std::string phaseRow(const char* name, const PhaseCounts& c) {
+  if (!c.ran)
+    return strFormat("<tr><td class=\"l\">%s</td><td colspan=\"5\" class=\"l\">not run</td></tr>\n", name);
+  const std::string kept = c.complexesFiltered ? std::to_string(c.complexesKept) : "no filter";
+  return strFormat(
+      "<tr><td class=\"l\">%s</td><td>%zu</td><td>%zu</td><td>%zu</td><td>%s</td><td>%zu</td></tr>\n", name,
+      c.seedsFound, c.seedsKept, c.complexesFound, kept.c_str(), c.complexesFinal);
+}
+
+std::string searchSection(const RunSummary& summary) {
+  std::string out = "<h2 id=\"search\">Search</h2>\n<table>\n";
+  out += headerRow({"pass", "seeds found", "seeds after overlap filter", "complexes grown",
+                    "after complex filter", "final (after refinement)"});
+  out += phaseRow("random network", summary.randomPass);
+  out += phaseRow("real network", summary.realPass);
+  return out + "</table>\n";
+}
+
+std::string complexesTable(const RunSummary& summary, const std::vector<ComplexRow>& rows) {
+  std::vector<std::string> names = {"id", "rank", "aligned nodes", "proteins", "score"};
+  for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(strFormat("score %u", s));
+  if (summary.randomFilter) {
+    names.push_back("random threshold");
+    names.push_back("random best");
+  }
+  const size_t firstNames = names.size();
+  for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(strFormat("proteins %u", s));
+  std::string out = "<h2 id=\"complexes\">Complexes</h2>\n";
+  out +=
+      "<p class=\"note\">Click a column header to sort (with scripts enabled); ids of drawn complexes link "
+      "to their drawing.</p>\n<div class=\"wide\"><table class=\"sortable\">\n<thead>" +
+      headerRow(names, firstNames) + "</thead>\n<tbody>\n";
+  for (const ComplexRow& r : rows) {
+    out += r.rank <= DRAWN_COMPLEXES
+               ? strFormat("<tr><td data-v=\"%u\"><a href=\"#c%05u\">%05u</a></td>", r.id, r.id, r.id)
+               : strFormat("<tr><td data-v=\"%u\">%05u</td>", r.id, r.id);
+    out += strFormat("<td>%u</td><td>%zu</td><td>%zu</td>", r.rank, r.alignedNodes, r.proteins);
+    out += numberCell(r.score, "%.2f");
+    for (double v : r.speciesScores) out += numberCell(v, "%.2f");
+    if (summary.randomFilter)
+      out += r.hasRandom ? numberCell(r.randomThreshold, "%.2f") + numberCell(r.randomBest, "%.2f")
+                         : std::string("<td></td><td></td>");
+    for (const std::vector<const Node*>& proteins : r.speciesProteins) {
+      std::string names;
+      for (const Node* n : proteins) names += (names.empty() ? "" : ", ") + n->m_name;
+      out += cell(names, "l names");
+    }
+    out += "</tr>\n";
+  }
+  return out + "</tbody></table></div>\n";
+}
+
+std::string drawingsSection(const RunSummary& summary, const std::vector<ComplexRow>& rows) {
+  const std::vector<size_t> order = byRank(rows);
+  const size_t drawn = std::min(order.size(), DRAWN_COMPLEXES);
+  std::string out = strFormat("<h2 id=\"drawings\">Best complexes (%zu drawn)</h2>\n", drawn);
+  out +=
+      "<p class=\"note\">One column per species; a circle per protein, on the row of the first aligned node "
+      "holding it; solid curves: interactions inside a species (wider for higher confidence); dashed lines: "
+      "similarity links inside an aligned node. Hover for full names and values.</p>\n";
+  for (size_t k = 0; k < drawn; ++k) {
+    const ComplexRow& r = rows[order[k]];
+    out += strFormat("<figure id=\"c%05u\" class=\"wide\">\n", r.id);
+    out += drawComplex(r, summary.speciesNum);
+    out += "\n</figure>\n";
+  }
+  return out;
+}
+
+}  // namespace
+
+void writeHtmlReport(FILE* f, const RunSummary& summary, const std::vector<ComplexRow>& rows) {
+  std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+  page += "<title>trellis2 report: " + escapeMarkup(summary.outPrefix) + "</title>\n";
+  page += std::string("<style>\n") + STYLE + "</style>\n</head>\n<body>\n<h1>trellis2 report</h1>\n";
+  page += "<p>Input <code>" + escapeMarkup(summary.inPrefix) + "</code>, output <code>" +
+          escapeMarkup(summary.outPrefix) +
+          strFormat("</code>: %u species, %zu complexes.</p>\n", summary.speciesNum, rows.size());
+  page +=
+      "<p><a href=\"#parameters\">Parameters</a> &middot; <a href=\"#networks\">Networks</a> &middot; "
+      "<a href=\"#search\">Search</a> &middot; <a href=\"#scores\">Scores</a> &middot; "
+      "<a href=\"#complexes\">Complexes</a> &middot; <a href=\"#drawings\">Drawings</a></p>\n";
+  page += parametersSection(summary) + networksSection(summary) + searchSection(summary);
+  page += "<h2 id=\"scores\">Scores</h2>\n<figure class=\"wide\">\n" + drawScoreHistogram(rows, summary) +
+          "\n</figure>\n";
+  page += complexesTable(summary, rows) + drawingsSection(summary, rows);
+  page += std::string("<script>\n") + SORT_SCRIPT + "</script>\n</body>\n</html>\n";
+  std::fputs(page.c_str(), f);
+}

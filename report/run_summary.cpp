@@ -1,0 +1,31 @@
+#include "report/run_summary.h"
+
+#include "complexes/complexes_filter.h"
+
+SpeciesStats SpeciesStats::of(const Network& network, byte s) {
+  SpeciesStats st;
+  uint entries = 0;
+  for (const Node* n : network.layer(s)) {
+    entries += static_cast<uint>(n->getD1().size());
+    for (byte k = 0; k < network.SPECIES_NUM; ++k)
+      st.similarityLinks += static_cast<uint>(n->getHomologsNum(k));
+  }
+  st.proteins = static_cast<uint>(network.layer(s).size());
+  st.interactions = entries / 2;
+  st.model = network.netStats()[s];
+  const double pairs = 0.5 * st.proteins * (st.proteins - 1.0);
+  st.probObserved = pairs > 0 ? st.interactions / pairs : 0;
+  st.hubPairs = network.hubPairs(s);
+  return st;
+}
+
+void RunSummary::takeRandomStats(const ComplexesFilter& filter) {
+  randomFilter = true;
+  for (uint size = MIN_COMPLEX_SIZE; size <= MAX_COMPLEX_SIZE; ++size) {
+    const ComplexesFilter::stat_t& st = filter.getRandStat(static_cast<byte>(size));
+    random[size].samples = st.samples;
+    if (st.samples == 0) continue;
+    random[size].best = st.maxScore;
+    random[size].threshold = st.significantWeight;
+  }
+}

@@ -1,0 +1,65 @@
+// What the summary outputs of a run are made from: the parameters, the network
+// and model statistics, the counts of every search phase, the random-pass score
+// statistics and the final complexes.
+#pragma once
+
+#include <cstddef>
+#include <list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/common_types.h"
+#include "complexes/complex.h"
+#include "network/network.h"
+
+class ComplexesFilter;
+
+// What one search phase (random or real pass) found, stage by stage.
+struct PhaseCounts {
+  bool ran = false;
+  size_t seedsFound = 0;           // before the seed overlap filter
+  size_t seedsKept = 0;            // after it
+  size_t complexesFound = 0;       // grown from the kept seeds
+  bool complexesFiltered = false;  // whether the complex filter ran
+  size_t complexesKept = 0;        // after the complex filter (all found when it did not run)
+  size_t complexesFinal = 0;       // after refinement
+};
+
+// Network and model statistics of one species, as the console reports them.
+struct SpeciesStats {
+  uint proteins = 0;
+  uint interactions = 0;
+  uint similarityLinks = 0;  // entries held by the species' proteins, towards every species
+  sstat_t model{};           // true-interaction factor, genes, p_true, p_te, expected interactions
+  double probObserved = 0;   // p_o: interactions over protein pairs
+  uint64_t hubPairs = 0;     // pairs whose missing interaction scores 0
+
+  // The statistics of species s of a finalised network.
+  static SpeciesStats of(const Network& network, byte s);
+};
+
+// Random-pass scores of the complexes of one size.
+struct RandomSizeStat {
+  uint samples = 0;      // complexes of this size found on the random network
+  double best = 0;       // their best score (when samples > 0)
+  double threshold = 0;  // the score a real complex of this size must reach (when samples > 0)
+};
+
+// Everything the summary writers need, gathered by the pipeline at the end of a run.
+struct RunSummary {
+  // Option and value as typed on the command line (or the default), in order.
+  std::vector<std::pair<std::string, std::string>> parameters;
+  std::string inPrefix;
+  std::string outPrefix;
+  uint speciesNum = 0;
+  std::vector<SpeciesStats> species;
+  PhaseCounts randomPass;
+  PhaseCounts realPass;
+  bool randomFilter = false;  // a random pass set the score thresholds
+  RandomSizeStat random[MAX_COMPLEX_SIZE + 1];
+  const std::list<Complex>* complexes = nullptr;  // the final complexes, in output order
+
+  // Copies the per-size random statistics of filter and sets randomFilter.
+  void takeRandomStats(const ComplexesFilter& filter);
+};

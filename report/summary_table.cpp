@@ -1,0 +1,33 @@
+#include "report/summary_table.h"
+
+#include "report/markup.h"
+
+std::string tsvField(const std::string& text) {
+  if (text.find('"') == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+void writeSummaryTable(FILE* f, const std::vector<ComplexRow>& rows, const RunSummary& summary) {
+  std::string header = "id\trank\taligned_nodes\tproteins\tscore";
+  for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tscore_%u", s);
+  for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tproteins_%u", s);
+  if (summary.randomFilter) header += "\trandom_threshold\trandom_best";
+  std::fprintf(f, "%s\n", header.c_str());
+  for (const ComplexRow& r : rows) {
+    std::string line = strFormat("%u\t%u\t%zu\t%zu\t%.6f", r.id, r.rank, r.alignedNodes, r.proteins, r.score);
+    for (double score : r.speciesScores) line += strFormat("\t%.6f", score);
+    for (const std::vector<const Node*>& proteins : r.speciesProteins) {
+      std::string names;
+      for (const Node* n : proteins) names += (names.empty() ? "" : ",") + n->m_name;
+      line += "\t" + tsvField(names);
+    }
+    if (summary.randomFilter)
+      line += r.hasRandom ? strFormat("\t%.6f\t%.6f", r.randomThreshold, r.randomBest) : std::string("\t\t");
+    std::fprintf(f, "%s\n", line.c_str());
+  }
+}
