@@ -5,15 +5,24 @@
 ContinuationMemo::ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget)
     : m_network(net), m_d2enabled(d2enabled), m_byteBudget(byteBudget) {}
 
-ContinuationMemo::Range ContinuationMemo::get(const SeedFrontend& frontend, byte s) {
+bool ContinuationMemo::get(const SeedFrontend& frontend, byte s, Range* range,
+                           std::vector<SeedFrontend>* scratch) {
   const WideKey key{(static_cast<uint64_t>(frontend.node(0)->m_id) << 32) | frontend.node(1)->m_id, s};
-  if (const Range* found = m_index.find(key)) return *found;
-  Range range;
-  range.begin = static_cast<uint32_t>(m_frontends.size());
-  build(frontend, s);
-  range.count = static_cast<uint32_t>(m_frontends.size() - range.begin);
-  m_index.insert(key, range);
-  return range;
+  if (const Range* found = m_index.find(key)) {
+    *range = *found;
+    return true;
+  }
+  // Memoised ranges must stay valid while the search runs, so a full memo
+  // takes no more; the lists are then built for the one caller.
+  if (bytes() > m_byteBudget) {
+    build(frontend, s, scratch);
+    return false;
+  }
+  range->begin = static_cast<uint32_t>(m_frontends.size());
+  build(frontend, s, &m_frontends);
+  range->count = static_cast<uint32_t>(m_frontends.size() - range->begin);
+  m_index.insert(key, *range);
+  return true;
 }
 
 void ContinuationMemo::trim() {
@@ -67,7 +76,7 @@ bool ContinuationMemo::sharesPartner(const Node* m1, bool partnersOfPartnersMark
   });
 }
 
-void ContinuationMemo::build(const SeedFrontend& frontend, byte s) {
+void ContinuationMemo::build(const SeedFrontend& frontend, byte s, std::vector<SeedFrontend>* out) {
   const edges_list_t& partners1 = frontend.node(1)->getHomologs(s);
   // What testing every candidate's partners against the marks costs.
   size_t candidatesCost = 0;
@@ -83,9 +92,9 @@ void ContinuationMemo::build(const SeedFrontend& frontend, byte s) {
         const edge_t* edge = nullptr;
         const bool interact = Network::areD1nodes(m0, m1, &edge);
         TRELLIS_ASSERT(interact);
-        m_frontends.emplace_back(m0, m1, edge->score);
+        out->emplace_back(m0, m1, edge->score);
       } else if (m_d2enabled && sharesPartner(m1, secondMarked)) {
-        m_frontends.emplace_back(m0, m1, m_network->scoreNonEdge(m0, m1));
+        out->emplace_back(m0, m1, m_network->scoreNonEdge(m0, m1));
       }
     }
   }

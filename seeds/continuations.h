@@ -25,9 +25,11 @@ class ContinuationMemo {
   ContinuationMemo(const ContinuationMemo&) = delete;
   ContinuationMemo& operator=(const ContinuationMemo&) = delete;
 
-  // The continuations of frontend into species s; builds them on first use.
-  // Ranges stay valid until the next trim() or clear().
-  Range get(const SeedFrontend& frontend, byte s);
+  // The continuations of frontend into species s, built on first use. They
+  // are memoised while the memo is within its budget (the range then stays
+  // valid until the next trim() or clear()); beyond it they are built into
+  // *scratch, which the caller owns, and the result is false.
+  bool get(const SeedFrontend& frontend, byte s, Range* range, std::vector<SeedFrontend>* scratch);
   const SeedFrontend& at(size_t i) const { return m_frontends[i]; }
 
   // Drops everything when the memo has outgrown its budget. The lists are a
@@ -37,7 +39,7 @@ class ContinuationMemo {
   size_t bytes() const;
 
  private:
-  void build(const SeedFrontend& frontend, byte s);
+  void build(const SeedFrontend& frontend, byte s, std::vector<SeedFrontend>* out);
   // Marks the partners of m0 (and, for distance-2 pairs, the partners of its
   // partners when that is cheaper than testing each candidate's partners).
   bool markAround(const Node* m0, size_t candidatesCost);

@@ -8,8 +8,8 @@ namespace {
 
 // Memos that only save time are dropped between two anchor proteins once
 // they outgrow these budgets; the span cache follows its own clearing rule.
-constexpr size_t CONTINUATIONS_BUDGET = 192u << 20;
-constexpr size_t BOUNDS_BUDGET = 96u << 20;
+constexpr size_t CONTINUATIONS_BUDGET = 128u << 20;
+constexpr size_t BOUNDS_BUDGET = 64u << 20;
 
 uint64_t orientedPair(const SeedFrontend& f) {
   return (static_cast<uint64_t>(f.node(0)->m_id) << 32) | f.node(1)->m_id;
@@ -76,7 +76,6 @@ void EdgesSeedsGenerator::maintain() {
   m_cache.maintain();
   // A bound stands for spans that are cached: it goes when they go.
   if (m_cache.size() < before) m_bounds.release();
-  if (m_bounds.bytes() > BOUNDS_BUDGET) m_bounds.release();
   m_continuations.trim();
 }
 
@@ -166,5 +165,7 @@ bool EdgesSeedsGenerator::boundOf(const SeedFrontend& f, byte x, uint branchSet,
 }
 
 void EdgesSeedsGenerator::setBound(const SeedFrontend& f, byte x, uint branchSet, const BranchBound& bound) {
+  // Bounds only save time, and no caller holds one: a full memo starts afresh.
+  if (m_bounds.fullBeforeGrowth() && 2 * m_bounds.bytes() > BOUNDS_BUDGET) m_bounds.clear();
   m_bounds.insert(WideKey{orientedPair(f), (static_cast<uint32_t>(x) << 16) | branchSet}, bound);
 }

@@ -76,17 +76,28 @@ class EdgesSeedsGenerator {
   typedef SeedFrontend Anchor;
   typedef SeedFrontend Candidate;
   typedef SeedFrontend Choice;
+  // The continuations of one (frontend, species): a range of the memo, or a
+  // list of their own when the memo is full.
   struct Candidates {
-    const ContinuationMemo* memo;
+    const ContinuationMemo* memo = nullptr;
     ContinuationMemo::Range range;
-    size_t size() const { return range.count; }
+    std::vector<SeedFrontend> own;
+    bool memoised = true;
+    size_t size() const { return memoised ? range.count : own.size(); }
     // Handed out from the last built to the first, as FrontendExpander::getNext does.
-    const SeedFrontend& operator[](size_t i) const { return memo->at(range.begin + range.count - 1 - i); }
+    const SeedFrontend& operator[](size_t i) const {
+      return memoised ? memo->at(range.begin + range.count - 1 - i) : own[own.size() - 1 - i];
+    }
   };
   bool lookup(const SeedFrontend& f, uint mask, bool* exists, double* score) const;
   void store(const SeedFrontend& f, uint mask, bool exists, double score, const SeedFrontend& joined,
              uint anchorSet);
-  Candidates candidates(const SeedFrontend& f, byte s) { return Candidates{&m_continuations, m_continuations.get(f, s)}; }
+  Candidates candidates(const SeedFrontend& f, byte s) {
+    Candidates list;
+    list.memo = &m_continuations;
+    list.memoised = m_continuations.get(f, s, &list.range, &list.own);
+    return list;
+  }
   bool admits(const SeedFrontend&) const { return true; }
   bool ownScore(const SeedFrontend& f, double* score) const {
     *score = f.score();

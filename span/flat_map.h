@@ -67,6 +67,8 @@ class FlatMap {
   }
 
   size_t size() const { return m_count; }
+  // Whether the next insert doubles the storage.
+  bool fullBeforeGrowth() const { return 2 * (m_count + 1) > m_slots.size(); }
   size_t bytes() const { return m_slots.capacity() * sizeof(Slot); }
 
  private:
