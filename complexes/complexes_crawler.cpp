@@ -1,34 +1,17 @@
 #include "complexes/complexes_crawler.h"
 
-#include <algorithm>
 #include <cmath>
-#include <functional>
-#include <limits>
-#include <memory>
+#include <cstdio>
 
 #include "progress/progress_meter.h"
 
 namespace {
 
-constexpr weight_t kNotScored = -std::numeric_limits<weight_t>::infinity();
+constexpr weight_t kNotScored = SearchSpace::NOT_SCORED;
+
+uint allSpecies(const Network* net) { return (1u << net->SPECIES_NUM) - 1; }
 
 }  // namespace
-
-// ---------------------------------------------------------- search space
-
-void ComplexesCrawler::searchSpace_t::reset() {
-  for (SpaceList& list : dummySSpaceHomg) list.resetHomologs();
-}
-
-void ComplexesCrawler::searchSpace_t::upgradeNode(Node* n, EsearchSpaceDist dist) {
-  TRELLIS_ASSERT(dist < EDIST_MAX && dist >= 0);
-  const int oldDist = n->getDistance();
-  if (dist >= oldDist) return;
-  for (int i = dist; i < oldDist && i < EDIST_MAX; ++i) dummySSpaceHomg[i].appendNode(n);
-  n->setDistance(static_cast<signed char>(dist));
-}
-
-// ---------------------------------------------------------------- crawler
 
 ComplexesCrawler::ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn,
                                    uint dupAllowedThrsh, uint refineIterations, gen_type_t alignNodesType,
@@ -44,52 +27,24 @@ ComplexesCrawler::ComplexesCrawler(const Network* net, ComplexesFilter* filter, 
       mParamAlignNodesType(alignNodesType),
       mParamANodesOrientation(alignNodesOrientation) {}
 
-ComplexesCrawler::~ComplexesCrawler() {
-  clearSpanCache();
-  for (VPath* span : m_spareSpans) delete span;
-}
-
-void ComplexesCrawler::clearSpanCache() {
-  m_cache.clear([this](VPath* span) { m_spareSpans.push_back(span); });
-}
-
-ComplexesCrawler::OwnedSpan ComplexesCrawler::newSpan(weight_t score) {
-  if (m_spareSpans.empty()) return OwnedSpan(new VPath(score), SpanRecycler{&m_spareSpans});
-  VPath* span = m_spareSpans.back();
-  m_spareSpans.pop_back();
-  span->m_nodes.clear();
-  span->setScore(score);
-  return OwnedSpan(span, SpanRecycler{&m_spareSpans});
-}
-
-// The candidate stays owned while the search goes on: a scoring failure may
-// unwind through the search.
-void ComplexesCrawler::setCandidate(OwnedSpan* best, weight_t total, Node* head, const VPath* first,
-                                    const VPath* second) {
-  if (*best == nullptr) *best = newSpan(total);
-  VPath* span = best->get();
-  span->m_nodes.clear();
-  span->m_nodes.reserve(1 + first->size() + (second ? second->size() : 0));
-  span->setScore(total);
-  span->append(head);
-  span->append(first);
-  if (second) span->append(second);
-}
+// ---------------------------------------------------------- search space
 
 void ComplexesCrawler::initSearchSpaceToDn(const Seed& /*seed*/, uint /*depth*/) {
-  m_network->resetNodesAttribute(ATTR_WEIGHT, kNotScored);
-  m_network->resetNodesAttribute(ATTR_DISTANCE, EUNREACHABLE);
-  m_searchSpace.reset();
+  uint idLimit = 1;
+  for (byte s = 0; s < m_network->SPECIES_NUM; ++s) {
+    for (const Node* n : m_network->layer(s)) idLimit = std::max(idLimit, n->m_id + 1);
+  }
+  m_searchSpace.reset(idLimit);
 }
 
 void ComplexesCrawler::assignNodeAScore(Node* n, bool knownUnconnected) {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
-  TRELLIS_ASSERT(n->getDistance() != EDIST0);
+  TRELLIS_ASSERT(m_searchSpace.distance(n) != EDIST0);
   const byte s = n->m_speciesIdx;
   weight_t sum = 0;
   for (auto it = m_expandedComplex->nodesBegin(s); it != m_expandedComplex->nodesEnd(s); ++it) {
     const Node* complexNode = *it;
-    TRELLIS_ASSERT(complexNode->getDistance() == EDIST0);
+    TRELLIS_ASSERT(m_searchSpace.distance(complexNode) == EDIST0);
     const edge_t* edge = nullptr;
     if (!knownUnconnected && Network::areD1nodes(n, complexNode, &edge)) {
       sum += edge->score;
@@ -97,15 +52,15 @@ void ComplexesCrawler::assignNodeAScore(Node* n, bool knownUnconnected) {
       sum += m_network->scoreNonEdge(n, complexNode);
     }
   }
-  n->set_weight(sum);
+  m_searchSpace.setScore(n, sum);
 }
 
 void ComplexesCrawler::handleAddingPathToComlex(const VPath* vp) {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
   for (Node* newCnode : *vp) {
-    if (newCnode->getDistance() == EDIST0) continue;
+    if (m_searchSpace.distance(newCnode) == EDIST0) continue;
     m_searchSpace.upgradeNode(newCnode, EDIST0);
-    newCnode->set_weight(0);
+    m_searchSpace.setScore(newCnode, 0);
 
     // Interaction partners: swap the non-edge contribution that the pass over
     // the whole species below adds for the edge score. The list is sorted by
@@ -116,7 +71,7 @@ void ComplexesCrawler::handleAddingPathToComlex(const VPath* vp) {
       Node* n = e.node;
       if (n == prev) continue;
       prev = n;
-      switch (n->getDistance()) {
+      switch (m_searchSpace.distance(n)) {
         case EDIST0:
           continue;
         case EDIST1:
@@ -135,15 +90,15 @@ void ComplexesCrawler::handleAddingPathToComlex(const VPath* vp) {
       const edge_t* edge = nullptr;
       const bool linked = Network::areD1nodes(n, newCnode, &edge);
       TRELLIS_ASSERT(linked);
-      n->set_weight(n->get_weight() + edge->score - m_network->scoreNonEdge(newCnode, n));
+      m_searchSpace.setScore(n, m_searchSpace.score(n) + edge->score - m_network->scoreNonEdge(newCnode, n));
     }
 
     const byte s = newCnode->m_speciesIdx;
     for (auto it = m_searchSpace.begin(s, EDIST2); it != m_searchSpace.end(s, EDIST2); ++it) {
-      Node* n = it->node;
+      Node* n = *it;
       TRELLIS_ASSERT(n->m_speciesIdx == newCnode->m_speciesIdx);
-      if (n->getDistance() == EDIST0) continue;
-      n->set_weight(n->get_weight() + m_network->scoreNonEdge(newCnode, n));
+      if (m_searchSpace.distance(n) == EDIST0) continue;
+      m_searchSpace.setScore(n, m_searchSpace.score(n) + m_network->scoreNonEdge(newCnode, n));
     }
   }
   m_expandedComplex->addPath(vp);
@@ -151,8 +106,8 @@ void ComplexesCrawler::handleAddingPathToComlex(const VPath* vp) {
 
 bool ComplexesCrawler::dbg_validateNodeScore(Node* n) const {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
-  if (n->getDistance() == EDIST0) {
-    TRELLIS_ASSERT(n->get_weight() == 0.0);
+  if (m_searchSpace.distance(n) == EDIST0) {
+    TRELLIS_ASSERT(m_searchSpace.score(n) == 0.0);
     return true;
   }
   const byte s = n->m_speciesIdx;
@@ -160,8 +115,8 @@ bool ComplexesCrawler::dbg_validateNodeScore(Node* n) const {
   for (auto it = m_expandedComplex->nodesBegin(s); it != m_expandedComplex->nodesEnd(s); ++it) {
     sum += m_network->scoreNodesPair(n, *it);
   }
-  if (std::fabs(n->get_weight() - sum) > 0.00001) {
-    printf("Error: node %s score mismatch detected: %f instead of %f\n", n->name(), n->get_weight(), sum);
+  if (std::fabs(m_searchSpace.score(n) - sum) > 0.00001) {
+    printf("Error: node %s score mismatch detected: %f instead of %f\n", n->name(), m_searchSpace.score(n), sum);
     return false;
   }
   return true;
@@ -169,127 +124,140 @@ bool ComplexesCrawler::dbg_validateNodeScore(Node* n) const {
 
 // ------------------------------------------------------------- span search
 
-template <class SubsetsGenerator>
-VPath* ComplexesCrawler::nullSpan() {
-  static VPath empty;
-  return &empty;
+bool ComplexesCrawler::lookup(Node* f, uint mask, bool* exists, double* score) const {
+  const SpanState* st = m_spans.find(stateKey(f, mask));
+  if (st == nullptr) return false;
+  *exists = st->exists;
+  *score = st->score;
+  return true;
 }
 
-template <class Span, class Frontend, class SubsetsGenerator>
-bool ComplexesCrawler::findBestVspanAt(Span** pBestSpan, Frontend frontend, SubsetsGenerator G) {
-  TRELLIS_ASSERT(pBestSpan != nullptr);
-  *pBestSpan = nullptr;
-  const uint S = G.mask();
-  if (S == 0) {
-    *pBestSpan = nullSpan<SubsetsGenerator>();
-    return true;
-  }
-  bool wasFound = false;
-  Span* cached = m_cache.getEntry(frontend->tag(), &wasFound, S);
-  if (wasFound) {
-    *pBestSpan = cached;
-    return cached != nullptr;
-  }
-
-  const bool allowDup = m_allowDuplications;
-  OwnedSpan best(nullptr, SpanRecycler{&m_spareSpans});
-  byte x = 0;
-  SubsetsGenerator G1;
-  SubsetsGenerator G2;
-  while (G.next(&x, &G1, &G2)) {
-    Span* anchorSpan = nullptr;
-    if (!findBestVspanAt(&anchorSpan, frontend, G2)) continue;
-    for (const edge_t& h : frontend->getHomologs(x)) {
-      Node* n = h.node;
-      if (!allowDup && n->getDistance() == EDIST0) continue;
-      Span* branchSpan = nullptr;
-      if (!findBestVspanAt(&branchSpan, n, G1)) continue;
-      weight_t nScore = n->score();
-      if (nScore == kNotScored) {
-        TRELLIS_ASSERT(n->getDistance() == EUNREACHABLE);
-        if (m_demandConnectivity) continue;
-        m_searchSpace.upgradeNode(n, EDIST2);
-        assignNodeAScore(n, false);
-        nScore = n->score();
-      }
-      const weight_t total = nScore + anchorSpan->m_score + branchSpan->m_score;
-      if (best != nullptr && !(total > best->m_score)) continue;
-      setCandidate(&best, total, n, anchorSpan, branchSpan);
-    }
-  }
-  Span* found = best.release();  // the cache owns it from here on
-  m_cache.setEntry(frontend->tag(), S, found);
-  *pBestSpan = found;
-  return found != nullptr;
+void ComplexesCrawler::store(Node* f, uint mask, bool exists, double score, Node* joined, uint anchorSet) {
+  m_spans.insert(stateKey(f, mask), SpanState{score, joined, static_cast<uint16_t>(anchorSet), exists});
 }
 
-template <class Span, class Frontend, gen_type_t SpanTypeTag>
-bool ComplexesCrawler::findBestVspan(Span** pSpan, Frontend f) {
+bool ComplexesCrawler::ownScore(Node* n, double* score) {
+  *score = m_searchSpace.score(n);
+  if (*score != kNotScored) return true;
+  TRELLIS_ASSERT(m_searchSpace.distance(n) == EUNREACHABLE);
+  if (m_demandConnectivity) return false;
+  // Scored on demand: n stays in class 2 with this score for the rest of the
+  // expansion, whether or not its span wins.
+  m_searchSpace.upgradeNode(n, EDIST2);
+  assignNodeAScore(n, false);
+  *score = m_searchSpace.score(n);
+  return true;
+}
+
+bool ComplexesCrawler::boundOf(Node* f, byte x, uint branchSet, BranchBound* bound) const {
+  const BranchBound* found = m_bounds.find(boundKey(f, x, branchSet));
+  if (found == nullptr) return false;
+  *bound = *found;
+  return true;
+}
+
+void ComplexesCrawler::setBound(Node* f, byte x, uint branchSet, const BranchBound& bound) {
+  m_bounds.insert(boundKey(f, x, branchSet), bound);
+}
+
+void ComplexesCrawler::clearSpanCache() {
+  m_spans.clear();
+  m_bounds.clear();
+}
+
+template <gen_type_t Shape>
+bool ComplexesCrawler::solveFrontend(SpanSearch<ComplexesCrawler>* search, Node* f, double* score) {
   const byte s = f->m_speciesIdx;
-  const uint others = ((1u << m_network->SPECIES_NUM) - 1) & ~(1u << s);
-  if constexpr (SpanTypeTag == TREE) {
-    return findBestVspanAt(pSpan, f, SpecSetsTreesGen(others));
-  } else if constexpr (SpanTypeTag == PATH) {
-    return findBestVspanAt(pSpan, f, SpecSetsPathsGen(others, 0));
-  } else {
-    TRELLIS_ASSERT(s < mParamANodesOrientation.size() && mParamANodesOrientation[s] != nullptr);
-    const VNode* guide = mParamANodesOrientation[s]->root();
-    TRELLIS_ASSERT(guide != nullptr);
-    return findBestVspanAt(pSpan, f, SpecRestrictedTreesGen(guide));
-  }
+  const uint others = allSpecies(m_network) & ~(1u << s);
+  if (Shape == TREE) return search->solve(f, SpecSetsTreesGen(others), score);
+  if (Shape == PATH) return search->solve(f, SpecSetsPathsGen(others, 0), score);
+  TRELLIS_ASSERT(s < mParamANodesOrientation.size() && mParamANodesOrientation[s] != nullptr);
+  const VNode* guide = mParamANodesOrientation[s]->root();
+  TRELLIS_ASSERT(guide != nullptr);
+  return search->solve(f, SpecRestrictedTreesGen(guide), score);
 }
 
-template <class Span, class Frontend, gen_type_t SpanTypeTag>
-bool ComplexesCrawler::findNextBestVspan(Span** pSpan, std::vector<Frontend> roots) {
+void ComplexesCrawler::appendSpan(const Node* f, uint S, VPath* out) const {
+  if (S == 0) return;
+  const SpanState* st = m_spans.find(stateKey(f, S));
+  TRELLIS_ASSERT(st != nullptr && st->exists);
+  // The joined protein, then the anchor's own span, then the joined protein's.
+  Node* joined = st->joined;
+  const uint anchorSet = st->anchorSet;
+  out->append(joined);
+  appendSpan(f, anchorSet, out);
+  appendSpan(joined, S ^ anchorSet ^ (1u << joined->m_speciesIdx), out);
+}
+
+template <gen_type_t Shape>
+bool ComplexesCrawler::findBestVspan(Node* f, VPath* span) {
+  SpanSearch<ComplexesCrawler> search(this);
+  double score = 0;
+  if (!solveFrontend<Shape>(&search, f, &score)) return false;
+  span->m_nodes.clear();
+  span->setScore(score);
+  appendSpan(f, allSpecies(m_network) & ~(1u << f->m_speciesIdx), span);
+  return true;
+}
+
+template <gen_type_t Shape>
+bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>& roots) {
   TRELLIS_ASSERT(pSpan != nullptr);
-  OwnedSpan best(nullptr, SpanRecycler{&m_spareSpans});
-  for (Frontend f : roots) {
-    Span* span = nullptr;
-    if (!findBestVspan<Span, Frontend, SpanTypeTag>(&span, f)) continue;
-    const weight_t total = span->m_score + f->score();
-    if (best != nullptr && !(total > best->m_score)) continue;
-    setCandidate(&best, total, f, span, nullptr);
+  *pSpan = nullptr;
+  SpanSearch<ComplexesCrawler> search(this);
+  Node* best = nullptr;
+  weight_t bestTotal = 0;
+  for (Node* f : roots) {
+    double span = 0;
+    if (!solveFrontend<Shape>(&search, f, &span)) continue;
+    const weight_t total = span + m_searchSpace.score(f);
+    // Of equal totals the earlier frontend stays.
+    if (best != nullptr && !(total > bestTotal)) continue;
+    best = f;
+    bestTotal = total;
   }
-  *pSpan = best.release();
-  return *pSpan != nullptr;
+  if (best == nullptr) return false;
+  VPath* found = new VPath(bestTotal);
+  found->append(best);
+  appendSpan(best, allSpecies(m_network) & ~(1u << best->m_speciesIdx), found);
+  *pSpan = found;
+  return true;
 }
 
-template bool ComplexesCrawler::findBestVspan<VPath, Node*, PATH>(VPath**, Node*);
-template bool ComplexesCrawler::findBestVspan<VPath, Node*, TREE>(VPath**, Node*);
-template bool ComplexesCrawler::findBestVspan<VPath, Node*, ORIENTED>(VPath**, Node*);
-template bool ComplexesCrawler::findNextBestVspan<VPath, Node*, PATH>(VPath**, std::vector<Node*>);
-template bool ComplexesCrawler::findNextBestVspan<VPath, Node*, TREE>(VPath**, std::vector<Node*>);
-template bool ComplexesCrawler::findNextBestVspan<VPath, Node*, ORIENTED>(VPath**, std::vector<Node*>);
+template bool ComplexesCrawler::findBestVspan<PATH>(Node*, VPath*);
+template bool ComplexesCrawler::findBestVspan<TREE>(Node*, VPath*);
+template bool ComplexesCrawler::findBestVspan<ORIENTED>(Node*, VPath*);
+template bool ComplexesCrawler::findNextBestVspan<PATH>(VPath**, const std::vector<Node*>&);
+template bool ComplexesCrawler::findNextBestVspan<TREE>(VPath**, const std::vector<Node*>&);
+template bool ComplexesCrawler::findNextBestVspan<ORIENTED>(VPath**, const std::vector<Node*>&);
 
 // ------------------------------------------------------------- expansion
 
 bool ComplexesCrawler::greedlyExpandComplex() {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
-  // The last admission changed node scores and classes: cached spans are stale.
+  // The last admission changed node scores and classes: solved spans are stale.
   clearSpanCache();
 
-  std::vector<Node*> frontends;
+  m_frontends.clear();
   for (byte s = 0; s < m_network->SPECIES_NUM; ++s) {
-    for (auto it = m_searchSpace.begin(s, EDIST1); it != m_searchSpace.end(s, EDIST1); ++it) {
-      frontends.push_back(it->node);
-    }
+    m_frontends.insert(m_frontends.end(), m_searchSpace.begin(s, EDIST1), m_searchSpace.end(s, EDIST1));
   }
 
   VPath* found = nullptr;
   switch (mParamAlignNodesType) {
     case PATH:
-      findNextBestVspan<VPath, Node*, PATH>(&found, std::move(frontends));
+      findNextBestVspan<PATH>(&found, m_frontends);
       break;
     case TREE:
-      findNextBestVspan<VPath, Node*, TREE>(&found, std::move(frontends));
+      findNextBestVspan<TREE>(&found, m_frontends);
       break;
     case ORIENTED:
-      findNextBestVspan<VPath, Node*, ORIENTED>(&found, std::move(frontends));
+      findNextBestVspan<ORIENTED>(&found, m_frontends);
       break;
   }
   // No aligned node at all ends the expansion like one that does not raise the score.
   if (found == nullptr) return false;
-  OwnedSpan best(found, SpanRecycler{&m_spareSpans});
+  std::unique_ptr<VPath> best(found);
   if (!(best->score() > 0)) return false;
   handleAddingPathToComlex(best.get());
   return true;

@@ -1,69 +1,38 @@
-// Complex search: the complex record, the search space kept around a growing
-// complex with incremental node scores, the search for the best aligned node
-// that can join it, and the greedy expansion of seeds into complexes.
+// Complex search: the greedy expansion of seeds into complexes. While a
+// complex grows, every protein of the network stands in a distance class
+// relative to it and every protein of the search space carries its node score
+// (complexes/search_space.h): the gain that adding that protein alone would
+// bring now. Each admission updates exactly the scores it changes; each step
+// admits the best complete aligned node found by the span search
+// (span/span_search.h).
 #pragma once
 
 #include <cstdio>
 #include <list>
-#include <memory>
 #include <vector>
 
 #include "common/common_types.h"
 #include "complexes/complex.h"
+#include "complexes/search_space.h"
 #include "homology/homology.h"
 #include "network/network.h"
-#include "seeds/edges_seeds_generator.h"
+#include "seeds/seed.h"
 #include "span/bit_subset.h"
-#include "span/dynamic_table.h"
+#include "span/flat_map.h"
+#include "span/span_search.h"
 
 class ComplexesFilter;
 class ProgressMeter;
 
-// Grows seeds into complexes greedily. While a complex grows, every protein of
-// the network stands in a distance class relative to it (kept in the node's
-// m_distance) and every protein of the search space carries its node score
-// (kept in m_weight): the gain that adding that protein alone would bring now.
-// Each admission updates exactly the scores it changes. Only one crawler may
-// work on a network at a time.
-class ComplexesCrawler {
+// One crawler owns all of its working state, so crawlers on the same network
+// may run side by side.
+class ComplexesCrawler : public SearchSpaceClasses {
  public:
-  enum EsearchSpaceDist : int {
-    EDIST0 = 0,  // in the complex
-    EDIST1 = 1,  // interacts with a complex protein
-    EDIST2 = 2,  // reached through similarity links and scored on demand
-    EDIST_MAX = 3,
-    EUNREACHABLE = 127  // outside the search space; score is minus infinity
-  };
-
-  // Cumulative per-class node lists: list (d, s) holds every node of species s
-  // whose class is d or smaller, each once, in the order it entered.
-  struct searchSpace_t {
-    // A dummy node whose similarity lists serve as the search-space lists.
-    class SpaceList : public DummyNode {
-     public:
-      // A node is listed in (d, s) exactly when its class is at most d, so an
-      // upgrade never meets the node already listed: append without a search.
-      void appendNode(Node* n) { m_homologs[n->m_speciesIdx].emplace_back(n, 0); }
-    };
-
-    SpaceList dummySSpaceHomg[EDIST_MAX];
-
-    void reset();
-    ec_iter_t begin(byte species, EsearchSpaceDist d) const {
-      return dummySSpaceHomg[d].getHomologs(species).begin();
-    }
-    ec_iter_t end(byte species, EsearchSpaceDist d) const {
-      return dummySSpaceHomg[d].getHomologs(species).end();
-    }
-    // Moves n to class dist when that is smaller than its class, joining the
-    // lists of the classes it passes.
-    void upgradeNode(Node* n, EsearchSpaceDist dist);
-  };
+  typedef SearchSpace searchSpace_t;
 
   ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn, uint dupAllowedThrsh,
                    uint refineIterations, gen_type_t alignNodesType,
                    const std::vector<const VTree*>& alignNodesOrientation);
-  ~ComplexesCrawler();
   ComplexesCrawler(const ComplexesCrawler&) = delete;
   ComplexesCrawler& operator=(const ComplexesCrawler&) = delete;
 
@@ -94,45 +63,62 @@ class ComplexesCrawler {
   // Recomputes the score of n and reports a mismatch; true when it matches.
   bool dbg_validateNodeScore(Node* n) const;
 
-  // Best span at frontend f over every other species, borrowed from the cache
-  // (or the shared empty span).
-  template <class Span, class Frontend, gen_type_t SpanTypeTag>
-  bool findBestVspan(Span** pSpan, Frontend f);
-  // Best span at frontend over G.mask(), borrowed.
-  template <class Span, class Frontend, class SubsetsGenerator>
-  bool findBestVspanAt(Span** pBestSpan, Frontend frontend, SubsetsGenerator G);
-  // Best complete aligned node grown from any of roots; owned by the caller.
-  template <class Span, class Frontend, gen_type_t SpanTypeTag>
-  bool findNextBestVspan(Span** pSpan, std::vector<Frontend> roots);
+  // Best span at frontend f over every other species in the given shape: its
+  // proteins (never f itself) and total in *span; false when none exists.
+  template <gen_type_t Shape>
+  bool findBestVspan(Node* f, VPath* span);
+  // Best complete aligned node grown from any of roots, owned by the caller;
+  // false (and null) when none exists.
+  template <gen_type_t Shape>
+  bool findNextBestVspan(VPath** pSpan, const std::vector<Node*>& roots);
+  // Forgets the spans solved so far: node scores or classes have changed.
+  void clearSpanCache();
 
   const searchSpace_t& searchSpace() const { return m_searchSpace; }
 
  protected:
-  // Spans released by the cache are kept for reuse: a step makes and drops one
-  // span per solved (node, species set), and reusing them with their node
-  // storage saves most of that allocation work.
-  struct SpanRecycler {
-    std::vector<VPath*>* spare;
-    void operator()(VPath* span) const { spare->push_back(span); }
-  };
-  typedef std::unique_ptr<VPath, SpanRecycler> OwnedSpan;
-  OwnedSpan newSpan(weight_t score);
-  // Makes *best (taking a span only when there is none yet) the span "head,
-  // then the nodes of first, then those of second" with the given score.
-  void setCandidate(OwnedSpan* best, weight_t total, Node* head, const VPath* first, const VPath* second);
-  // Empties the span cache, keeping its spans for reuse.
-  void clearSpanCache();
+  friend class SpanSearch<ComplexesCrawler>;
 
-  // The span over the empty species set, one per generator kind; never cached
-  // nor freed.
-  template <class SubsetsGenerator>
-  static VPath* nullSpan();
+  // ---- the span search's problem (span/span_search.h) ----
+  typedef Node* Anchor;
+  typedef Node* Candidate;
+  typedef Node* Choice;
+  struct SpanState {
+    double score;
+    Node* joined;  // the protein of the best span's new species
+    uint16_t anchorSet;
+    bool exists;
+  };
+  struct Candidates {
+    const edges_list_t* links;
+    size_t size() const { return links->size(); }
+    Node* operator[](size_t i) const { return (*links)[i].node; }
+  };
+  static uint64_t stateKey(const Node* n, uint mask) { return (static_cast<uint64_t>(n->m_id) << 10) | mask; }
+  static uint64_t boundKey(const Node* n, byte x, uint branchSet) {
+    return (static_cast<uint64_t>(n->m_id) << 14) | (static_cast<uint64_t>(x) << 10) | branchSet;
+  }
+  bool lookup(Node* f, uint mask, bool* exists, double* score) const;
+  void store(Node* f, uint mask, bool exists, double score, Node* joined, uint anchorSet);
+  Candidates candidates(Node* f, byte x) const { return Candidates{&f->getHomologs(x)}; }
+  bool admits(Node* n) const { return m_allowDuplications || m_searchSpace.distance(n) != EDIST0; }
+  bool ownScore(Node* n, double* score);
+  Node* choose(Node* n) const { return n; }
+  bool boundOf(Node* f, byte x, uint branchSet, BranchBound* bound) const;
+  void setBound(Node* f, byte x, uint branchSet, const BranchBound& bound);
+
+  // Solves the span of f over all other species; false when none exists.
+  template <gen_type_t Shape>
+  bool solveFrontend(SpanSearch<ComplexesCrawler>* search, Node* f, double* score);
+  // Appends the proteins of the solved span of (f, S), in search order.
+  void appendSpan(const Node* f, uint S, VPath* out) const;
 
   searchSpace_t m_searchSpace;
   const Network* m_network;
   ComplexesFilter* m_filter;
-  DynTable2<uint, VPath> m_cache;
-  std::vector<VPath*> m_spareSpans;  // owned; released by the cache, ready for reuse
+  FlatMap<uint64_t, SpanState> m_spans;      // (node id, species set) -> best span; one step
+  FlatMap<uint64_t, BranchBound> m_bounds;  // (node id, x, branch set) -> bound; one step
+  std::vector<Node*> m_frontends;
   Complex* m_expandedComplex;
   std::list<Complex> m_complexes;
   bool m_allowDuplications;

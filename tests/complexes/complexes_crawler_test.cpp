@@ -41,7 +41,7 @@ std::vector<std::vector<std::string>> pathsOf(const Complex& c) {
 
 std::vector<const Node*> listOf(const CC::searchSpace_t& ss, byte s, CC::EsearchSpaceDist d) {
   std::vector<const Node*> out;
-  for (auto it = ss.begin(s, d); it != ss.end(s, d); ++it) out.push_back(it->node);
+  for (auto it = ss.begin(s, d); it != ss.end(s, d); ++it) out.push_back(*it);
   return out;
 }
 
@@ -62,24 +62,24 @@ bool interacts(const Node* a, const Node* b) {
     std::vector<const Node*> lists[CC::EDIST_MAX];
     for (int d = 0; d < CC::EDIST_MAX; ++d) lists[d] = listOf(ss, s, static_cast<CC::EsearchSpaceDist>(d));
     for (const Node* n : net.layer(s)) {
-      const int d = n->getDistance();
+      const int d = ss.distance(n);
       const bool member = members.count(n) > 0;
       bool neighbour = false;
       for (const Node* m : members) neighbour = neighbour || interacts(n, m);
       const char* name = n->name();
-      if (member && (d != CC::EDIST0 || n->get_weight() != 0.0))
+      if (member && (d != CC::EDIST0 || ss.score(n) != 0.0))
         return ::testing::AssertionFailure() << name << " in the complex: class " << d;
       if (!member && neighbour && d != CC::EDIST1)
         return ::testing::AssertionFailure() << name << " neighbours the complex: class " << d;
       if (!member && !neighbour && d != CC::EDIST2 && d != CC::EUNREACHABLE)
         return ::testing::AssertionFailure() << name << " apart from the complex: class " << d;
-      if (d == CC::EUNREACHABLE && n->get_weight() != kNotScored)
+      if (d == CC::EUNREACHABLE && ss.score(n) != kNotScored)
         return ::testing::AssertionFailure() << name << " unreachable but scored";
       if (d == CC::EDIST1 || d == CC::EDIST2) {
         const weight_t expected = crawlertest::naiveGain(net, c, n);
-        if (std::fabs(n->get_weight() - expected) > 1e-9)
+        if (std::fabs(ss.score(n) - expected) > 1e-9)
           return ::testing::AssertionFailure()
-                 << name << " scores " << n->get_weight() << ", not " << expected;
+                 << name << " scores " << ss.score(n) << ", not " << expected;
       }
       for (int k = 0; k < CC::EDIST_MAX; ++k) {
         const long times = std::count(lists[k].begin(), lists[k].end(), n);
@@ -94,13 +94,14 @@ bool interacts(const Node* a, const Node* b) {
 
 // Best total over every admissible complete aligned node of the given shape,
 // by growing every admissible combination link by link.
-bool bruteForceBest(const Network& net, const Complex& c, const std::vector<Node*>& frontends, bool allowDup,
+bool bruteForceBest(const Network& net, const CC::searchSpace_t& ss, const Complex& c,
+                    const std::vector<Node*>& frontends, bool allowDup,
                     bool demandConnectivity, gen_type_t type, const std::vector<const VTree*>& trees,
                     weight_t* best) {
   std::map<const Node*, weight_t> gain;
   for (byte s = 0; s < net.SPECIES_NUM; ++s) {
     for (const Node* n : net.layer(s)) {
-      gain[n] = n->getDistance() == CC::EDIST0 ? 0.0 : crawlertest::naiveGain(net, c, n);
+      gain[n] = ss.distance(n) == CC::EDIST0 ? 0.0 : crawlertest::naiveGain(net, c, n);
     }
   }
   const uint all = (1u << net.SPECIES_NUM) - 1;
@@ -122,8 +123,8 @@ bool bruteForceBest(const Network& net, const Complex& c, const std::vector<Node
         if (type == ORIENTED && parent[t] != u->m_speciesIdx) continue;
         for (const edge_t& h : u->getHomologs(t)) {
           Node* v = h.node;
-          if (!allowDup && v->getDistance() == CC::EDIST0) continue;
-          if (demandConnectivity && v->getDistance() == CC::EUNREACHABLE) continue;
+          if (!allowDup && ss.distance(v) == CC::EDIST0) continue;
+          if (demandConnectivity && ss.distance(v) == CC::EUNREACHABLE) continue;
           chosen.push_back(v);
           mask |= 1u << t;
           extend(sum + gain[v]);
@@ -199,13 +200,13 @@ TEST_P(RandomExpansionTest, IncrementalScoresMatchRecomputation) {
       cr.clearCache();
       const std::vector<Node*> frontends = cr.frontends();
       weight_t expected = 0;
-      const bool exists = bruteForceBest(f.net, c, frontends, allowDup, demand, rc.type, trees, &expected);
+      const bool exists = bruteForceBest(f.net, cr.searchSpace(), c, frontends, allowDup, demand, rc.type, trees, &expected);
 
       VPath* raw = nullptr;
       bool found = false;
-      if (rc.type == TREE) found = cr.findNextBestVspan<VPath, Node*, TREE>(&raw, frontends);
-      if (rc.type == PATH) found = cr.findNextBestVspan<VPath, Node*, PATH>(&raw, frontends);
-      if (rc.type == ORIENTED) found = cr.findNextBestVspan<VPath, Node*, ORIENTED>(&raw, frontends);
+      if (rc.type == TREE) found = cr.findNextBestVspan<TREE>(&raw, frontends);
+      if (rc.type == PATH) found = cr.findNextBestVspan<PATH>(&raw, frontends);
+      if (rc.type == ORIENTED) found = cr.findNextBestVspan<ORIENTED>(&raw, frontends);
       std::unique_ptr<VPath> best(raw);
       ASSERT_EQ(found, exists);
       ASSERT_TRUE(searchSpaceConsistent(f.net, cr.searchSpace(), c));  // on-demand scores too
@@ -259,7 +260,6 @@ class SearchSpaceTest : public ::testing::Test {
     f.node("filler", 0);
     f.node("filler2", 1);
     f.finalize();
-    f.net.resetNodesAttribute(ATTR_DISTANCE, CC::EUNREACHABLE);
   }
   NetFixture f{2};
   Node *a, *b, *q;
@@ -267,15 +267,16 @@ class SearchSpaceTest : public ::testing::Test {
 
 TEST_F(SearchSpaceTest, UpgradeJoinsOnlyTheListsOfThePassedClasses) {
   CC::searchSpace_t ss;
+  ss.reset(64);
   ss.upgradeNode(a, CC::EDIST1);  // from outside: lists 1 and 2
-  EXPECT_EQ(a->getDistance(), CC::EDIST1);
+  EXPECT_EQ(ss.distance(a), CC::EDIST1);
   EXPECT_TRUE(listOf(ss, 0, CC::EDIST0).empty());
   EXPECT_EQ(listOf(ss, 0, CC::EDIST1), (std::vector<const Node*>{a}));
   EXPECT_EQ(listOf(ss, 0, CC::EDIST2), (std::vector<const Node*>{a}));
 
   ss.upgradeNode(a, CC::EDIST1);  // same class: nothing
   ss.upgradeNode(a, CC::EDIST2);  // larger class: nothing
-  EXPECT_EQ(a->getDistance(), CC::EDIST1);
+  EXPECT_EQ(ss.distance(a), CC::EDIST1);
   EXPECT_EQ(listOf(ss, 0, CC::EDIST2).size(), 1u);
 
   ss.upgradeNode(b, CC::EDIST2);
@@ -289,9 +290,11 @@ TEST_F(SearchSpaceTest, UpgradeJoinsOnlyTheListsOfThePassedClasses) {
   EXPECT_EQ(listOf(ss, 0, CC::EDIST0), (std::vector<const Node*>{b}));
   EXPECT_EQ(listOf(ss, 0, CC::EDIST1), (std::vector<const Node*>{a, b}));
 
-  ss.reset();
+  ss.reset(64);
   for (int d = 0; d < CC::EDIST_MAX; ++d)
     EXPECT_TRUE(listOf(ss, 0, static_cast<CC::EsearchSpaceDist>(d)).empty());
+  EXPECT_EQ(ss.distance(a), CC::EUNREACHABLE);
+  EXPECT_EQ(ss.score(b), SearchSpace::NOT_SCORED);
 }
 
 // Species 0: a1 - x - a2 (x interacts with both), a1 - y, z apart; duplicate
@@ -327,37 +330,37 @@ TEST_F(AdmissionTest, NeighboursScoreTheirEdgesAndAdmittedProteinsAreSkipped) {
   cr.start(&c);
   VPath first = path({a1, f("b1")});
   cr.handleAddingPathToComlex(&first);
-  EXPECT_EQ(x->getDistance(), CC::EDIST1);
-  EXPECT_EQ(y->getDistance(), CC::EDIST1);
-  EXPECT_DOUBLE_EQ(x->get_weight(), pair(x, a1));  // the repeated entry counts once
-  EXPECT_DOUBLE_EQ(y->get_weight(), pair(y, a1));
-  EXPECT_EQ(a2->getDistance(), CC::EUNREACHABLE);
-  EXPECT_EQ(a2->get_weight(), kNotScored);
+  EXPECT_EQ(cr.searchSpace().distance(x), CC::EDIST1);
+  EXPECT_EQ(cr.searchSpace().distance(y), CC::EDIST1);
+  EXPECT_DOUBLE_EQ(cr.searchSpace().score(x), pair(x, a1));  // the repeated entry counts once
+  EXPECT_DOUBLE_EQ(cr.searchSpace().score(y), pair(y, a1));
+  EXPECT_EQ(cr.searchSpace().distance(a2), CC::EUNREACHABLE);
+  EXPECT_EQ(cr.searchSpace().score(a2), kNotScored);
 
   // z enters as a span search would take it: class 2, scored from scratch.
   cr.upgrade(z, CC::EDIST2);
   cr.assignNodeAScore(z, false);
-  EXPECT_DOUBLE_EQ(z->get_weight(), pair(z, a1));
+  EXPECT_DOUBLE_EQ(cr.searchSpace().score(z), pair(z, a1));
 
   VPath second = path({a2});
   cr.handleAddingPathToComlex(&second);
-  EXPECT_DOUBLE_EQ(x->get_weight(), pair(x, a1) + pair(x, a2));
-  EXPECT_EQ(x->getDistance(), CC::EDIST1);
-  EXPECT_DOUBLE_EQ(z->get_weight(), pair(z, a1) + pair(z, a2));
-  EXPECT_EQ(z->getDistance(), CC::EDIST2);
+  EXPECT_DOUBLE_EQ(cr.searchSpace().score(x), pair(x, a1) + pair(x, a2));
+  EXPECT_EQ(cr.searchSpace().distance(x), CC::EDIST1);
+  EXPECT_DOUBLE_EQ(cr.searchSpace().score(z), pair(z, a1) + pair(z, a2));
+  EXPECT_EQ(cr.searchSpace().distance(z), CC::EDIST2);
   EXPECT_TRUE(searchSpaceConsistent(f.net, cr.searchSpace(), c));
   EXPECT_EQ(testutil::captureStdout([&] { cr.dbg_validateNodeScore(x); }), "");
 
   // Nothing new: no class, score or list changes, the complex still stores it.
-  const weight_t xBefore = x->get_weight();
+  const weight_t xBefore = cr.searchSpace().score(x);
   const size_t list2 = listOf(cr.searchSpace(), 0, CC::EDIST2).size();
   VPath known = path({a2, f("b1")});
   cr.handleAddingPathToComlex(&known);
-  EXPECT_EQ(x->get_weight(), xBefore);
+  EXPECT_EQ(cr.searchSpace().score(x), xBefore);
   EXPECT_EQ(listOf(cr.searchSpace(), 0, CC::EDIST2).size(), list2);
   EXPECT_EQ(c.size(), 3u);
 
-  x->set_weight(x->get_weight() + 1);
+  cr.setScore(x, cr.searchSpace().score(x) + 1);
   char expected[128];
   snprintf(expected, sizeof expected, "Error: node x score mismatch detected: %f instead of %f\n",
            xBefore + 1, xBefore);
@@ -400,7 +403,7 @@ class SpanTest : public ::testing::Test {
   template <gen_type_t T>
   std::vector<std::string> bestFrom(TestCrawler* cr, std::vector<Node*> frontends) {
     VPath* raw = nullptr;
-    if (!cr->findNextBestVspan<VPath, Node*, T>(&raw, frontends)) return {};
+    if (!cr->findNextBestVspan<T>(&raw, frontends)) return {};
     std::unique_ptr<VPath> best(raw);
     return namesOf(*best);
   }
@@ -417,7 +420,7 @@ TEST_F(SpanTest, EqualTotalsKeepTheFirstLinkAndABetterLaterLinkWins) {
   // p and r both score one non-edge against k: the earlier similarity entry wins.
   const Node* first = fr->getHomologs(1)[0].node;
   EXPECT_EQ(bestFrom<TREE>(&cr, {fr}), (std::vector<std::string>{"f", "c", first->name()}));
-  EXPECT_EQ(p->get_weight(), r->get_weight());
+  EXPECT_EQ(cr.searchSpace().score(p), cr.searchSpace().score(r));
 
   // Once w is linked too (after the others), its edge with k makes it the best.
   f.sim(fr, w);  // an unsorted list is fine for the span search
@@ -434,23 +437,28 @@ TEST_F(SpanTest, EqualTotalsKeepTheFirstFrontend) {
     cr.upgrade(n, CC::EDIST2);
     cr.assignNodeAScore(n, false);
   }
-  ASSERT_EQ(p->get_weight(), r->get_weight());
+  ASSERT_EQ(cr.searchSpace().score(p), cr.searchSpace().score(r));
   // Both continue through f (a complex protein, allowed here) to c.
   EXPECT_EQ(bestFrom<TREE>(&cr, {p, r}), (std::vector<std::string>{"p", "f", "c"}));
   cr.clearCache();
   EXPECT_EQ(bestFrom<TREE>(&cr, {r, p}), (std::vector<std::string>{"r", "f", "c"}));
 }
 
-TEST_F(SpanTest, CachedAnswerIsTheSameObjectWithinAStep) {
+TEST_F(SpanTest, SolvedSpansAreKeptForTheRestOfTheStep) {
   build(true, false);
   TestCrawler cr(&f.net, 2, TREE, kNoTrees);
   start(&cr);
-  VPath* one = nullptr;
-  VPath* two = nullptr;
-  ASSERT_TRUE((cr.findBestVspan<VPath, Node*, TREE>(&one, fr)));
-  ASSERT_TRUE((cr.findBestVspan<VPath, Node*, TREE>(&two, fr)));
-  EXPECT_EQ(one, two);
-  EXPECT_EQ(one->size(), 2u);  // the span never holds its frontend
+  VPath one, two, three;
+  ASSERT_TRUE(cr.findBestVspan<TREE>(fr, &one));
+  EXPECT_EQ(one.size(), 2u);  // the span never holds its frontend
+  // A better link to w does not show until the step's spans are forgotten.
+  f.sim(fr, w);
+  ASSERT_TRUE(cr.findBestVspan<TREE>(fr, &two));
+  EXPECT_EQ(namesOf(two), namesOf(one));
+  EXPECT_EQ(two.score(), one.score());
+  cr.clearCache();
+  ASSERT_TRUE(cr.findBestVspan<TREE>(fr, &three));
+  EXPECT_EQ(namesOf(three), (std::vector<std::string>{"c", "w"}));
 }
 
 TEST_F(SpanTest, ShapesFollowTheirGenerators) {
@@ -520,16 +528,15 @@ TEST_F(SpanTest, ConnectivityDemandKeepsUnreachedProteinsOut) {
   TestCrawler cr(&f.net, 2, TREE, kNoTrees);
   start(&cr);
   cr.setFlags(false, true);
-  VPath* span = nullptr;
-  EXPECT_FALSE((cr.findBestVspan<VPath, Node*, TREE>(&span, fr)));
-  EXPECT_EQ(span, nullptr);
-  EXPECT_EQ(c->getDistance(), CC::EUNREACHABLE);
+  VPath span;
+  EXPECT_FALSE(cr.findBestVspan<TREE>(fr, &span));
+  EXPECT_EQ(cr.searchSpace().distance(c), CC::EUNREACHABLE);
 
   cr.clearCache();
   cr.setFlags(false, false);
-  ASSERT_TRUE((cr.findBestVspan<VPath, Node*, TREE>(&span, fr)));
-  EXPECT_EQ(c->getDistance(), CC::EDIST2);
-  EXPECT_EQ(c->get_weight(), 0.0);  // the complex holds no protein of species 2
+  ASSERT_TRUE(cr.findBestVspan<TREE>(fr, &span));
+  EXPECT_EQ(cr.searchSpace().distance(c), CC::EDIST2);
+  EXPECT_EQ(cr.searchSpace().score(c), 0.0);  // the complex holds no protein of species 2
 }
 
 // --------------------------------------------------------------- expansion
@@ -587,12 +594,12 @@ TEST_F(ExpansionTest, ConnectivityIsDemandedOnlyBelowTwoAlignedNodes) {
   Complex one(1, &f.net);
   cr.expandComplex(seedOf({path({f("fa1"), f("fb1")})}), &one);
   EXPECT_EQ(one.size(), 1u);
-  EXPECT_EQ(fa0->getDistance(), CC::EUNREACHABLE);
+  EXPECT_EQ(cr.searchSpace().distance(fa0), CC::EUNREACHABLE);
 
   Complex two(2, &f.net);
   cr.expandComplex(seedOf({path({f("fa1"), f("fb1")}), path({f("fa1"), f("fb1")})}), &two);
   EXPECT_EQ(two.size(), 2u);                  // its gain is a negative non-edge
-  EXPECT_EQ(fa0->getDistance(), CC::EDIST2);  // scored on demand by the span search
+  EXPECT_EQ(cr.searchSpace().distance(fa0), CC::EDIST2);  // scored on demand by the span search
 }
 
 TEST(ExpansionLimitTest, StopsAtFifteenAlignedNodes) {

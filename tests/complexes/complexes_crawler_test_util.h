@@ -145,13 +145,14 @@ class TestCrawler : public ComplexesCrawler {
     m_allowDuplications = allowDup;
     m_demandConnectivity = demandConnectivity;
   }
-  void clearCache() { m_cache.clear(); }
+  void clearCache() { clearSpanCache(); }
+  void setScore(Node* n, weight_t w) { m_searchSpace.setScore(n, w); }
   void upgrade(Node* n, EsearchSpaceDist d) { m_searchSpace.upgradeNode(n, d); }
   std::vector<Node*> frontends() const {
     std::vector<Node*> out;
     for (byte s = 0; s < m_network->SPECIES_NUM; ++s) {
       for (auto it = m_searchSpace.begin(s, EDIST1); it != m_searchSpace.end(s, EDIST1); ++it) {
-        out.push_back(it->node);
+        out.push_back(*it);
       }
     }
     return out;
