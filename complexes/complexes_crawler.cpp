@@ -1,7 +1,9 @@
 #include "complexes/complexes_crawler.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "progress/progress_meter.h"
 
@@ -124,16 +126,49 @@ bool ComplexesCrawler::dbg_validateNodeScore(Node* n) const {
 
 // ------------------------------------------------------------- span search
 
-bool ComplexesCrawler::lookup(Node* f, uint mask, bool* exists, double* score) const {
+bool ComplexesCrawler::lookupBounded(Node* f, uint mask, bool* exact, double* value) const {
   const SpanState* st = m_spans.find(stateKey(f, mask));
   if (st == nullptr) return false;
-  *exists = st->exists;
-  *score = st->score;
+  *exact = st->exact;
+  *value = st->score;
   return true;
 }
 
-void ComplexesCrawler::store(Node* f, uint mask, bool exists, double score, Node* joined, uint anchorSet) {
-  m_spans.insert(stateKey(f, mask), SpanState{score, joined, static_cast<uint16_t>(anchorSet), exists});
+void ComplexesCrawler::storeBounded(Node* f, uint mask, bool exact, double value, Node* joined,
+                                    uint anchorSet) {
+  const SpanState state{value, joined, static_cast<uint16_t>(anchorSet), exact};
+  // A bound may be replaced by a lower bound or by the exact answer.
+  if (SpanState* known = m_spans.find(stateKey(f, mask))) {
+    *known = state;
+  } else {
+    m_spans.insert(stateKey(f, mask), state);
+  }
+}
+
+bool ComplexesCrawler::ownBound(Node* n, double* bound) const {
+  *bound = m_searchSpace.score(n);
+  if (*bound != kNotScored) return true;
+  // Unscored proteins interact with no complex protein: their score is a sum
+  // of non-interaction scores, none of them positive.
+  *bound = 0;
+  return !m_demandConnectivity;
+}
+
+void ComplexesCrawler::computeReach() {
+  // Class 0 scores 0, class 1 its score, every other protein 0 or less.
+  for (byte s = 0; s < MAX_SPECIES; ++s) {
+    double reach = 0;
+    if (s < m_network->SPECIES_NUM) {
+      for (auto it = m_searchSpace.begin(s, EDIST1); it != m_searchSpace.end(s, EDIST1); ++it)
+        reach = std::max(reach, m_searchSpace.score(*it));
+    }
+    m_ownReach[s] = reach;
+  }
+  const uint masks = 1u << m_network->SPECIES_NUM;
+  m_spanReach[0] = 0;
+  for (uint mask = 1; mask < masks; ++mask) {
+    m_spanReach[mask] = m_spanReach[mask & (mask - 1)] + m_ownReach[lowestSpecies(mask)];
+  }
 }
 
 bool ComplexesCrawler::ownScore(Node* n, double* score) {
@@ -149,38 +184,25 @@ bool ComplexesCrawler::ownScore(Node* n, double* score) {
   return true;
 }
 
-bool ComplexesCrawler::boundOf(Node* f, byte x, uint branchSet, BranchBound* bound) const {
-  const BranchBound* found = m_bounds.find(boundKey(f, x, branchSet));
-  if (found == nullptr) return false;
-  *bound = *found;
-  return true;
-}
-
-void ComplexesCrawler::setBound(Node* f, byte x, uint branchSet, const BranchBound& bound) {
-  m_bounds.insert(boundKey(f, x, branchSet), bound);
-}
-
-void ComplexesCrawler::clearSpanCache() {
-  m_spans.clear();
-  m_bounds.clear();
-}
+void ComplexesCrawler::clearSpanCache() { m_spans.clear(); }
 
 template <gen_type_t Shape>
-bool ComplexesCrawler::solveFrontend(SpanSearch<ComplexesCrawler>* search, Node* f, double* score) {
+bool ComplexesCrawler::solveFrontend(SpanSearch<ComplexesCrawler>* search, Node* f, double floor,
+                                     double* score) {
   const byte s = f->m_speciesIdx;
   const uint others = allSpecies(m_network) & ~(1u << s);
-  if (Shape == TREE) return search->solve(f, SpecSetsTreesGen(others), score);
-  if (Shape == PATH) return search->solve(f, SpecSetsPathsGen(others, 0), score);
+  if (Shape == TREE) return search->solveAbove(f, SpecSetsTreesGen(others), floor, score);
+  if (Shape == PATH) return search->solveAbove(f, SpecSetsPathsGen(others, 0), floor, score);
   TRELLIS_ASSERT(s < mParamANodesOrientation.size() && mParamANodesOrientation[s] != nullptr);
   const VNode* guide = mParamANodesOrientation[s]->root();
   TRELLIS_ASSERT(guide != nullptr);
-  return search->solve(f, SpecRestrictedTreesGen(guide), score);
+  return search->solveAbove(f, SpecRestrictedTreesGen(guide), floor, score);
 }
 
 void ComplexesCrawler::appendSpan(const Node* f, uint S, VPath* out) const {
   if (S == 0) return;
   const SpanState* st = m_spans.find(stateKey(f, S));
-  TRELLIS_ASSERT(st != nullptr && st->exists);
+  TRELLIS_ASSERT(st != nullptr && st->exact);
   // The joined protein, then the anchor's own span, then the joined protein's.
   Node* joined = st->joined;
   const uint anchorSet = st->anchorSet;
@@ -191,9 +213,11 @@ void ComplexesCrawler::appendSpan(const Node* f, uint S, VPath* out) const {
 
 template <gen_type_t Shape>
 bool ComplexesCrawler::findBestVspan(Node* f, VPath* span) {
+  computeReach();
   SpanSearch<ComplexesCrawler> search(this);
   double score = 0;
-  if (!solveFrontend<Shape>(&search, f, &score)) return false;
+  const double anything = -std::numeric_limits<double>::infinity();
+  if (!solveFrontend<Shape>(&search, f, anything, &score)) return false;
   span->m_nodes.clear();
   span->setScore(score);
   appendSpan(f, allSpecies(m_network) & ~(1u << f->m_speciesIdx), span);
@@ -204,13 +228,24 @@ template <gen_type_t Shape>
 bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>& roots) {
   TRELLIS_ASSERT(pSpan != nullptr);
   *pSpan = nullptr;
+  computeReach();
   SpanSearch<ComplexesCrawler> search(this);
+  const uint all = allSpecies(m_network);
   Node* best = nullptr;
   weight_t bestTotal = 0;
   for (Node* f : roots) {
+    const weight_t own = m_searchSpace.score(f);
+    double floor = -std::numeric_limits<double>::infinity();
+    if (best != nullptr) {
+      // Only a total above the best so far can win.
+      const double reach = m_spanReach[all & ~(1u << f->m_speciesIdx)];
+      const double slack = 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(reach) + std::fabs(bestTotal));
+      if (own + reach + slack < bestTotal) continue;
+      floor = bestTotal - own - slack;
+    }
     double span = 0;
-    if (!solveFrontend<Shape>(&search, f, &span)) continue;
-    const weight_t total = span + m_searchSpace.score(f);
+    if (!solveFrontend<Shape>(&search, f, floor, &span)) continue;
+    const weight_t total = span + own;
     // Of equal totals the earlier frontend stays.
     if (best != nullptr && !(total > bestTotal)) continue;
     best = f;

@@ -83,11 +83,13 @@ class ComplexesCrawler : public SearchSpaceClasses {
   typedef Node* Anchor;
   typedef Node* Candidate;
   typedef Node* Choice;
+  // A solved (node, species set): the best span's total and choice, or only
+  // that no span totals more than `score`.
   struct SpanState {
     double score;
     Node* joined;  // the protein of the best span's new species
     uint16_t anchorSet;
-    bool exists;
+    bool exact;
   };
   struct Candidates {
     const edges_list_t* links;
@@ -95,29 +97,32 @@ class ComplexesCrawler : public SearchSpaceClasses {
     Node* operator[](size_t i) const { return (*links)[i].node; }
   };
   static uint64_t stateKey(const Node* n, uint mask) { return (static_cast<uint64_t>(n->m_id) << 10) | mask; }
-  static uint64_t boundKey(const Node* n, byte x, uint branchSet) {
-    return (static_cast<uint64_t>(n->m_id) << 14) | (static_cast<uint64_t>(x) << 10) | branchSet;
-  }
-  bool lookup(Node* f, uint mask, bool* exists, double* score) const;
-  void store(Node* f, uint mask, bool exists, double score, Node* joined, uint anchorSet);
+  bool lookupBounded(Node* f, uint mask, bool* exact, double* value) const;
+  void storeBounded(Node* f, uint mask, bool exact, double value, Node* joined, uint anchorSet);
+  double spanBound(uint mask) const { return m_spanReach[mask]; }
+  double ownReach(byte x) const { return m_ownReach[x]; }
+  bool ownBound(Node* n, double* bound) const;
   Candidates candidates(Node* f, byte x) const { return Candidates{&f->getHomologs(x)}; }
   bool admits(Node* n) const { return m_allowDuplications || m_searchSpace.distance(n) != EDIST0; }
   bool ownScore(Node* n, double* score);
   Node* choose(Node* n) const { return n; }
-  bool boundOf(Node* f, byte x, uint branchSet, BranchBound* bound) const;
-  void setBound(Node* f, byte x, uint branchSet, const BranchBound& bound);
 
-  // Solves the span of f over all other species; false when none exists.
+  // The step's bounds: no candidate of species s scores more than
+  // m_ownReach[s], so no span over a set S totals more than the sum over S.
+  void computeReach();
+  // Solves the span of f over all other species when it may total more than
+  // floor (see SpanSearch::solveAbove).
   template <gen_type_t Shape>
-  bool solveFrontend(SpanSearch<ComplexesCrawler>* search, Node* f, double* score);
+  bool solveFrontend(SpanSearch<ComplexesCrawler>* search, Node* f, double floor, double* score);
   // Appends the proteins of the solved span of (f, S), in search order.
   void appendSpan(const Node* f, uint S, VPath* out) const;
 
   searchSpace_t m_searchSpace;
   const Network* m_network;
   ComplexesFilter* m_filter;
-  FlatMap<uint64_t, SpanState> m_spans;      // (node id, species set) -> best span; one step
-  FlatMap<uint64_t, BranchBound> m_bounds;  // (node id, x, branch set) -> bound; one step
+  FlatMap<uint64_t, SpanState> m_spans;  // (node id, species set) -> best span; one step
+  double m_ownReach[MAX_SPECIES];
+  double m_spanReach[1u << MAX_SPECIES];
   std::vector<Node*> m_frontends;
   Complex* m_expandedComplex;
   std::list<Complex> m_complexes;

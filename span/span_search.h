@@ -31,6 +31,22 @@
 // again (now from the memo, with no side effects). Rounding is covered by a
 // margin far larger than the error of two additions, so skipping never
 // changes the result.
+//
+// A problem whose memo has no side effects to preserve (the complex search)
+// may use solveAbove instead: given a floor, it solves a span exactly only
+// when its total can exceed the floor, and otherwise just learns that it
+// cannot. Upper bounds prune the rest: spanBound(S) bounds the total of any
+// span over S, ownBound the own score of a candidate before it is scored.
+// Candidates are still taken in their order and a later one must be strictly
+// better, so every span that is solved exactly is the one solve would find.
+// Its problem supplies, instead of lookup, store, boundOf and setBound:
+//
+//   bool lookupBounded(const Anchor&, uint mask, bool* exact, double* value);
+//       // solved before: exact, or known to total at most *value
+//   void storeBounded(const Anchor&, uint mask, bool exact, double value, const Choice&, uint anchorSet);
+//   double spanBound(uint mask);       // no span over mask totals more
+//   double ownReach(byte x);           // no candidate of species x scores more
+//   bool ownBound(const Candidate&, double*);  // false: it can never join
 #pragma once
 
 #include <cmath>
@@ -72,6 +88,61 @@ class SpanSearch {
   typedef typename Problem::Choice Choice;
 
   explicit SpanSearch(Problem* problem) : m_problem(problem) {}
+
+  // The best span of anchor over G.mask() when its total may exceed floor:
+  // true with the exact total in *score; false when no span totals more than
+  // floor (or none exists). A true result may still be at or below floor.
+  template <class Generator>
+  bool solveAbove(const Anchor& anchor, Generator G, double floor, double* score) {
+    const uint S = G.mask();
+    if (S == 0) {
+      *score = 0;
+      return true;
+    }
+    bool exact = false;
+    double known = 0;
+    if (m_problem->lookupBounded(anchor, S, &exact, &known)) {
+      if (exact) {
+        *score = known;
+        return true;
+      }
+      if (known <= floor) return false;
+    }
+    if (below(m_problem->spanBound(S), 0, floor)) return false;
+
+    Best best;
+    byte x = 0;
+    Generator G1, G2;
+    while (G.next(&x, &G1, &G2)) {
+      const double branchReach = m_problem->spanBound(G1.mask());
+      const double ownReach = m_problem->ownReach(x);
+      double need = best.found ? best.score : floor;
+      double anchorSpan = 0;
+      if (!solveAbove(anchor, G2, need - ownReach - branchReach - slack(need, ownReach, branchReach), &anchorSpan))
+        continue;
+      const auto list = m_problem->candidates(anchor, x);
+      for (size_t i = 0; i < list.size(); ++i) {
+        const Candidate c = list[i];
+        if (!m_problem->admits(c)) continue;
+        need = best.found ? best.score : floor;
+        double own = 0;
+        if (!m_problem->ownBound(c, &own) || below(own + anchorSpan, branchReach, need)) continue;
+        if (!m_problem->ownScore(c, &own) || below(own + anchorSpan, branchReach, need)) continue;
+        const double partial = own + anchorSpan;
+        double branch = 0;
+        if (!solveAbove(c, G1, need - partial - slack(need, partial, branchReach), &branch)) continue;
+        const double total = partial + branch;
+        if (!(total > need)) continue;
+        best.found = true;
+        best.score = total;
+        best.choice = m_problem->choose(c);
+        best.anchorSet = G2.mask();
+      }
+    }
+    m_problem->storeBounded(anchor, S, best.found, best.found ? best.score : floor, best.choice, best.anchorSet);
+    *score = best.score;
+    return best.found;
+  }
 
   // Whether anchor has a span over G.mask() in the shape of G; *score is its
   // total. The empty set has the empty span, of score 0.
@@ -131,6 +202,16 @@ class SpanSearch {
     Choice choice{};
     uint anchorSet = 0;
   };
+
+  // Far more than the rounding of the few additions behind any total: a
+  // bound is trusted only this far below what it must reach.
+  static double slack(double a, double b, double c) {
+    return 1e-7 + 1e-9 * (std::fabs(a) + std::fabs(b) + std::fabs(c));
+  }
+  // Whether known + reach cannot exceed need, whatever the rounding.
+  static bool below(double known, double reach, double need) {
+    return known + reach + slack(known, reach, need) < need;
+  }
 
   // Only tree generators meet one (x, branch set) in several splits.
   template <class Generator>
