@@ -233,23 +233,35 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
   const uint all = allSpecies(m_network);
   Node* best = nullptr;
   weight_t bestTotal = 0;
-  for (Node* f : roots) {
+  // Frontends that promise most are solved first, so that the best total is
+  // high early and bounds prune most of the rest. The winner is still the
+  // first frontend (in the given order) of the largest total.
+  m_order.clear();
+  for (size_t i = 0; i < roots.size(); ++i) {
+    Node* f = roots[i];
+    m_order.push_back({m_searchSpace.score(f) + m_spanReach[all & ~(1u << f->m_speciesIdx)], i});
+  }
+  std::stable_sort(m_order.begin(), m_order.end(),
+                   [](const Promise& a, const Promise& b) { return a.reach > b.reach; });
+  size_t bestIndex = 0;
+  for (const Promise& p : m_order) {
+    Node* f = roots[p.index];
     const weight_t own = m_searchSpace.score(f);
     double floor = -std::numeric_limits<double>::infinity();
     if (best != nullptr) {
-      // Only a total above the best so far can win.
-      const double reach = m_spanReach[all & ~(1u << f->m_speciesIdx)];
-      const double slack = 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(reach) + std::fabs(bestTotal));
-      if (own + reach + slack < bestTotal) continue;
+      // Only a total reaching the best so far can win.
+      const double slack = 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.reach) + std::fabs(bestTotal));
+      if (p.reach + slack < bestTotal) continue;
       floor = bestTotal - own - slack;
     }
     double span = 0;
     if (!solveFrontend<Shape>(&search, f, floor, &span)) continue;
     const weight_t total = span + own;
-    // Of equal totals the earlier frontend stays.
-    if (best != nullptr && !(total > bestTotal)) continue;
+    // Of equal totals the earlier frontend wins.
+    if (best != nullptr && !(total > bestTotal || (total == bestTotal && p.index < bestIndex))) continue;
     best = f;
     bestTotal = total;
+    bestIndex = p.index;
   }
   if (best == nullptr) return false;
   VPath* found = new VPath(bestTotal);

@@ -124,6 +124,11 @@ class ComplexesCrawler : public SearchSpaceClasses {
   double m_ownReach[MAX_SPECIES];
   double m_spanReach[1u << MAX_SPECIES];
   std::vector<Node*> m_frontends;
+  struct Promise {
+    double reach;  // no aligned node grown from the frontend totals more
+    size_t index;  // its place among the frontends
+  };
+  std::vector<Promise> m_order;
   Complex* m_expandedComplex;
   std::list<Complex> m_complexes;
   bool m_allowDuplications;

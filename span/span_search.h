@@ -120,6 +120,7 @@ class SpanSearch {
       double anchorSpan = 0;
       if (!solveAbove(anchor, G2, need - ownReach - branchReach - slack(need, ownReach, branchReach), &anchorSpan))
         continue;
+      if (below(anchorSpan + ownReach, branchReach, need)) continue;
       const auto list = m_problem->candidates(anchor, x);
       for (size_t i = 0; i < list.size(); ++i) {
         const Candidate c = list[i];
