@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <algorithm>
 #include <memory>
+#include <thread>
 #include <new>
 #include <string>
 #include <vector>
@@ -185,6 +187,10 @@ void applyOption(const char* opt, const char* value, RunParams* params) {
     params->MAX_HOMOLOG_PER_NODE = uintOption(opt, value);
   } else if (!std::strcmp(opt, "--orient:")) {
     buildOrientationTrees(value, params);
+  } else if (!std::strcmp(opt, "--threads:")) {
+    const uint v = uintOption(opt, value);
+    if (v == 0) illegalValue(opt, value);
+    params->THREADS = v;
   } else if (!std::strcmp(opt, "--report:")) {
     const uint v = uintOption(opt, value);
     if (v > 1) illegalValue(opt, value);
@@ -227,7 +233,7 @@ void printOrientation(const RunParams& params) {
 
 }  // namespace
 
-RunParams::RunParams() {
+RunParams::RunParams() : THREADS(std::max(1u, std::thread::hardware_concurrency())) {
   for (weight_t& p : p_true) p = 2.0;
 }
 

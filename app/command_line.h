@@ -37,6 +37,7 @@ struct RunParams {
   uint REFINMENT_ITERATIONS = 5;            // "-R:" refinement attempts per complex; 0 = off
   bool RAND_NET_GROWTH_CONTROL = false;     // "--pval-filter" random-network pass
   bool WRITE_REPORT = true;                 // "--report:" 0 or 1: summary table, Cytoscape files, HTML
+  uint THREADS;                             // "--threads:" >= 1; default: the hardware threads
   double OVERLAP_THRESHOLD = 0.5;           // complexes filter overlap threshold
   double SEEDS_MAX_ALLOWED_OVERLAP = 0.66;  // protein overlap ratio of overlapping seeds
   weight_t p_true[P_TRUE_ENTRIES];          // per-species true-interaction factor

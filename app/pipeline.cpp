@@ -104,6 +104,7 @@ void searchComplexes(const Network* network, const std::list<Seed>& seeds, Compl
   std::puts("Looking for complexes..");
   std::fflush(stdout);
   ProgressMeter meter("Complexes", seeds.size());
+  crawler.setThreads(params.THREADS);
   crawler.setProgress(&meter);
   crawler.findComplexes(seeds.begin(), seeds.end());
   meter.finish();

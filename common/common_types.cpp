@@ -15,6 +15,18 @@ fatal_exit_handler_t fatal_exit_handler = nullptr;
 
 void setFatalExitHandler(fatal_exit_handler_t handler) { fatal_exit_handler = handler; }
 
+namespace {
+thread_local bool on_worker_thread = false;
+}  // namespace
+
+void setWorkerThread(bool worker) { on_worker_thread = worker; }
+
+void fatalMessage(int code, const std::string& text) {
+  if (on_worker_thread) throw DeferredExit{code, text};
+  std::fputs(text.c_str(), stdout);
+  fatalExit(code);
+}
+
 void fatalExit(int code) {
   std::fflush(stdout);
   if (fatal_exit_handler) fatal_exit_handler(code);

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <string>
 
 typedef unsigned char byte;  // species index or small count
 typedef uint32_t uint;       // unsigned 32-bit
@@ -31,6 +32,19 @@ enum gen_type_t { PATH = 0, TREE = 1, ORIENTED = 2 };
 // Flushes standard output and ends the process with the given exit code.
 // Every error exit of the program goes through here.
 [[noreturn]] void fatalExit(int code);
+
+// Prints text on standard output and ends the process with the given exit
+// code, like every error report of the program. On a worker thread nothing is
+// printed: the report is thrown as a DeferredExit, for the thread that gathers
+// the results to make when it reaches that result, so that the console reads
+// as in a run on one thread.
+[[noreturn]] void fatalMessage(int code, const std::string& text);
+struct DeferredExit {
+  int code;
+  std::string text;
+};
+// Marks the calling thread as a worker (or not) for fatalMessage.
+void setWorkerThread(bool worker);
 
 // Installs a process-wide handler that fatalExit calls (after flushing) before
 // it exits; null removes it. The program itself never installs one: it lets a

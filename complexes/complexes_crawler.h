@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <list>
+#include <memory>
 #include <vector>
 
 #include "common/common_types.h"
@@ -42,6 +43,12 @@ class ComplexesCrawler : public SearchSpaceClasses {
   size_t findComplexes(std::list<Seed>::const_iterator from, std::list<Seed>::const_iterator to);
   // Meter advanced once per seed by findComplexes; null for none.
   void setProgress(ProgressMeter* meter) { m_progress = meter; }
+  // Threads that findComplexes grows seeds on (each with a crawler of its
+  // own); the results and the console are the same for every number.
+  void setThreads(uint threads) { m_threads = threads == 0 ? 1 : threads; }
+  uint threads() const { return m_threads; }
+  // A crawler with the same parameters and a working state of its own.
+  std::unique_ptr<ComplexesCrawler> twin() const;
   std::list<Complex>::const_iterator getComplexesBegin() const { return m_complexes.begin(); }
   std::list<Complex>::const_iterator getComplexesEnd() const { return m_complexes.end(); }
 
@@ -139,4 +146,10 @@ class ComplexesCrawler : public SearchSpaceClasses {
   const gen_type_t mParamAlignNodesType;
   const std::vector<const VTree*>& mParamANodesOrientation;
   ProgressMeter* m_progress = nullptr;
+  uint m_threads = 1;
+
+ private:
+  // After seed number seedNum: the progress line, when it is due.
+  void reportProgress(uint seedNum) const;
+  void findComplexesInParallel(std::list<Seed>::const_iterator from, std::list<Seed>::const_iterator to);
 };

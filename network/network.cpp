@@ -152,10 +152,10 @@ Network::Network(uint spec_num, uint maxLayerNodes, uint maxNodes)
       m_finalized(false),
       m_hubPairs() {
   TRELLIS_ASSERT(spec_num <= MAX_SPECIES);
-  const double empty = -std::numeric_limits<double>::infinity();
+  const double unknown = std::numeric_limits<double>::quiet_NaN();
   for (uint s = 0; s < MAX_SPECIES; ++s) {
     for (uint i = 0; i < SCORES_CAHSZ; ++i) {
-      for (uint j = 0; j < SCORES_CAHSZ; ++j) m_nonEdgeScoresTable[s][i][j] = empty;
+      for (uint j = 0; j < SCORES_CAHSZ; ++j) m_nonEdgeScoresTable[s][i][j] = unknown;
     }
   }
 }
@@ -263,6 +263,7 @@ void Network::finalize(double complexesBeta, const weight_t* trueFact) {
   m_complexesBeta = complexesBeta;
   evalStats(trueFact);
   calcScores();
+  fillNonEdgeTable();
   reportHubPairs();
   sortEdgesByNode();
   m_finalized = true;
@@ -358,12 +359,15 @@ Network::PairModel Network::pairModel(byte s, uint d1, uint d2, weight_t intProb
 }
 
 void Network::reportModelViolation(const Node* n1, const Node* n2, const PairModel& r) {
-  std::printf(
+  const char* format =
       "Illegal model configuration detected. Pair score of %s and %s is undefined or has the wrong sign "
-      "(%f): "
-      "p1 %g, p2 %g, expected degrees %u and %u\n",
-      n1->name(), n2->name(), r.score, r.p1, r.p2, n1->m_expDegree, n2->m_expDegree);
-  fatalExit(-3);
+      "(%f): p1 %g, p2 %g, expected degrees %u and %u\n";
+  const int length = std::snprintf(nullptr, 0, format, n1->name(), n2->name(), r.score, r.p1, r.p2,
+                                   n1->m_expDegree, n2->m_expDegree);
+  std::vector<char> text(static_cast<size_t>(length) + 1);
+  std::snprintf(text.data(), text.size(), format, n1->name(), n2->name(), r.score, r.p1, r.p2, n1->m_expDegree,
+                n2->m_expDegree);
+  fatalMessage(-3, text.data());
 }
 
 bool Network::isDefined(const PairModel& r) { return r.p1 > 0 && r.p2 > 0 && !std::isnan(r.score); }
@@ -372,6 +376,21 @@ double Network::scoreNodesPair(const Node* n1, const Node* n2, weight_t intProb)
   const PairModel r = pairModel(n1, n2, intProb);
   if (!isDefined(r)) reportModelViolation(n1, n2, r);
   return r.score;
+}
+
+void Network::fillNonEdgeTable() {
+  // Filled once, so that searches on several threads only read it. An
+  // undefined score is marked (not a number) and reported when it is used.
+  for (uint s = 0; s < MAX_SPECIES; ++s) {
+    if (m_layerNodes[s].empty()) continue;
+    for (uint d1 = 0; d1 < SCORES_CAHSZ; ++d1) {
+      for (uint d2 = 0; d2 < SCORES_CAHSZ; ++d2) {
+        const PairModel r = pairModel(static_cast<byte>(s), d1, d2, m_stats[s].probTE);
+        m_nonEdgeScoresTable[s][d1][d2] =
+            isDefined(r) ? capNonEdge(r.score) : std::numeric_limits<double>::quiet_NaN();
+      }
+    }
+  }
 }
 
 uint64_t Network::countHubPairs(byte s) const {
@@ -411,19 +430,13 @@ double Network::scoreNonEdge(const Node* n1, const Node* n2) const {
   const byte s = n1->m_speciesIdx;
   const uint d1 = n1->m_expDegree;
   const uint d2 = n2->m_expDegree;
-  const bool cacheable = d1 < SCORES_CAHSZ && d2 < SCORES_CAHSZ;
-  const double empty = -std::numeric_limits<double>::infinity();
-  if (cacheable && m_nonEdgeScoresTable[s][d1][d2] != empty) return m_nonEdgeScoresTable[s][d1][d2];
-
+  if (d1 < SCORES_CAHSZ && d2 < SCORES_CAHSZ) {
+    const double cached = m_nonEdgeScoresTable[s][d1][d2];
+    if (!std::isnan(cached)) return cached;
+  }
   const PairModel r = pairModel(n1, n2, m_stats[s].probTE);
   if (!isDefined(r)) reportModelViolation(n1, n2, r);
-  // Two proteins that would interact at random anyway: no evidence either way.
-  const double score = r.score < 0 ? r.score : 0.0;
-  if (cacheable) {
-    m_nonEdgeScoresTable[s][d1][d2] = score;
-    m_nonEdgeScoresTable[s][d2][d1] = score;
-  }
-  return score;
+  return capNonEdge(r.score);
 }
 
 double Network::scoreNodesPair(const Node* n1, const Node* n2) const {

@@ -213,6 +213,9 @@ class Network {
   // non-interaction score is defined and not negative.
   uint64_t countHubPairs(byte s) const;
   void reportHubPairs();
+  void fillNonEdgeTable();
+  // Two proteins that would interact at random anyway: no evidence either way.
+  static double capNonEdge(double score) { return score < 0 ? score : 0.0; }
   [[noreturn]] static void reportModelViolation(const Node* n1, const Node* n2, const PairModel& r);
   // Whether two interactions of the species involve four distinct proteins,
   // which an edge crossing needs.
@@ -227,5 +230,7 @@ class Network {
   double m_complexesBeta;
   bool m_finalized;
   uint64_t m_hubPairs[MAX_SPECIES];
-  mutable double m_nonEdgeScoresTable[MAX_SPECIES][SCORES_CAHSZ][SCORES_CAHSZ];
+  // Non-interaction scores by species and expected degrees below SCORES_CAHSZ;
+  // not a number where the score is undefined (or not filled yet).
+  double m_nonEdgeScoresTable[MAX_SPECIES][SCORES_CAHSZ][SCORES_CAHSZ];
 };
