@@ -12,6 +12,7 @@
 #include "app/output_files.h"
 #include "complexes/complexes_crawler.h"
 #include "complexes/complexes_filter.h"
+#include "complexes/refinement.h"
 #include "network/netbuilder.h"
 #include "network/network.h"
 #include "progress/progress_meter.h"
@@ -80,6 +81,10 @@ void searchSeeds(const Network* network, const RunParams& params, std::list<Seed
 void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
                      const std::list<Complex>& in, std::list<Complex>* out) {
   ProgressMeter meter("Refinement", in.size());
+  if (crawler.threads() > 1) {
+    refineInParallel(network, crawler, crawler.threads(), iterations, in, out, &meter);
+    return;
+  }
   for (const Complex& original : in) {
     Complex best = original;
     for (uint attempt = 0; attempt < iterations; ++attempt) {

@@ -226,7 +226,7 @@ bool ComplexesCrawler::findBestVspan(Node* f, VPath* span) {
 }
 
 template <gen_type_t Shape>
-bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>& roots) {
+bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>& roots, double above) {
   TRELLIS_ASSERT(pSpan != nullptr);
   *pSpan = nullptr;
   computeReach();
@@ -248,16 +248,14 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
   for (const Promise& p : m_order) {
     Node* f = roots[p.index];
     const weight_t own = m_searchSpace.score(f);
-    double floor = -std::numeric_limits<double>::infinity();
-    if (best != nullptr) {
-      // Only a total reaching the best so far can win.
-      const double slack = 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.reach) + std::fabs(bestTotal));
-      if (p.reach + slack < bestTotal) continue;
-      floor = bestTotal - own - slack;
-    }
+    // Only a total reaching the best so far (or above the floor) can win.
+    const double target = best != nullptr ? bestTotal : above;
+    const double slack = 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.reach) + std::fabs(target));
+    if (p.reach + slack < target) continue;
     double span = 0;
-    if (!solveFrontend<Shape>(&search, f, floor, &span)) continue;
+    if (!solveFrontend<Shape>(&search, f, target - own - slack, &span)) continue;
     const weight_t total = span + own;
+    if (best == nullptr && !(total > above)) continue;
     // Of equal totals the earlier frontend wins.
     if (best != nullptr && !(total > bestTotal || (total == bestTotal && p.index < bestIndex))) continue;
     best = f;
@@ -275,9 +273,9 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
 template bool ComplexesCrawler::findBestVspan<PATH>(Node*, VPath*);
 template bool ComplexesCrawler::findBestVspan<TREE>(Node*, VPath*);
 template bool ComplexesCrawler::findBestVspan<ORIENTED>(Node*, VPath*);
-template bool ComplexesCrawler::findNextBestVspan<PATH>(VPath**, const std::vector<Node*>&);
-template bool ComplexesCrawler::findNextBestVspan<TREE>(VPath**, const std::vector<Node*>&);
-template bool ComplexesCrawler::findNextBestVspan<ORIENTED>(VPath**, const std::vector<Node*>&);
+template bool ComplexesCrawler::findNextBestVspan<PATH>(VPath**, const std::vector<Node*>&, double);
+template bool ComplexesCrawler::findNextBestVspan<TREE>(VPath**, const std::vector<Node*>&, double);
+template bool ComplexesCrawler::findNextBestVspan<ORIENTED>(VPath**, const std::vector<Node*>&, double);
 
 // ------------------------------------------------------------- expansion
 
@@ -293,14 +291,16 @@ bool ComplexesCrawler::greedlyExpandComplex() {
 
   VPath* found = nullptr;
   switch (mParamAlignNodesType) {
+    // Only an aligned node that raises the score is admitted: none of a
+    // total of 0 or less need be found.
     case PATH:
-      findNextBestVspan<PATH>(&found, m_frontends);
+      findNextBestVspan<PATH>(&found, m_frontends, 0);
       break;
     case TREE:
-      findNextBestVspan<TREE>(&found, m_frontends);
+      findNextBestVspan<TREE>(&found, m_frontends, 0);
       break;
     case ORIENTED:
-      findNextBestVspan<ORIENTED>(&found, m_frontends);
+      findNextBestVspan<ORIENTED>(&found, m_frontends, 0);
       break;
   }
   // No aligned node at all ends the expansion like one that does not raise the score.

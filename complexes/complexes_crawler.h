@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdio>
+#include <limits>
 #include <list>
 #include <memory>
 #include <vector>
@@ -75,9 +76,11 @@ class ComplexesCrawler : public SearchSpaceClasses {
   template <gen_type_t Shape>
   bool findBestVspan(Node* f, VPath* span);
   // Best complete aligned node grown from any of roots, owned by the caller;
-  // false (and null) when none exists.
+  // false (and null) when none exists. With a floor, only aligned nodes of a
+  // total above it are looked for: false when there is none.
   template <gen_type_t Shape>
-  bool findNextBestVspan(VPath** pSpan, const std::vector<Node*>& roots);
+  bool findNextBestVspan(VPath** pSpan, const std::vector<Node*>& roots,
+                         double floor = -std::numeric_limits<double>::infinity());
   // Forgets the spans solved so far: node scores or classes have changed.
   void clearSpanCache();
 
