@@ -19,8 +19,16 @@ uint allSpecies(const Network* net) { return (1u << net->SPECIES_NUM) - 1; }
 ComplexesCrawler::ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn,
                                    uint dupAllowedThrsh, uint refineIterations, gen_type_t alignNodesType,
                                    const std::vector<const VTree*>& alignNodesOrientation)
+    : ComplexesCrawler(net, filter, startSearchFromDn, dupAllowedThrsh, refineIterations, alignNodesType,
+                       alignNodesOrientation, std::make_shared<const SimilarityIndex>(*net)) {}
+
+ComplexesCrawler::ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn,
+                                   uint dupAllowedThrsh, uint refineIterations, gen_type_t alignNodesType,
+                                   const std::vector<const VTree*>& alignNodesOrientation,
+                                   std::shared_ptr<const SimilarityIndex> index)
     : m_network(net),
       m_filter(filter),
+      m_index(std::move(index)),
       m_expandedComplex(nullptr),
       m_allowDuplications(false),
       m_demandConnectivity(false),
@@ -33,11 +41,7 @@ ComplexesCrawler::ComplexesCrawler(const Network* net, ComplexesFilter* filter, 
 // ---------------------------------------------------------- search space
 
 void ComplexesCrawler::initSearchSpaceToDn(const Seed& /*seed*/, uint /*depth*/) {
-  uint idLimit = 1;
-  for (byte s = 0; s < m_network->SPECIES_NUM; ++s) {
-    for (const Node* n : m_network->layer(s)) idLimit = std::max(idLimit, n->m_id + 1);
-  }
-  m_searchSpace.reset(idLimit);
+  m_searchSpace.reset(m_index->idLimit());
 }
 
 void ComplexesCrawler::assignNodeAScore(Node* n, bool knownUnconnected) {
@@ -127,26 +131,39 @@ bool ComplexesCrawler::dbg_validateNodeScore(Node* n) const {
 
 // ------------------------------------------------------------- span search
 
-bool ComplexesCrawler::lookupBounded(Node* f, uint mask, bool* exact, double* value) const {
-  const SpanState* st = m_spans.find(stateKey(f, mask));
+const ComplexesCrawler::SpanState* ComplexesCrawler::spanState(uint32_t id, uint mask) const {
+  const SearchSpace::SpanSlot& slot = const_cast<SearchSpace&>(m_searchSpace).spanSlot(id);
+  if (slot.step != m_step) return nullptr;
+  const SpanState& st = m_spanStates[slot.block + blockIndex(mask, m_index->species(id))];
+  return st.kind == UNSOLVED ? nullptr : &st;
+}
+
+bool ComplexesCrawler::lookupBounded(uint32_t f, uint mask, bool* exact, double* value) const {
+  const SpanState* st = spanState(f, mask);
   if (st == nullptr) return false;
-  *exact = st->exact;
+  *exact = st->kind == EXACT;
   *value = st->score;
   return true;
 }
 
-void ComplexesCrawler::storeBounded(Node* f, uint mask, bool exact, double value, Node* joined,
+void ComplexesCrawler::storeBounded(uint32_t f, uint mask, bool exact, double value, uint32_t joined,
                                     uint anchorSet) {
-  const SpanState state{value, joined, static_cast<uint16_t>(anchorSet), exact};
-  // A bound may be replaced by a lower bound or by the exact answer.
-  if (SpanState* known = m_spans.find(stateKey(f, mask))) {
-    *known = state;
-  } else {
-    m_spans.insert(stateKey(f, mask), state);
+  SearchSpace::SpanSlot& slot = m_searchSpace.spanSlot(f);
+  if (slot.step != m_step) {
+    // A block holds every species set of the node's other species.
+    slot.step = m_step;
+    slot.block = static_cast<uint32_t>(m_spanStates.size());
+    m_spanStates.resize(m_spanStates.size() + (1u << (m_network->SPECIES_NUM - 1)));
   }
+  // A bound may be replaced by a lower bound or by the exact answer.
+  SpanState& st = m_spanStates[slot.block + blockIndex(mask, m_index->species(f))];
+  st.score = value;
+  st.joined = joined;
+  st.anchorSet = static_cast<uint16_t>(anchorSet);
+  st.kind = exact ? EXACT : BOUNDED;
 }
 
-bool ComplexesCrawler::ownBound(Node* n, double* bound) const {
+bool ComplexesCrawler::ownBound(uint32_t n, double* bound) const {
   *bound = m_searchSpace.score(n);
   if (*bound != kNotScored) return true;
   // Unscored proteins interact with no complex protein: their score is a sum
@@ -172,7 +189,8 @@ void ComplexesCrawler::computeReach() {
   }
 }
 
-bool ComplexesCrawler::ownScore(Node* n, double* score) {
+bool ComplexesCrawler::ownScore(uint32_t id, double* score) {
+  Node* n = m_index->node(id);
   *score = m_searchSpace.score(n);
   if (*score != kNotScored) return true;
   TRELLIS_ASSERT(m_searchSpace.distance(n) == EUNREACHABLE);
@@ -185,31 +203,37 @@ bool ComplexesCrawler::ownScore(Node* n, double* score) {
   return true;
 }
 
-void ComplexesCrawler::clearSpanCache() { m_spans.clear(); }
+void ComplexesCrawler::clearSpanCache() {
+  m_spanStates.clear();
+  if (++m_step == 0) {  // the steps wrapped: old blocks could look current again
+    for (uint32_t id = 0; id < m_index->idLimit(); ++id) m_searchSpace.spanSlot(id).step = 0;
+    m_step = 1;
+  }
+}
 
 template <gen_type_t Shape>
 bool ComplexesCrawler::solveFrontend(SpanSearch<ComplexesCrawler>* search, Node* f, double floor,
                                      double* score) {
   const byte s = f->m_speciesIdx;
   const uint others = allSpecies(m_network) & ~(1u << s);
-  if (Shape == TREE) return search->solveAbove(f, SpecSetsTreesGen(others), floor, score);
-  if (Shape == PATH) return search->solveAbove(f, SpecSetsPathsGen(others, 0), floor, score);
+  if (Shape == TREE) return search->solveAbove(f->m_id, SpecSetsTreesGen(others), floor, score);
+  if (Shape == PATH) return search->solveAbove(f->m_id, SpecSetsPathsGen(others, 0), floor, score);
   TRELLIS_ASSERT(s < mParamANodesOrientation.size() && mParamANodesOrientation[s] != nullptr);
   const VNode* guide = mParamANodesOrientation[s]->root();
   TRELLIS_ASSERT(guide != nullptr);
-  return search->solveAbove(f, SpecRestrictedTreesGen(guide), floor, score);
+  return search->solveAbove(f->m_id, SpecRestrictedTreesGen(guide), floor, score);
 }
 
-void ComplexesCrawler::appendSpan(const Node* f, uint S, VPath* out) const {
+void ComplexesCrawler::appendSpan(uint32_t f, uint S, VPath* out) const {
   if (S == 0) return;
-  const SpanState* st = m_spans.find(stateKey(f, S));
-  TRELLIS_ASSERT(st != nullptr && st->exact);
+  const SpanState* st = spanState(f, S);
+  TRELLIS_ASSERT(st != nullptr && st->kind == EXACT);
   // The joined protein, then the anchor's own span, then the joined protein's.
-  Node* joined = st->joined;
+  const uint32_t joined = st->joined;
   const uint anchorSet = st->anchorSet;
-  out->append(joined);
+  out->append(m_index->node(joined));
   appendSpan(f, anchorSet, out);
-  appendSpan(joined, S ^ anchorSet ^ (1u << joined->m_speciesIdx), out);
+  appendSpan(joined, S ^ anchorSet ^ (1u << m_index->species(joined)), out);
 }
 
 template <gen_type_t Shape>
@@ -221,7 +245,7 @@ bool ComplexesCrawler::findBestVspan(Node* f, VPath* span) {
   if (!solveFrontend<Shape>(&search, f, anything, &score)) return false;
   span->m_nodes.clear();
   span->setScore(score);
-  appendSpan(f, allSpecies(m_network) & ~(1u << f->m_speciesIdx), span);
+  appendSpan(f->m_id, allSpecies(m_network) & ~(1u << f->m_speciesIdx), span);
   return true;
 }
 
@@ -265,7 +289,7 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
   if (best == nullptr) return false;
   VPath* found = new VPath(bestTotal);
   found->append(best);
-  appendSpan(best, allSpecies(m_network) & ~(1u << best->m_speciesIdx), found);
+  appendSpan(best->m_id, allSpecies(m_network) & ~(1u << best->m_speciesIdx), found);
   *pSpan = found;
   return true;
 }
@@ -333,7 +357,8 @@ bool ComplexesCrawler::expandComplex(const Seed& seed, Complex* pComplex) {
 std::unique_ptr<ComplexesCrawler> ComplexesCrawler::twin() const {
   return std::unique_ptr<ComplexesCrawler>(new ComplexesCrawler(m_network, m_filter, mParamStartSearchFromDn,
                                                                 mParamMinDistinctProteins, mParamRefinmentIterations,
-                                                                mParamAlignNodesType, mParamANodesOrientation));
+                                                                mParamAlignNodesType, mParamANodesOrientation,
+                                                                m_index));
 }
 
 void ComplexesCrawler::reportProgress(uint seedNum) const {

@@ -18,6 +18,7 @@
 #include "complexes/search_space.h"
 #include "homology/homology.h"
 #include "network/network.h"
+#include "network/similarity_index.h"
 #include "seeds/seed.h"
 #include "span/bit_subset.h"
 #include "span/flat_map.h"
@@ -35,6 +36,11 @@ class ComplexesCrawler : public SearchSpaceClasses {
   ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn, uint dupAllowedThrsh,
                    uint refineIterations, gen_type_t alignNodesType,
                    const std::vector<const VTree*>& alignNodesOrientation);
+  // The same, sharing the similarity index of a network already indexed.
+  ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn, uint dupAllowedThrsh,
+                   uint refineIterations, gen_type_t alignNodesType,
+                   const std::vector<const VTree*>& alignNodesOrientation,
+                   std::shared_ptr<const SimilarityIndex> index);
   ComplexesCrawler(const ComplexesCrawler&) = delete;
   ComplexesCrawler& operator=(const ComplexesCrawler&) = delete;
 
@@ -90,32 +96,38 @@ class ComplexesCrawler : public SearchSpaceClasses {
   friend class SpanSearch<ComplexesCrawler>;
 
   // ---- the span search's problem (span/span_search.h) ----
-  typedef Node* Anchor;
-  typedef Node* Candidate;
-  typedef Node* Choice;
+  // Anchors and candidates are node ids (see SimilarityIndex).
+  typedef uint32_t Anchor;
+  typedef uint32_t Candidate;
+  typedef uint32_t Choice;
   // A solved (node, species set): the best span's total and choice, or only
   // that no span totals more than `score`.
   struct SpanState {
-    double score;
-    Node* joined;  // the protein of the best span's new species
-    uint16_t anchorSet;
-    bool exact;
+    double score = 0;
+    uint32_t joined = 0;  // the protein of the best span's new species
+    uint16_t anchorSet = 0;
+    uint8_t kind = UNSOLVED;
   };
+  enum : uint8_t { UNSOLVED = 0, EXACT = 1, BOUNDED = 2 };
   struct Candidates {
-    const edges_list_t* links;
-    size_t size() const { return links->size(); }
-    Node* operator[](size_t i) const { return (*links)[i].node; }
+    const uint32_t* first;
+    const uint32_t* last;
+    size_t size() const { return static_cast<size_t>(last - first); }
+    uint32_t operator[](size_t i) const { return first[i]; }
   };
-  static uint64_t stateKey(const Node* n, uint mask) { return (static_cast<uint64_t>(n->m_id) << 10) | mask; }
-  bool lookupBounded(Node* f, uint mask, bool* exact, double* value) const;
-  void storeBounded(Node* f, uint mask, bool exact, double value, Node* joined, uint anchorSet);
+  // The node's state for mask in the current step, null when it has none.
+  const SpanState* spanState(uint32_t id, uint mask) const;
+  // Where mask sits in the block of a node of species s (which mask never holds).
+  static uint blockIndex(uint mask, byte s) { return (mask & ((1u << s) - 1)) | ((mask >> (s + 1)) << s); }
+  bool lookupBounded(uint32_t f, uint mask, bool* exact, double* value) const;
+  void storeBounded(uint32_t f, uint mask, bool exact, double value, uint32_t joined, uint anchorSet);
   double spanBound(uint mask) const { return m_spanReach[mask]; }
   double ownReach(byte x) const { return m_ownReach[x]; }
-  bool ownBound(Node* n, double* bound) const;
-  Candidates candidates(Node* f, byte x) const { return Candidates{&f->getHomologs(x)}; }
-  bool admits(Node* n) const { return m_allowDuplications || m_searchSpace.distance(n) != EDIST0; }
-  bool ownScore(Node* n, double* score);
-  Node* choose(Node* n) const { return n; }
+  bool ownBound(uint32_t n, double* bound) const;
+  Candidates candidates(uint32_t f, byte x) const { return Candidates{m_index->begin(f, x), m_index->end(f, x)}; }
+  bool admits(uint32_t n) const { return m_allowDuplications || m_searchSpace.distance(n) != EDIST0; }
+  bool ownScore(uint32_t n, double* score);
+  uint32_t choose(uint32_t n) const { return n; }
 
   // The step's bounds: no candidate of species s scores more than
   // m_ownReach[s], so no span over a set S totals more than the sum over S.
@@ -125,12 +137,14 @@ class ComplexesCrawler : public SearchSpaceClasses {
   template <gen_type_t Shape>
   bool solveFrontend(SpanSearch<ComplexesCrawler>* search, Node* f, double floor, double* score);
   // Appends the proteins of the solved span of (f, S), in search order.
-  void appendSpan(const Node* f, uint S, VPath* out) const;
+  void appendSpan(uint32_t f, uint S, VPath* out) const;
 
   searchSpace_t m_searchSpace;
   const Network* m_network;
   ComplexesFilter* m_filter;
-  FlatMap<uint64_t, SpanState> m_spans;  // (node id, species set) -> best span; one step
+  std::shared_ptr<const SimilarityIndex> m_index;  // shared with the crawler's twins
+  std::vector<SpanState> m_spanStates;  // the blocks of the current step's nodes
+  uint32_t m_step = 1;                  // current step; every clearSpanCache starts a new one
   double m_ownReach[MAX_SPECIES];
   double m_spanReach[1u << MAX_SPECIES];
   std::vector<Node*> m_frontends;

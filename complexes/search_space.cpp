@@ -5,7 +5,7 @@
 void SearchSpace::reset(uint idLimit) {
   if (m_states.size() < idLimit) m_states.resize(idLimit);
   if (++m_epoch == 0) {  // the epochs wrapped: old states could look current again
-    std::fill(m_states.begin(), m_states.end(), State());
+    for (State& st : m_states) st.epoch = 0;
     m_epoch = 1;
   }
   for (auto& perClass : m_lists) {
@@ -16,7 +16,8 @@ void SearchSpace::reset(uint idLimit) {
 SearchSpace::State& SearchSpace::touch(const Node* n) {
   State& st = m_states[n->m_id];
   if (st.epoch != m_epoch) {
-    st = State();
+    st.distance = EUNREACHABLE;
+    st.score = NOT_SCORED;
     st.epoch = m_epoch;
   }
   return st;

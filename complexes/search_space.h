@@ -30,15 +30,25 @@ class SearchSpace : public SearchSpaceClasses {
   // Every protein outside, every list empty. Ids must stay below idLimit.
   void reset(uint idLimit);
 
-  int distance(const Node* n) const {
-    const State& st = m_states[n->m_id];
+  int distance(const Node* n) const { return distance(n->m_id); }
+  weight_t score(const Node* n) const { return score(n->m_id); }
+  int distance(uint32_t id) const {
+    const State& st = m_states[id];
     return st.epoch == m_epoch ? st.distance : static_cast<int>(EUNREACHABLE);
   }
-  weight_t score(const Node* n) const {
-    const State& st = m_states[n->m_id];
+  weight_t score(uint32_t id) const {
+    const State& st = m_states[id];
     return st.epoch == m_epoch ? st.score : NOT_SCORED;
   }
   void setScore(const Node* n, weight_t score) { touch(n).score = score; }
+
+  // Where the crawler keeps a node's solved spans of the current step: kept
+  // beside its class and score, which the span search reads with them.
+  struct SpanSlot {
+    uint32_t step = 0;   // the step the block belongs to
+    uint32_t block = 0;  // first state of the node's block
+  };
+  SpanSlot& spanSlot(uint32_t id) { return m_states[id].spans; }
 
   // Moves n to class dist when that is smaller than its class, joining the
   // lists of the classes it passes.
@@ -55,9 +65,10 @@ class SearchSpace : public SearchSpaceClasses {
 
  private:
   struct State {
-    uint32_t epoch = 0;  // the state is the default unless this is the current epoch
+    uint32_t epoch = 0;  // class and score are the defaults unless this is the current epoch
     signed char distance = EUNREACHABLE;
     weight_t score = NOT_SCORED;
+    SpanSlot spans;  // not reset with the epoch: the crawler stamps it by step
   };
   State& touch(const Node* n);
 
