@@ -7,7 +7,7 @@ ContinuationMemo::ContinuationMemo(const Network* net, bool d2enabled, size_t by
 
 bool ContinuationMemo::get(const SeedFrontend& frontend, byte s, Range* range,
                            std::vector<SeedFrontend>* scratch) {
-  const WideKey key{(static_cast<uint64_t>(frontend.node(0)->m_id) << 32) | frontend.node(1)->m_id, s};
+  const WideKey key{(static_cast<uint64_t>(frontend.nodeId(0)) << 32) | frontend.nodeId(1), s};
   if (const Range* found = m_index.find(key)) {
     *range = *found;
     return true;

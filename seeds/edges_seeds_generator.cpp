@@ -12,7 +12,7 @@ constexpr size_t CONTINUATIONS_BUDGET = 128u << 20;
 constexpr size_t BOUNDS_BUDGET = 64u << 20;
 
 uint64_t orientedPair(const SeedFrontend& f) {
-  return (static_cast<uint64_t>(f.node(0)->m_id) << 32) | f.node(1)->m_id;
+  return (static_cast<uint64_t>(f.nodeId(0)) << 32) | f.nodeId(1);
 }
 
 }  // namespace
@@ -152,8 +152,8 @@ void EdgesSeedsGenerator::store(const SeedFrontend& f, uint mask, bool exists, d
     m_cache.store(f.tag(), mask, nullptr);
     return;
   }
-  const SpanRecord record{score, joined.node(0)->m_id, joined.node(1)->m_id, static_cast<uint16_t>(anchorSet),
-                          f.node(0)->m_id < f.node(1)->m_id};
+  const SpanRecord record{score, joined.nodeId(0), joined.nodeId(1), static_cast<uint16_t>(anchorSet),
+                          f.nodeId(0) < f.nodeId(1)};
   m_cache.store(f.tag(), mask, &record);
 }
 

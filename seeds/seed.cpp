@@ -8,7 +8,7 @@
 // SeedFrontend, FrontendExpander
 
 SeedFrontend::SeedFrontend()
-    : m_nodes{nullptr, nullptr}, m_score(std::numeric_limits<weight_t>::infinity()) {}
+    : m_nodes{nullptr, nullptr}, m_score(std::numeric_limits<weight_t>::infinity()), m_ids{0, 0} {}
 
 FrontendExpander::FrontendExpander(const Network* net, SeedFrontend iniFront, byte specIdx,
                                    bool d2enabled_flg) {

@@ -15,16 +15,18 @@
 struct SeedFrontend {
   Node* m_nodes[2];
   weight_t m_score;
+  uint32_t m_ids[2];  // the nodes' ids, kept here so that keys need no node
 
   SeedFrontend();  // null nodes, score +infinity
-  SeedFrontend(Node* p0, Node* p1, weight_t score) : m_nodes{p0, p1}, m_score(score) {}
+  SeedFrontend(Node* p0, Node* p1, weight_t score) : m_nodes{p0, p1}, m_score(score), m_ids{p0->m_id, p1->m_id} {}
 
   Node* node(uint id) const { return m_nodes[id]; }
+  uint32_t nodeId(uint id) const { return m_ids[id]; }
   uint nodes() const { return 2; }
   byte species() const { return m_nodes[0]->m_speciesIdx; }
   // Cache key of the unordered pair: (min id << 32) | max id.
   uint64_t tag() const {
-    const uint64_t a = m_nodes[0]->m_id, b = m_nodes[1]->m_id;
+    const uint64_t a = m_ids[0], b = m_ids[1];
     return a < b ? (a << 32) | b : (b << 32) | a;
   }
   weight_t score() const { return m_score; }
