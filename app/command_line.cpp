@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -10,11 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <algorithm>
 #include <memory>
-#include <thread>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {

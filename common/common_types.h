@@ -12,11 +12,11 @@ typedef uint16_t ushort;     // unsigned 16-bit
 typedef double weight_t;     // weight, probability or score
 typedef int64_t hashval_t;
 
-constexpr uint MAX_SPECIES = 10;          // species in one network
+constexpr uint MAX_SPECIES = 10;                 // species in one network
 constexpr uint MAX_SPECNODES_NUM = 4294967295u;  // proteins in one species layer
 constexpr uint MAX_NETNODES_NUM = 4294967295u;   // node ids stay below this value
-constexpr uint MIN_COMPLEX_SIZE = 4;      // aligned nodes of the smallest kept complex
-constexpr uint MAX_COMPLEX_SIZE = 15;     // aligned nodes at which growth stops
+constexpr uint MIN_COMPLEX_SIZE = 4;             // aligned nodes of the smallest kept complex
+constexpr uint MAX_COMPLEX_SIZE = 15;            // aligned nodes at which growth stops
 constexpr double TINY_WEIGHT = 1e-50;
 
 // Shape of a span (a partial aligned node grown from an anchor).

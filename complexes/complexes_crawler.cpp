@@ -1,7 +1,7 @@
 #include "complexes/complexes_crawler.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
@@ -123,7 +123,8 @@ bool ComplexesCrawler::dbg_validateNodeScore(Node* n) const {
     sum += m_network->scoreNodesPair(n, *it);
   }
   if (std::fabs(m_searchSpace.score(n) - sum) > 0.00001) {
-    printf("Error: node %s score mismatch detected: %f instead of %f\n", n->name(), m_searchSpace.score(n), sum);
+    printf("Error: node %s score mismatch detected: %f instead of %f\n", n->name(), m_searchSpace.score(n),
+           sum);
     return false;
   }
   return true;
@@ -355,10 +356,9 @@ bool ComplexesCrawler::expandComplex(const Seed& seed, Complex* pComplex) {
 }
 
 std::unique_ptr<ComplexesCrawler> ComplexesCrawler::twin() const {
-  return std::unique_ptr<ComplexesCrawler>(new ComplexesCrawler(m_network, m_filter, mParamStartSearchFromDn,
-                                                                mParamMinDistinctProteins, mParamRefinmentIterations,
-                                                                mParamAlignNodesType, mParamANodesOrientation,
-                                                                m_index));
+  return std::unique_ptr<ComplexesCrawler>(new ComplexesCrawler(
+      m_network, m_filter, mParamStartSearchFromDn, mParamMinDistinctProteins, mParamRefinmentIterations,
+      mParamAlignNodesType, mParamANodesOrientation, m_index));
 }
 
 void ComplexesCrawler::reportProgress(uint seedNum) const {

@@ -124,7 +124,9 @@ class ComplexesCrawler : public SearchSpaceClasses {
   double spanBound(uint mask) const { return m_spanReach[mask]; }
   double ownReach(byte x) const { return m_ownReach[x]; }
   bool ownBound(uint32_t n, double* bound) const;
-  Candidates candidates(uint32_t f, byte x) const { return Candidates{m_index->begin(f, x), m_index->end(f, x)}; }
+  Candidates candidates(uint32_t f, byte x) const {
+    return Candidates{m_index->begin(f, x), m_index->end(f, x)};
+  }
   bool admits(uint32_t n) const { return m_allowDuplications || m_searchSpace.distance(n) != EDIST0; }
   bool ownScore(uint32_t n, double* score);
   uint32_t choose(uint32_t n) const { return n; }
@@ -143,8 +145,8 @@ class ComplexesCrawler : public SearchSpaceClasses {
   const Network* m_network;
   ComplexesFilter* m_filter;
   std::shared_ptr<const SimilarityIndex> m_index;  // shared with the crawler's twins
-  std::vector<SpanState> m_spanStates;  // the blocks of the current step's nodes
-  uint32_t m_step = 1;                  // current step; every clearSpanCache starts a new one
+  std::vector<SpanState> m_spanStates;             // the blocks of the current step's nodes
+  uint32_t m_step = 1;                             // current step; every clearSpanCache starts a new one
   double m_ownReach[MAX_SPECIES];
   double m_spanReach[1u << MAX_SPECIES];
   std::vector<Node*> m_frontends;

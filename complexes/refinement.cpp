@@ -63,8 +63,9 @@ void refineOne(ComplexesCrawler* crawler, const Network* network, uint iteration
 
 }  // namespace
 
-void refineInParallel(const Network* network, const ComplexesCrawler& prototype, uint threads, uint iterations,
-                      const std::list<Complex>& in, std::list<Complex>* out, ProgressMeter* meter) {
+void refineInParallel(const Network* network, const ComplexesCrawler& prototype, uint threads,
+                      uint iterations, const std::list<Complex>& in, std::list<Complex>* out,
+                      ProgressMeter* meter) {
   const std::vector<const Complex*> originals = [&in] {
     std::vector<const Complex*> v;
     for (const Complex& c : in) v.push_back(&c);

@@ -40,5 +40,6 @@ class DrawStream {
 // Refines every complex of `in` with `iterations` attempts on `threads`
 // threads, each with a twin of `prototype`; out receives one complex per input
 // complex, in order.
-void refineInParallel(const Network* network, const ComplexesCrawler& prototype, uint threads, uint iterations,
-                      const std::list<Complex>& in, std::list<Complex>* out, ProgressMeter* meter);
+void refineInParallel(const Network* network, const ComplexesCrawler& prototype, uint threads,
+                      uint iterations, const std::list<Complex>& in, std::list<Complex>* out,
+                      ProgressMeter* meter);

@@ -365,8 +365,8 @@ void Network::reportModelViolation(const Node* n1, const Node* n2, const PairMod
   const int length = std::snprintf(nullptr, 0, format, n1->name(), n2->name(), r.score, r.p1, r.p2,
                                    n1->m_expDegree, n2->m_expDegree);
   std::vector<char> text(static_cast<size_t>(length) + 1);
-  std::snprintf(text.data(), text.size(), format, n1->name(), n2->name(), r.score, r.p1, r.p2, n1->m_expDegree,
-                n2->m_expDegree);
+  std::snprintf(text.data(), text.size(), format, n1->name(), n2->name(), r.score, r.p1, r.p2,
+                n1->m_expDegree, n2->m_expDegree);
   fatalMessage(-3, text.data());
 }
 

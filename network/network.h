@@ -41,9 +41,9 @@ enum NodeAttr { ATTR_DISTANCE = 2, ATTR_WEIGHT = 3 };
 // One protein. Nodes are owned by their Network and handled by pointer.
 class Node {
  public:
-  const std::string m_name;       // protein name exactly as read
-  const byte m_speciesIdx;        // species layer; 255 for a DummyNode
-  const uint m_id;                // network-wide id, 1.. in creation order
+  const std::string m_name;     // protein name exactly as read
+  const byte m_speciesIdx;      // species layer; 255 for a DummyNode
+  const uint m_id;              // network-wide id, 1.. in creation order
   const uint m_indexInSpecies;  // position in its layer
 
   Node(const char* name, byte speciesIdx, uint id, uint idxInSpecies);

@@ -50,7 +50,7 @@ class ContinuationMemo {
   const bool m_d2enabled;
   const size_t m_byteBudget;
   std::vector<SeedFrontend> m_frontends;
-  FlatMap<WideKey, Range> m_index;  // (node 0 id << 32 | node 1 id, species) -> list
+  FlatMap<WideKey, Range> m_index;      // (node 0 id << 32 | node 1 id, species) -> list
   std::vector<uint32_t> m_partnerMark;  // by node id: stamp of the node 0 it is a partner of
   std::vector<uint32_t> m_secondMark;   // by node id: stamp of the node 0 it is two steps from
   uint32_t m_stamp = 0;

@@ -105,7 +105,8 @@ bool EdgesSeedsGenerator::findNextBestVspan(const std::vector<SeedFrontend>& roo
     if (Shape == PATH) found = search.solve(frontend, SpecSetsPathsGen(others, 0), &span);
     if (Shape == TREE) found = search.solve(frontend, SpecSetsTreesGen(others), &span);
     if (Shape == ORIENTED)
-      found = search.solve(frontend, SpecRestrictedTreesGen(m_seedsOrientation[frontend.species()]->root()), &span);
+      found = search.solve(frontend, SpecRestrictedTreesGen(m_seedsOrientation[frontend.species()]->root()),
+                           &span);
     if (!found) continue;
     const weight_t score = span + frontend.score();
     // Among equal totals the earlier root wins.
@@ -158,7 +159,8 @@ void EdgesSeedsGenerator::store(const SeedFrontend& f, uint mask, bool exists, d
 }
 
 bool EdgesSeedsGenerator::boundOf(const SeedFrontend& f, byte x, uint branchSet, BranchBound* bound) const {
-  const BranchBound* found = m_bounds.find(WideKey{orientedPair(f), (static_cast<uint32_t>(x) << 16) | branchSet});
+  const BranchBound* found =
+      m_bounds.find(WideKey{orientedPair(f), (static_cast<uint32_t>(x) << 16) | branchSet});
   if (found == nullptr) return false;
   *bound = *found;
   return true;

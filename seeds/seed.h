@@ -18,7 +18,8 @@ struct SeedFrontend {
   uint32_t m_ids[2];  // the nodes' ids, kept here so that keys need no node
 
   SeedFrontend();  // null nodes, score +infinity
-  SeedFrontend(Node* p0, Node* p1, weight_t score) : m_nodes{p0, p1}, m_score(score), m_ids{p0->m_id, p1->m_id} {}
+  SeedFrontend(Node* p0, Node* p1, weight_t score)
+      : m_nodes{p0, p1}, m_score(score), m_ids{p0->m_id, p1->m_id} {}
 
   Node* node(uint id) const { return m_nodes[id]; }
   uint32_t nodeId(uint id) const { return m_ids[id]; }

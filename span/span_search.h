@@ -60,7 +60,7 @@
 struct BranchBound {
   double best = 0;
   double scale = 0;
-  bool any = false;     // some candidate has a span
+  bool any = false;    // some candidate has a span
   bool finite = true;  // every total seen was a finite number
 
   void add(double own, double branch) {
@@ -118,7 +118,8 @@ class SpanSearch {
       const double ownReach = m_problem->ownReach(x);
       double need = best.found ? best.score : floor;
       double anchorSpan = 0;
-      if (!solveAbove(anchor, G2, need - ownReach - branchReach - slack(need, ownReach, branchReach), &anchorSpan))
+      if (!solveAbove(anchor, G2, need - ownReach - branchReach - slack(need, ownReach, branchReach),
+                      &anchorSpan))
         continue;
       if (below(anchorSpan + ownReach, branchReach, need)) continue;
       const auto list = m_problem->candidates(anchor, x);
@@ -140,7 +141,8 @@ class SpanSearch {
         best.anchorSet = G2.mask();
       }
     }
-    m_problem->storeBounded(anchor, S, best.found, best.found ? best.score : floor, best.choice, best.anchorSet);
+    m_problem->storeBounded(anchor, S, best.found, best.found ? best.score : floor, best.choice,
+                            best.anchorSet);
     *score = best.score;
     return best.found;
   }

@@ -57,8 +57,8 @@ const std::string RELAXED = "RELAXED homology trees orientation mode\n";
 // files, so every run that gets past start-up stops there with status 255.
 constexpr int NO_INPUT_STATUS = 255;
 std::string noInput(const std::string& prefix) {
-  return "Reading data network..\n Reading PPI data:\t" + prefix + "_int-0.txt\nERROR: Can't open file: " +
-         prefix + "_int-0.txt\n";
+  return "Reading data network..\n Reading PPI data:\t" + prefix +
+         "_int-0.txt\nERROR: Can't open file: " + prefix + "_int-0.txt\n";
 }
 
 TEST(CliTest, UsageTextOnTooFewArguments) {
@@ -95,7 +95,8 @@ TEST(CliTest, UsageTextOnTooFewArguments) {
 TEST(CliTest, HelpAndVersion) {
   TempDir dir;
   const std::string errorBanner =
-      BANNER + cmdLine({}) + "***************************\nERROR: Illegal command line\n***************************\n";
+      BANNER + cmdLine({}) +
+      "***************************\nERROR: Illegal command line\n***************************\n";
   const std::string usageError = run({}, dir).output;
   ASSERT_EQ(usageError.rfind(errorBanner, 0), 0u);
   RunResult help = run({"--help"}, dir);
@@ -146,9 +147,10 @@ TEST(CliTest, DefaultsAndOutputDirectory) {
 TEST(CliTest, EveryOptionSet) {
   TempDir dir;
   std::vector<std::string> args = {
-      "3",   "in", "res", "-S:", "Paths", "-E:", "tree", "--pval-filter", "no",         "-B:", "0.5",
-      "-R:", "0",  "-D:", "1",   "-DUP:", "3",   "-H:",  "1e-10",         "--maxhoms:", "4",
-      "--report:", "0"};
+      "3",  "in",  "res",   "-S:",        "Paths", "-E:",       "tree", "--pval-filter",
+      "no", "-B:", "0.5",   "-R:",        "0",     "-D:",       "1",    "-DUP:",
+      "3",  "-H:", "1e-10", "--maxhoms:", "4",     "--report:", "0",    "--threads:",
+      "3"};
   RunResult r = run(args, dir);
   EXPECT_EQ(r.status, NO_INPUT_STATUS);
   EXPECT_EQ(r.output, BANNER + cmdLine(args) +
@@ -215,6 +217,8 @@ TEST(CliTest, OptionErrors) {
       {"--report:", "x", "ERROR: Illegal value for option '--report:' (x)"},
       {"--report:", "2", "ERROR: Illegal value for option '--report:' (2)"},
       {"--report:", "-1", "ERROR: Illegal value for option '--report:' (-1)"},
+      {"--threads:", "0", "ERROR: Illegal value for option '--threads:' (0)"},
+      {"--threads:", "2x", "ERROR: Illegal value for option '--threads:' (2x)"},
   };
   for (const Case& c : cases) {
     TempDir dir;

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "complexes_crawler_test_util.h"
+#include "plain_span_search.h"
 
 using crawlertest::NetFixture;
 using crawlertest::path;
@@ -78,8 +79,7 @@ bool interacts(const Node* a, const Node* b) {
       if (d == CC::EDIST1 || d == CC::EDIST2) {
         const weight_t expected = crawlertest::naiveGain(net, c, n);
         if (std::fabs(ss.score(n) - expected) > 1e-9)
-          return ::testing::AssertionFailure()
-                 << name << " scores " << ss.score(n) << ", not " << expected;
+          return ::testing::AssertionFailure() << name << " scores " << ss.score(n) << ", not " << expected;
       }
       for (int k = 0; k < CC::EDIST_MAX; ++k) {
         const long times = std::count(lists[k].begin(), lists[k].end(), n);
@@ -95,9 +95,8 @@ bool interacts(const Node* a, const Node* b) {
 // Best total over every admissible complete aligned node of the given shape,
 // by growing every admissible combination link by link.
 bool bruteForceBest(const Network& net, const CC::searchSpace_t& ss, const Complex& c,
-                    const std::vector<Node*>& frontends, bool allowDup,
-                    bool demandConnectivity, gen_type_t type, const std::vector<const VTree*>& trees,
-                    weight_t* best) {
+                    const std::vector<Node*>& frontends, bool allowDup, bool demandConnectivity,
+                    gen_type_t type, const std::vector<const VTree*>& trees, weight_t* best) {
   std::map<const Node*, weight_t> gain;
   for (byte s = 0; s < net.SPECIES_NUM; ++s) {
     for (const Node* n : net.layer(s)) {
@@ -159,6 +158,8 @@ struct RandomCase {
   uint dupThreshold;
   uint seedPaths;
   const char* orientation;
+  uint proteins = 12;   // per species
+  double links = 0.25;  // chance of a similarity link between two proteins of different species
 };
 
 class RandomExpansionTest : public ::testing::TestWithParam<RandomCase> {};
@@ -166,11 +167,12 @@ class RandomExpansionTest : public ::testing::TestWithParam<RandomCase> {};
 // Grows complexes step by step on random networks, checking after every
 // admission and every search that node scores, classes and lists match a
 // from-scratch recomputation, that the best aligned node found is the best
-// one that exists, and that its score is the gain the complex records.
+// one that exists and exactly the one the plain span search finds, and that
+// its score is the gain the complex records.
 TEST_P(RandomExpansionTest, IncrementalScoresMatchRecomputation) {
   const RandomCase& rc = GetParam();
   NetFixture f(rc.species);
-  crawlertest::fillRandom(&f, 12, 0.2, 0.25, 1234 + rc.species);
+  crawlertest::fillRandom(&f, rc.proteins, 0.2, rc.links, 1234 + rc.species);
   std::vector<std::unique_ptr<VTree>> owned;
   if (rc.orientation) owned = crawlertest::orientationTrees(rc.orientation, rc.species);
   const std::vector<const VTree*> trees = crawlertest::rawTrees(owned);
@@ -200,7 +202,11 @@ TEST_P(RandomExpansionTest, IncrementalScoresMatchRecomputation) {
       cr.clearCache();
       const std::vector<Node*> frontends = cr.frontends();
       weight_t expected = 0;
-      const bool exists = bruteForceBest(f.net, cr.searchSpace(), c, frontends, allowDup, demand, rc.type, trees, &expected);
+      const bool exists =
+          bruteForceBest(f.net, cr.searchSpace(), c, frontends, allowDup, demand, rc.type, trees, &expected);
+
+      crawlertest::PlainSpanSearch plain(f.net, cr.searchSpace(), c, allowDup, demand);
+      const crawlertest::PlainSpan reference = plain.best(frontends, rc.type, trees);
 
       VPath* raw = nullptr;
       bool found = false;
@@ -210,7 +216,10 @@ TEST_P(RandomExpansionTest, IncrementalScoresMatchRecomputation) {
       std::unique_ptr<VPath> best(raw);
       ASSERT_EQ(found, exists);
       ASSERT_TRUE(searchSpaceConsistent(f.net, cr.searchSpace(), c));  // on-demand scores too
+      ASSERT_EQ(found, reference.exists);
       if (!found) break;
+      ASSERT_EQ(best->m_nodes, reference.nodes);
+      ASSERT_EQ(best->score(), reference.score);
       ASSERT_NEAR(best->score(), expected, 1e-9);
       ASSERT_EQ(best->size(), rc.species);
       if (!(best->score() > 0)) break;
@@ -233,7 +242,7 @@ TEST_P(RandomExpansionTest, IncrementalScoresMatchRecomputation) {
 std::string nameOf(const RandomCase& rc) {
   static const char* const kTypes[] = {"Path", "Tree", "Oriented"};
   return kTypes[rc.type] + std::to_string(rc.species) + "Species_DupFrom" + std::to_string(rc.dupThreshold) +
-         "_SeedOf" + std::to_string(rc.seedPaths);
+         "_SeedOf" + std::to_string(rc.seedPaths) + (rc.proteins != 12 ? "_Dense" : "");
 }
 std::string caseName(const ::testing::TestParamInfo<RandomCase>& info) { return nameOf(info.param); }
 void PrintTo(const RandomCase& rc, std::ostream* os) { *os << nameOf(rc); }
@@ -244,7 +253,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RandomCase{4, TREE, 2, 2, nullptr}, RandomCase{3, TREE, 15, 2, nullptr},
                       RandomCase{3, TREE, 2, 1, nullptr}, RandomCase{4, PATH, 3, 2, nullptr},
                       RandomCase{4, ORIENTED, 2, 2, "(0,(1,(2)),(3))"},
-                      RandomCase{3, ORIENTED, 15, 1, "(1,(0),(2))"}),
+                      RandomCase{3, ORIENTED, 15, 1, "(1,(0),(2))"},
+                      RandomCase{5, TREE, 2, 2, nullptr, 10, 0.3},
+                      RandomCase{5, ORIENTED, 2, 2, "(0,(1,(2)),(3,(4)))", 10, 0.3}),
     caseName);
 
 // --------------------------------------------------------------- search space
@@ -601,7 +612,7 @@ TEST_F(ExpansionTest, ConnectivityIsDemandedOnlyBelowTwoAlignedNodes) {
 
   Complex two(2, &f.net);
   cr.expandComplex(seedOf({path({f("fa1"), f("fb1")}), path({f("fa1"), f("fb1")})}), &two);
-  EXPECT_EQ(two.size(), 2u);                  // its gain is a negative non-edge
+  EXPECT_EQ(two.size(), 2u);                              // its gain is a negative non-edge
   EXPECT_EQ(cr.searchSpace().distance(fa0), CC::EDIST2);  // scored on demand by the span search
 }
 

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <list>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "plain_seed_search.h"
 #include "test_util.h"
 
 namespace {
@@ -406,8 +410,8 @@ void throwErrorExit(int code) { throw ErrorExit{code}; }
 
 // With beta 1 and a true factor of 1 for species 0 (so its p_te is exactly 0)
 // the non-edge score of a0 and a2 (met as a distance-2 pair) is undefined,
-// which ends the run from inside the span search. A harness that unwinds from that exit must find nothing leaked (the
-// sanitizer build checks at process exit).
+// which ends the run from inside the span search. A harness that unwinds from that exit must find nothing
+// leaked (the sanitizer build checks at process exit).
 TEST(EdgesSeedsGeneratorTest, ModelFailureInsideTheSearchUnwindsWithoutLeaks) {
   Network net(2);
   Node* a[3];
@@ -444,6 +448,90 @@ TEST(EdgesSeedsGeneratorTest, ModelFailureInsideTheSearchUnwindsWithoutLeaks) {
   EXPECT_EQ(code, -3);
   EXPECT_NE(out.find("Illegal model configuration detected. Pair score of a0 and a2"), std::string::npos)
       << out;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ differential
+
+namespace {
+
+// Random interactions (with repeated pairs) and similarity links, then a
+// shuffled copy whose interactions carry different weights at their two ends.
+std::unique_ptr<Network> randomShuffledNetwork(uint species, uint perSpecies, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  Network net(species);
+  std::vector<std::vector<Node*>> layers(species);
+  for (uint s = 0; s < species; ++s) {
+    for (uint i = 0; i < perSpecies; ++i)
+      layers[s].push_back(net.createNode(("s" + std::to_string(s) + "_" + std::to_string(i)).c_str(), s));
+  }
+  for (uint s = 0; s < species; ++s) {
+    for (uint i = 0; i < perSpecies; ++i) {
+      for (uint j = i + 1; j < perSpecies; ++j) {
+        if (unit(rng) < 0.25) {
+          const weight_t w = 0.2 + 0.7 * unit(rng);
+          layers[s][i]->add_neighbor(layers[s][j], w);
+          layers[s][j]->add_neighbor(layers[s][i], w);
+        }
+      }
+    }
+    for (uint t = s + 1; t < species; ++t) {
+      for (Node* a : layers[s]) {
+        for (Node* b : layers[t]) {
+          if (unit(rng) < 0.3) {
+            const weight_t e = std::pow(10.0, -1 - 30 * unit(rng));
+            a->add_homolog(b, e);
+            b->add_homolog(a, e);
+          }
+        }
+      }
+    }
+  }
+  std::unique_ptr<Network> copy(net.clone());
+  srand48(seed);
+  captureStdout([&] { copy->shuffleNetwork(20); });
+  const weight_t tf[MAX_SPECIES] = {2, 2, 2, 2, 2, 2, 2, 2, 2, 2};
+  captureStdout([&] { copy->finalize(0.8, tf); });
+  return copy;
+}
+
+// The fast seed search finds exactly the seeds of the plain one, in every
+// shape, with and without distance-2 pairs.
+TEST(EdgesSeedsGeneratorTest, SameSeedsAsThePlainSearch) {
+  const char* const orientations[] = {"(0,(1))", "(0,(1,(2)))", "(1,(0),(2,(3)))", "(0,(2),(1,(4)),(3))"};
+  size_t total = 0;
+  for (uint species = 2; species <= 5; ++species) {
+    std::unique_ptr<Network> net = randomShuffledNetwork(species, 9, 40 + species);
+    VTree work;
+    ASSERT_TRUE(work.build(orientations[species - 2]));
+    std::vector<std::unique_ptr<VTree>> owned;
+    std::vector<const VTree*> trees;
+    for (uint s = 0; s < species; ++s) {
+      work.switchRoot(static_cast<byte>(s));
+      owned.push_back(work.clone());
+      trees.push_back(owned.back().get());
+    }
+    for (gen_type_t type : {PATH, TREE, ORIENTED}) {
+      for (bool d2 : {false, true}) {
+        EdgesSeedsGenerator fast(net.get(), trees, d2, type);
+        captureStdout([&] { fast.createSeeds(); });
+        const std::list<Seed> plain = seedtest::PlainSeedSearch(net.get(), trees, d2, type).createSeeds();
+        const std::vector<const Seed*> got = seedsOf(fast);
+        total += got.size();
+        ASSERT_EQ(got.size(), plain.size()) << species << " species, shape " << type << ", d2 " << d2;
+        auto want = plain.begin();
+        for (const Seed* seed : got) {
+          EXPECT_EQ(seed->m_vpaths[0].m_nodes, want->m_vpaths[0].m_nodes);
+          EXPECT_EQ(seed->m_vpaths[1].m_nodes, want->m_vpaths[1].m_nodes);
+          EXPECT_EQ(seed->getScore(), want->getScore());
+          ++want;
+        }
+      }
+    }
+  }
+  EXPECT_GT(total, 100u);
 }
 
 }  // namespace
