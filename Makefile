@@ -1,15 +1,20 @@
 # Front door: `make` builds, `make test` runs every test, `make demo` runs the example,
 # `make install PREFIX=...` installs both programs and their man pages.
-# SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in its own directory.
+# SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in its own directory,
+# TSAN=1 with ThreadSanitizer in another.
 # `make fuzz` builds the libFuzzer targets with clang (tests/fuzz/, separate from the normal
 # build) and runs each for FUZZ_SECONDS seconds.
 # BROWSER_TESTS=1 adds the test that renders the HTML report in headless Chromium (installed
 # with apt-get when missing).
 
 SANITIZE ?= 0
+TSAN ?= 0
 ifeq ($(SANITIZE),1)
 BUILD_DIR ?= build-sanitize
 CMAKE_FLAGS += -DSANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+else ifeq ($(TSAN),1)
+BUILD_DIR ?= build-tsan
+CMAKE_FLAGS += -DTSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 else
 BUILD_DIR ?= build
 CMAKE_FLAGS += -DCMAKE_BUILD_TYPE=Release
@@ -73,4 +78,4 @@ fuzz:
 	$(MAKE) -C tests/fuzz run FUZZ_SECONDS=$(FUZZ_SECONDS) -j $(JOBS)
 
 clean:
-	rm -rf build build-sanitize build-fuzz $(DEMO_OUT)
+	rm -rf build build-sanitize build-tsan build-fuzz $(DEMO_OUT)
