@@ -25,4 +25,12 @@ SimilarityIndex::SimilarityIndex(const Network& net) : m_speciesNum(net.SPECIES_
   }
   m_offsets.push_back(m_partners.size());
   m_partners.push_back(0);  // so that begin() of an empty last list stays inside the array
+  m_interactionOffsets.reserve(limit + 1);
+  for (uint32_t id = 0; id < limit; ++id) {
+    m_interactionOffsets.push_back(m_interactions.size());
+    if (m_nodes[id] == nullptr) continue;
+    for (const edge_t& e : m_nodes[id]->getD1()) m_interactions.push_back(e.node->m_id);
+  }
+  m_interactionOffsets.push_back(m_interactions.size());
+  m_interactions.push_back(0);
 }

@@ -1,7 +1,8 @@
-// A compact, read-only view of a finalised network for the complex search:
-// every node by id, its species, and its similarity partners towards each
-// species as ids in list order. The search walks these lists more than
-// anything else, and ids in one array keep it from touching the nodes.
+// A compact, read-only view of a finalised network for the searches: every
+// node by id, its species, its interaction partners and its similarity
+// partners towards each species, as ids in list order. The searches walk
+// these lists more than anything else, and ids in one array keep them from
+// touching the nodes.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,10 @@ class SimilarityIndex {
   // The partners of node id in species s: [begin, end) of partners().
   const uint32_t* begin(uint32_t id, byte s) const { return &m_partners[m_offsets[id * m_speciesNum + s]]; }
   const uint32_t* end(uint32_t id, byte s) const { return &m_partners[m_offsets[id * m_speciesNum + s + 1]]; }
+  // The interaction partners of node id (one entry per interaction entry).
+  const uint32_t* interactionsBegin(uint32_t id) const { return &m_interactions[m_interactionOffsets[id]]; }
+  const uint32_t* interactionsEnd(uint32_t id) const { return &m_interactions[m_interactionOffsets[id + 1]]; }
+  size_t degree(uint32_t id) const { return m_interactionOffsets[id + 1] - m_interactionOffsets[id]; }
 
  private:
   uint m_speciesNum;
@@ -27,4 +32,6 @@ class SimilarityIndex {
   std::vector<byte> m_species;
   std::vector<size_t> m_offsets;  // (id, species) -> first partner; one past the last entry closes it
   std::vector<uint32_t> m_partners;
+  std::vector<size_t> m_interactionOffsets;  // by id; one past the last entry closes it
+  std::vector<uint32_t> m_interactions;
 };

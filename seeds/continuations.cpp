@@ -3,7 +3,14 @@
 #include <algorithm>
 
 ContinuationMemo::ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget)
-    : m_network(net), m_d2enabled(d2enabled), m_byteBudget(byteBudget) {}
+    : m_network(net),
+      m_ids(*net),
+      m_d2enabled(d2enabled),
+      m_byteBudget(byteBudget),
+      m_partnerMark(m_ids.idLimit(), 0),
+      m_secondMark(m_ids.idLimit(), 0) {}
+
+ContinuationMemo::~ContinuationMemo() = default;
 
 bool ContinuationMemo::get(const SeedFrontend& frontend, byte s, Range* range,
                            std::vector<SeedFrontend>* scratch) {
@@ -51,50 +58,47 @@ void ContinuationMemo::nextStamp() {
   }
 }
 
-bool ContinuationMemo::markAround(const Node* m0, size_t candidatesCost) {
+bool ContinuationMemo::markAround(uint32_t m0, size_t candidatesCost) {
   nextStamp();
   size_t secondCost = 0;
-  for (const edge_t& e : m0->getD1()) {
-    if (e.node->m_id >= m_partnerMark.size()) m_partnerMark.resize(e.node->m_id + 1, 0);
-    m_partnerMark[e.node->m_id] = m_stamp;
-    secondCost += e.node->getEdgesNum();
+  for (const uint32_t* p = m_ids.interactionsBegin(m0); p != m_ids.interactionsEnd(m0); ++p) {
+    m_partnerMark[*p] = m_stamp;
+    secondCost += m_ids.degree(*p);
   }
   if (!m_d2enabled || secondCost > candidatesCost) return false;
-  for (const edge_t& e : m0->getD1()) {
-    for (const edge_t& e2 : e.node->getD1()) {
-      if (e2.node->m_id >= m_secondMark.size()) m_secondMark.resize(e2.node->m_id + 1, 0);
-      m_secondMark[e2.node->m_id] = m_stamp;
-    }
+  for (const uint32_t* p = m_ids.interactionsBegin(m0); p != m_ids.interactionsEnd(m0); ++p) {
+    for (const uint32_t* q = m_ids.interactionsBegin(*p); q != m_ids.interactionsEnd(*p); ++q)
+      m_secondMark[*q] = m_stamp;
   }
   return true;
 }
 
-bool ContinuationMemo::sharesPartner(const Node* m1, bool partnersOfPartnersMarked) const {
-  if (partnersOfPartnersMarked) return m1->m_id < m_secondMark.size() && m_secondMark[m1->m_id] == m_stamp;
-  return std::any_of(m1->getD1().begin(), m1->getD1().end(), [this](const edge_t& e) {
-    return e.node->m_id < m_partnerMark.size() && m_partnerMark[e.node->m_id] == m_stamp;
-  });
+bool ContinuationMemo::sharesPartner(uint32_t m1, bool partnersOfPartnersMarked) const {
+  if (partnersOfPartnersMarked) return m_secondMark[m1] == m_stamp;
+  return std::any_of(m_ids.interactionsBegin(m1), m_ids.interactionsEnd(m1),
+                     [this](uint32_t partner) { return m_partnerMark[partner] == m_stamp; });
 }
 
 void ContinuationMemo::build(const SeedFrontend& frontend, byte s, std::vector<SeedFrontend>* out) {
-  const edges_list_t& partners1 = frontend.node(1)->getHomologs(s);
+  const uint32_t* first1 = m_ids.begin(frontend.nodeId(1), s);
+  const uint32_t* last1 = m_ids.end(frontend.nodeId(1), s);
   // What testing every candidate's partners against the marks costs.
   size_t candidatesCost = 0;
-  for (const edge_t& h1 : partners1) candidatesCost += h1.node->getEdgesNum();
-  for (const edge_t& h0 : frontend.node(0)->getHomologs(s)) {
-    Node* m0 = h0.node;
+  for (const uint32_t* p = first1; p != last1; ++p) candidatesCost += m_ids.degree(*p);
+  for (const uint32_t* p0 = m_ids.begin(frontend.nodeId(0), s); p0 != m_ids.end(frontend.nodeId(0), s); ++p0) {
+    const uint32_t m0 = *p0;
     const bool secondMarked = markAround(m0, candidatesCost);
-    for (const edge_t& h1 : partners1) {
-      Node* m1 = h1.node;
+    for (const uint32_t* p1 = first1; p1 != last1; ++p1) {
+      const uint32_t m1 = *p1;
       if (m0 == m1) continue;
-      if (m1->m_id < m_partnerMark.size() && m_partnerMark[m1->m_id] == m_stamp) {
+      if (m_partnerMark[m1] == m_stamp) {
         // The entry itself (and so its score) is the one the interaction test returns.
         const edge_t* edge = nullptr;
-        const bool interact = Network::areD1nodes(m0, m1, &edge);
+        const bool interact = Network::areD1nodes(m_ids.node(m0), m_ids.node(m1), &edge);
         TRELLIS_ASSERT(interact);
-        out->emplace_back(m0, m1, edge->score);
+        out->emplace_back(m_ids.node(m0), m_ids.node(m1), edge->score);
       } else if (m_d2enabled && sharesPartner(m1, secondMarked)) {
-        out->emplace_back(m0, m1, m_network->scoreNonEdge(m0, m1));
+        out->emplace_back(m_ids.node(m0), m_ids.node(m1), m_network->scoreNonEdge(m_ids.node(m0), m_ids.node(m1)));
       }
     }
   }

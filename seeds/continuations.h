@@ -10,6 +10,7 @@
 
 #include "common/common_types.h"
 #include "network/network.h"
+#include "network/similarity_index.h"
 #include "seeds/seed.h"
 #include "span/flat_map.h"
 
@@ -22,6 +23,7 @@ class ContinuationMemo {
   };
 
   ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget);
+  ~ContinuationMemo();
   ContinuationMemo(const ContinuationMemo&) = delete;
   ContinuationMemo& operator=(const ContinuationMemo&) = delete;
 
@@ -42,11 +44,12 @@ class ContinuationMemo {
   void build(const SeedFrontend& frontend, byte s, std::vector<SeedFrontend>* out);
   // Marks the partners of m0 (and, for distance-2 pairs, the partners of its
   // partners when that is cheaper than testing each candidate's partners).
-  bool markAround(const Node* m0, size_t candidatesCost);
-  bool sharesPartner(const Node* m1, bool partnersOfPartnersMarked) const;
+  bool markAround(uint32_t m0, size_t candidatesCost);
+  bool sharesPartner(uint32_t m1, bool partnersOfPartnersMarked) const;
   void nextStamp();
 
   const Network* m_network;
+  const SimilarityIndex m_ids;
   const bool m_d2enabled;
   const size_t m_byteBudget;
   std::vector<SeedFrontend> m_frontends;
