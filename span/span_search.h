@@ -50,6 +50,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <type_traits>
 
 #include "common/common_types.h"
@@ -115,14 +116,20 @@ class SpanSearch {
     Generator G1, G2;
     while (G.next(&x, &G1, &G2)) {
       const double branchReach = m_problem->spanBound(G1.mask());
-      const double ownReach = m_problem->ownReach(x);
+      const auto list = m_problem->candidates(anchor, x);
+      // The best own score that species x can bring from this anchor.
+      double ownReach = -std::numeric_limits<double>::infinity();
+      for (size_t i = 0; i < list.size(); ++i) {
+        double own = 0;
+        if (m_problem->admits(list[i]) && m_problem->ownBound(list[i], &own) && own > ownReach) ownReach = own;
+      }
+      if (ownReach == -std::numeric_limits<double>::infinity()) continue;
       double need = best.found ? best.score : floor;
       double anchorSpan = 0;
       if (!solveAbove(anchor, G2, need - ownReach - branchReach - slack(need, ownReach, branchReach),
                       &anchorSpan))
         continue;
       if (below(anchorSpan + ownReach, branchReach, need)) continue;
-      const auto list = m_problem->candidates(anchor, x);
       for (size_t i = 0; i < list.size(); ++i) {
         const Candidate c = list[i];
         if (!m_problem->admits(c)) continue;
