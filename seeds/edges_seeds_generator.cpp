@@ -123,20 +123,25 @@ bool EdgesSeedsGenerator::findNextBestVspan(const std::vector<SeedFrontend>& roo
 }
 
 void EdgesSeedsGenerator::appendSpan(uint64_t tag, uint S, const Node* requesterFirst, bool flip,
-                                     Seed* seed) const {
+                                     Seed* seed) {
   if (S == 0) return;
   const SpanRecord* record = nullptr;
   const bool cached = m_cache.lookup(tag, S, &record);
   TRELLIS_ASSERT(cached && record != nullptr);
-  const Node* first = nodeById(static_cast<uint32_t>(record->firstIsLow ? tag >> 32 : tag & 0xFFFFFFFFu));
+  const uint32_t low = static_cast<uint32_t>(tag >> 32), high = static_cast<uint32_t>(tag & 0xFFFFFFFFu);
+  Node* first = nodeById(record->firstIsLow ? low : high);
+  Node* second = nodeById(record->firstIsLow ? high : low);
+  const uint anchorSet = record->anchorSet;
+  const byte species = record->species;
+  const uint32_t place = record->joined;
+  // The continuations are a pure function of the network: built again, the
+  // joined frontend is at the same place.
+  const SeedFrontend joined = candidates(SeedFrontend(first, second, 0), species)[place];
   const bool mirrored = flip != (first != requesterFirst);
-  Node* n0 = nodeById(record->node0);
-  Node* n1 = nodeById(record->node1);
-  seed->m_vpaths[mirrored ? 1 : 0].append(n0);
-  seed->m_vpaths[mirrored ? 0 : 1].append(n1);
-  appendSpan(tag, record->anchorSet, first, mirrored, seed);
-  const uint branchSet = S ^ record->anchorSet ^ (1u << n0->m_speciesIdx);
-  appendSpan(SeedFrontend(n0, n1, 0).tag(), branchSet, n0, mirrored, seed);
+  seed->m_vpaths[mirrored ? 1 : 0].append(joined.node(0));
+  seed->m_vpaths[mirrored ? 0 : 1].append(joined.node(1));
+  appendSpan(tag, anchorSet, first, mirrored, seed);
+  appendSpan(joined.tag(), S ^ anchorSet ^ (1u << species), joined.node(0), mirrored, seed);
 }
 
 bool EdgesSeedsGenerator::lookup(const SeedFrontend& f, uint mask, bool* exists, double* score) const {
@@ -147,13 +152,13 @@ bool EdgesSeedsGenerator::lookup(const SeedFrontend& f, uint mask, bool* exists,
   return true;
 }
 
-void EdgesSeedsGenerator::store(const SeedFrontend& f, uint mask, bool exists, double score,
-                                const SeedFrontend& joined, uint anchorSet) {
+void EdgesSeedsGenerator::store(const SeedFrontend& f, uint mask, bool exists, double score, uint32_t joined,
+                                uint anchorSet) {
   if (!exists) {
     m_cache.store(f.tag(), mask, nullptr);
     return;
   }
-  const SpanRecord record{score, joined.nodeId(0), joined.nodeId(1), static_cast<uint16_t>(anchorSet),
+  const SpanRecord record{score, joined >> 4, static_cast<uint16_t>(anchorSet), static_cast<byte>(joined & 15),
                           f.nodeId(0) < f.nodeId(1)};
   m_cache.store(f.tag(), mask, &record);
 }

@@ -54,8 +54,9 @@ class EdgesSeedsGenerator {
   // the span mirrored.
   struct SpanRecord {
     double score;
-    uint32_t node0, node1;  // the joined frontend, by id
+    uint32_t joined;  // the joined frontend: its place among the continuations into `species`
     uint16_t anchorSet;
+    byte species;
     bool firstIsLow;  // position 0 of the computing frontend held the lower id
   };
 
@@ -67,7 +68,7 @@ class EdgesSeedsGenerator {
   // Appends the proteins of the cached span of (tag, S), as handed to a
   // requester whose position 0 is requesterFirst, to the seed's aligned nodes
   // (swapped when flip is set).
-  void appendSpan(uint64_t tag, uint S, const Node* requesterFirst, bool flip, Seed* seed) const;
+  void appendSpan(uint64_t tag, uint S, const Node* requesterFirst, bool flip, Seed* seed);
   // Between two anchor proteins: the cache's own clearing rule, and the
   // budgets of the memos.
   void maintain();
@@ -75,7 +76,7 @@ class EdgesSeedsGenerator {
   // ---- the span search's problem (span/span_search.h) ----
   typedef SeedFrontend Anchor;
   typedef SeedFrontend Candidate;
-  typedef SeedFrontend Choice;
+  typedef uint32_t Choice;
   // The continuations of one (frontend, species): a range of the memo, or a
   // list of their own when the memo is full.
   struct Candidates {
@@ -90,8 +91,7 @@ class EdgesSeedsGenerator {
     }
   };
   bool lookup(const SeedFrontend& f, uint mask, bool* exists, double* score) const;
-  void store(const SeedFrontend& f, uint mask, bool exists, double score, const SeedFrontend& joined,
-             uint anchorSet);
+  void store(const SeedFrontend& f, uint mask, bool exists, double score, uint32_t joined, uint anchorSet);
   Candidates candidates(const SeedFrontend& f, byte s) {
     Candidates list;
     list.memo = &m_continuations;
@@ -103,7 +103,8 @@ class EdgesSeedsGenerator {
     *score = f.score();
     return true;
   }
-  const SeedFrontend& choose(const SeedFrontend& f) const { return f; }
+  // The joined frontend's species and its place among the continuations.
+  uint32_t choose(const SeedFrontend& f, size_t i) const { return static_cast<uint32_t>(i << 4) | f.species(); }
   bool boundOf(const SeedFrontend& f, byte x, uint branchSet, BranchBound* bound) const;
   void setBound(const SeedFrontend& f, byte x, uint branchSet, const BranchBound& bound);
 

@@ -12,6 +12,60 @@
 #include "common/common_types.h"
 #include "span/flat_map.h"
 
+// Non-zero 64-bit keys to 32-bit values, twelve bytes a slot: the cache holds
+// millions of keys, so each byte of a slot counts.
+class KeyTable {
+ public:
+  const uint32_t* find(uint64_t key) const {
+    if (m_count == 0) return nullptr;
+    const size_t i = probe(key);
+    return m_keys[i] == key ? &m_values[i] : nullptr;
+  }
+  // The key must not be stored yet.
+  void insert(uint64_t key, uint32_t value) {
+    if (10 * (m_count + 1) > 7 * m_keys.size()) grow();
+    const size_t i = probe(key);
+    TRELLIS_ASSERT(key != 0 && m_keys[i] == 0);
+    m_keys[i] = key;
+    m_values[i] = value;
+    ++m_count;
+  }
+  void release() {
+    std::vector<uint64_t>().swap(m_keys);
+    std::vector<uint32_t>().swap(m_values);
+    m_count = 0;
+  }
+  size_t bytes() const { return m_keys.capacity() * sizeof(uint64_t) + m_values.capacity() * sizeof(uint32_t); }
+
+ private:
+  // The slot holding key, or the empty slot where it belongs.
+  size_t probe(uint64_t key) const {
+    const size_t mask = m_keys.size() - 1;
+    size_t i = flatHash(key) & mask;
+    while (m_keys[i] != 0 && m_keys[i] != key) i = (i + 1) & mask;
+    return i;
+  }
+  void grow() {
+    std::vector<uint64_t> keys;
+    std::vector<uint32_t> values;
+    keys.swap(m_keys);
+    values.swap(m_values);
+    const size_t size = keys.empty() ? 16 : 2 * keys.size();
+    m_keys.assign(size, 0);
+    m_values.assign(size, 0);
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (keys[i] == 0) continue;
+      const size_t j = probe(keys[i]);
+      m_keys[j] = keys[i];
+      m_values[j] = values[i];
+    }
+  }
+
+  std::vector<uint64_t> m_keys;  // 0: empty
+  std::vector<uint32_t> m_values;
+  size_t m_count = 0;
+};
+
 template <class Record>
 class SpanCache {
  public:
@@ -51,7 +105,7 @@ class SpanCache {
   }
 
   void clear() {
-    for (FlatMap<uint64_t, uint32_t>& table : m_tables) table.release();
+    for (KeyTable& table : m_tables) table.release();
     m_chunks.clear();
     m_records = 0;
     m_size = 0;
@@ -62,7 +116,7 @@ class SpanCache {
 
   size_t bytes() const {
     size_t total = m_chunks.size() * CHUNK * sizeof(Record);
-    for (const FlatMap<uint64_t, uint32_t>& table : m_tables) total += table.bytes();
+    for (const KeyTable& table : m_tables) total += table.bytes();
     return total;
   }
 
@@ -72,7 +126,7 @@ class SpanCache {
 
   const Record& at(size_t i) const { return m_chunks[i / CHUNK][i % CHUNK]; }
 
-  std::vector<FlatMap<uint64_t, uint32_t>> m_tables;  // one per species mask
+  std::vector<KeyTable> m_tables;  // one per species mask
   std::vector<std::unique_ptr<Record[]>> m_chunks;
   size_t m_records = 0;
   uint m_size = 0;

@@ -15,7 +15,7 @@
 //                                                  // in the order they are tried
 //   bool admits(const Candidate&);                       // tested before its span is solved
 //   bool ownScore(const Candidate&, double*);            // after; false leaves it out
-//   Choice choose(const Candidate&);
+//   Choice choose(const Candidate&, size_t i);  // what a state keeps of the i-th candidate
 //   bool boundOf(const Anchor&, byte x, uint branchSet, BranchBound*);  // see below
 //   void setBound(const Anchor&, byte x, uint branchSet, const BranchBound&);
 //
@@ -144,7 +144,7 @@ class SpanSearch {
         if (!(total > need)) continue;
         best.found = true;
         best.score = total;
-        best.choice = m_problem->choose(c);
+        best.choice = m_problem->choose(c, i);
         best.anchorSet = G2.mask();
       }
     }
@@ -195,7 +195,7 @@ class SpanSearch {
         if (best.found && !(total > best.score)) continue;
         best.found = true;
         best.score = total;
-        best.choice = m_problem->choose(c);
+        best.choice = m_problem->choose(c, i);
         best.anchorSet = G2.mask();
       }
       if (kBoundsBranches<Generator>::value && firstVisit) m_problem->setBound(anchor, x, branchSet, seen);
