@@ -122,7 +122,6 @@ class ComplexesCrawler : public SearchSpaceClasses {
   bool lookupBounded(uint32_t f, uint mask, bool* exact, double* value) const;
   void storeBounded(uint32_t f, uint mask, bool exact, double value, uint32_t joined, uint anchorSet);
   double spanBound(uint mask) const { return m_spanReach[mask]; }
-  double ownReach(byte x) const { return m_ownReach[x]; }
   bool ownBound(uint32_t n, double* bound) const;
   Candidates candidates(uint32_t f, byte x) const {
     return Candidates{m_index->begin(f, x), m_index->end(f, x)};

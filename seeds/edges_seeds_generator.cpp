@@ -9,11 +9,6 @@ namespace {
 // Memos that only save time are dropped between two anchor proteins once
 // they outgrow these budgets; the span cache follows its own clearing rule.
 constexpr size_t CONTINUATIONS_BUDGET = 128u << 20;
-constexpr size_t BOUNDS_BUDGET = 64u << 20;
-
-uint64_t orientedPair(const SeedFrontend& f) {
-  return (static_cast<uint64_t>(f.nodeId(0)) << 32) | f.nodeId(1);
-}
 
 }  // namespace
 
@@ -41,7 +36,7 @@ const Seed* EdgesSeedsGenerator::nullSeed() {
 }
 
 size_t EdgesSeedsGenerator::memoryBytes() const {
-  return m_cache.bytes() + m_continuations.bytes() + m_bounds.bytes();
+  return m_cache.bytes() + m_continuations.bytes();
 }
 
 size_t EdgesSeedsGenerator::createSeeds() {
@@ -66,16 +61,12 @@ size_t EdgesSeedsGenerator::createSeeds() {
     }
   }
   m_cache.clear();
-  m_bounds.release();
   m_continuations.clear();
   return m_seeds.size();
 }
 
 void EdgesSeedsGenerator::maintain() {
-  const uint before = m_cache.size();
   m_cache.maintain();
-  // A bound stands for spans that are cached: it goes when they go.
-  if (m_cache.size() < before) m_bounds.release();
   m_continuations.trim();
 }
 
@@ -161,18 +152,4 @@ void EdgesSeedsGenerator::store(const SeedFrontend& f, uint mask, bool exists, d
   const SpanRecord record{score, joined >> 4, static_cast<uint16_t>(anchorSet), static_cast<byte>(joined & 15),
                           f.nodeId(0) < f.nodeId(1)};
   m_cache.store(f.tag(), mask, &record);
-}
-
-bool EdgesSeedsGenerator::boundOf(const SeedFrontend& f, byte x, uint branchSet, BranchBound* bound) const {
-  const BranchBound* found =
-      m_bounds.find(WideKey{orientedPair(f), (static_cast<uint32_t>(x) << 16) | branchSet});
-  if (found == nullptr) return false;
-  *bound = *found;
-  return true;
-}
-
-void EdgesSeedsGenerator::setBound(const SeedFrontend& f, byte x, uint branchSet, const BranchBound& bound) {
-  // Bounds only save time, and no caller holds one: a full memo starts afresh.
-  if (m_bounds.fullBeforeGrowth() && 2 * m_bounds.bytes() > BOUNDS_BUDGET) m_bounds.clear();
-  m_bounds.insert(WideKey{orientedPair(f), (static_cast<uint32_t>(x) << 16) | branchSet}, bound);
 }

@@ -105,14 +105,11 @@ class EdgesSeedsGenerator {
   }
   // The joined frontend's species and its place among the continuations.
   uint32_t choose(const SeedFrontend& f, size_t i) const { return static_cast<uint32_t>(i << 4) | f.species(); }
-  bool boundOf(const SeedFrontend& f, byte x, uint branchSet, BranchBound* bound) const;
-  void setBound(const SeedFrontend& f, byte x, uint branchSet, const BranchBound& bound);
 
   Node* nodeById(uint32_t id) const { return m_nodesById[id]; }
 
   SpanCache<SpanRecord> m_cache;
   ContinuationMemo m_continuations;
-  FlatMap<WideKey, BranchBound> m_bounds;  // (oriented frontend, x and branch set) -> bound
   std::vector<Node*> m_nodesById;
 
  protected:

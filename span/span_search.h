@@ -16,21 +16,10 @@
 //   bool admits(const Candidate&);                       // tested before its span is solved
 //   bool ownScore(const Candidate&, double*);            // after; false leaves it out
 //   Choice choose(const Candidate&, size_t i);  // what a state keeps of the i-th candidate
-//   bool boundOf(const Anchor&, byte x, uint branchSet, BranchBound*);  // see below
-//   void setBound(const Anchor&, byte x, uint branchSet, const BranchBound&);
 //
 // A candidate's total is (own + anchor span) + branch span, in that order;
 // the first candidate with the largest total wins (a later one must be
 // strictly greater). The enumeration order therefore is part of the result.
-//
-// Tree generators meet the same (x, G1) under many splits and many sets. The
-// first time, every candidate is tried, which also solves every sub-span that
-// the plain recursion would solve, in the same order. The largest own + branch
-// total found is kept as a bound; later splits whose bound cannot strictly
-// beat the best total so far are skipped, and the others try the candidates
-// again (now from the memo, with no side effects). Rounding is covered by a
-// margin far larger than the error of two additions, so skipping never
-// changes the result.
 //
 // A problem whose memo has no side effects to preserve (the complex search)
 // may use solveAbove instead: given a floor, it solves a span exactly only
@@ -39,47 +28,20 @@
 // span over S, ownBound the own score of a candidate before it is scored.
 // Candidates are still taken in their order and a later one must be strictly
 // better, so every span that is solved exactly is the one solve would find.
-// Its problem supplies, instead of lookup, store, boundOf and setBound:
+// Its problem supplies, instead of lookup and store:
 //
 //   bool lookupBounded(const Anchor&, uint mask, bool* exact, double* value);
 //       // solved before: exact, or known to total at most *value
 //   void storeBounded(const Anchor&, uint mask, bool exact, double value, const Choice&, uint anchorSet);
 //   double spanBound(uint mask);       // no span over mask totals more
-//   double ownReach(byte x);           // no candidate of species x scores more
 //   bool ownBound(const Candidate&, double*);  // false: it can never join
 #pragma once
 
 #include <cmath>
 #include <limits>
-#include <type_traits>
 
 #include "common/common_types.h"
 #include "span/bit_subset.h"
-
-// What the candidates of one (anchor, x, branch set) can reach: the largest
-// own + branch total and the largest |own| + |branch|.
-struct BranchBound {
-  double best = 0;
-  double scale = 0;
-  bool any = false;    // some candidate has a span
-  bool finite = true;  // every total seen was a finite number
-
-  void add(double own, double branch) {
-    const double total = own + branch;
-    if (!std::isfinite(total) || !std::isfinite(own) || !std::isfinite(branch)) finite = false;
-    if (!any || total > best) best = total;
-    const double size = std::fabs(own) + std::fabs(branch);
-    if (size > scale) scale = size;
-    any = true;
-  }
-  // True when no candidate can reach a total strictly above target with this
-  // anchor span.
-  bool cannotBeat(double anchorSpan, double target) const {
-    if (!finite || !std::isfinite(anchorSpan)) return false;
-    const double margin = 1e-9 * (1 + std::fabs(anchorSpan) + scale);
-    return anchorSpan + best + margin < target;
-  }
-};
 
 template <class Problem>
 class SpanSearch {
@@ -172,16 +134,6 @@ class SpanSearch {
     while (G.next(&x, &G1, &G2)) {
       double anchorSpan = 0;
       if (!solve(anchor, G2, &anchorSpan)) continue;
-      const uint branchSet = G1.mask();
-      bool firstVisit = true;
-      if (kBoundsBranches<Generator>::value) {
-        BranchBound bound;
-        if (m_problem->boundOf(anchor, x, branchSet, &bound)) {
-          if (!bound.any || (best.found && bound.cannotBeat(anchorSpan, best.score))) continue;
-          firstVisit = false;
-        }
-      }
-      BranchBound seen;
       const auto list = m_problem->candidates(anchor, x);
       for (size_t i = 0; i < list.size(); ++i) {
         const Candidate c = list[i];  // a copy: solving below may move the list's storage
@@ -190,7 +142,6 @@ class SpanSearch {
         if (!solve(c, G1, &branch)) continue;
         double own = 0;
         if (!m_problem->ownScore(c, &own)) continue;
-        if (firstVisit) seen.add(own, branch);
         const double total = (own + anchorSpan) + branch;
         if (best.found && !(total > best.score)) continue;
         best.found = true;
@@ -198,7 +149,6 @@ class SpanSearch {
         best.choice = m_problem->choose(c, i);
         best.anchorSet = G2.mask();
       }
-      if (kBoundsBranches<Generator>::value && firstVisit) m_problem->setBound(anchor, x, branchSet, seen);
     }
     m_problem->store(anchor, S, best.found, best.score, best.choice, best.anchorSet);
     *score = best.score;
@@ -222,10 +172,6 @@ class SpanSearch {
   static bool below(double known, double reach, double need) {
     return known + reach + slack(known, reach, need) < need;
   }
-
-  // Only tree generators meet one (x, branch set) in several splits.
-  template <class Generator>
-  struct kBoundsBranches : std::is_same<Generator, SpecSetsTreesGen> {};
 
   Problem* m_problem;
 };
