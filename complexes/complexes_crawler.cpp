@@ -29,6 +29,7 @@ ComplexesCrawler::ComplexesCrawler(const Network* net, ComplexesFilter* filter, 
     : m_network(net),
       m_filter(filter),
       m_index(std::move(index)),
+      m_nonEdge(net),
       m_expandedComplex(nullptr),
       m_allowDuplications(false),
       m_demandConnectivity(false),
@@ -56,7 +57,7 @@ void ComplexesCrawler::assignNodeAScore(Node* n, bool knownUnconnected) {
     if (!knownUnconnected && Network::areD1nodes(n, complexNode, &edge)) {
       sum += edge->score;
     } else {
-      sum += m_network->scoreNonEdge(n, complexNode);
+      sum += m_nonEdge(n, complexNode);
     }
   }
   m_searchSpace.setScore(n, sum);
@@ -97,7 +98,7 @@ void ComplexesCrawler::handleAddingPathToComlex(const VPath* vp) {
       const edge_t* edge = nullptr;
       const bool linked = Network::areD1nodes(n, newCnode, &edge);
       TRELLIS_ASSERT(linked);
-      m_searchSpace.setScore(n, m_searchSpace.score(n) + edge->score - m_network->scoreNonEdge(newCnode, n));
+      m_searchSpace.setScore(n, m_searchSpace.score(n) + edge->score - m_nonEdge(newCnode, n));
     }
 
     const byte s = newCnode->m_speciesIdx;
@@ -105,7 +106,7 @@ void ComplexesCrawler::handleAddingPathToComlex(const VPath* vp) {
       Node* n = *it;
       TRELLIS_ASSERT(n->m_speciesIdx == newCnode->m_speciesIdx);
       if (m_searchSpace.distance(n) == EDIST0) continue;
-      m_searchSpace.setScore(n, m_searchSpace.score(n) + m_network->scoreNonEdge(newCnode, n));
+      m_searchSpace.setScore(n, m_searchSpace.score(n) + m_nonEdge(newCnode, n));
     }
   }
   m_expandedComplex->addPath(vp);

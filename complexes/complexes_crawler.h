@@ -18,6 +18,7 @@
 #include "complexes/search_space.h"
 #include "homology/homology.h"
 #include "network/network.h"
+#include "network/non_edge_scores.h"
 #include "network/similarity_index.h"
 #include "seeds/seed.h"
 #include "span/bit_subset.h"
@@ -144,6 +145,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
   const Network* m_network;
   ComplexesFilter* m_filter;
   std::shared_ptr<const SimilarityIndex> m_index;  // shared with the crawler's twins
+  NonEdgeScores m_nonEdge;
   std::vector<SpanState> m_spanStates;             // the blocks of the current step's nodes
   uint32_t m_step = 1;                             // current step; every clearSpanCache starts a new one
   double m_ownReach[MAX_SPECIES];

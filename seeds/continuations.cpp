@@ -5,6 +5,7 @@
 ContinuationMemo::ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget)
     : m_network(net),
       m_ids(*net),
+      m_nonEdge(net),
       m_d2enabled(d2enabled),
       m_byteBudget(byteBudget),
       m_partnerMark(m_ids.idLimit(), 0),
@@ -98,7 +99,7 @@ void ContinuationMemo::build(const SeedFrontend& frontend, byte s, std::vector<S
         TRELLIS_ASSERT(interact);
         out->emplace_back(m_ids.node(m0), m_ids.node(m1), edge->score);
       } else if (m_d2enabled && sharesPartner(m1, secondMarked)) {
-        out->emplace_back(m_ids.node(m0), m_ids.node(m1), m_network->scoreNonEdge(m_ids.node(m0), m_ids.node(m1)));
+        out->emplace_back(m_ids.node(m0), m_ids.node(m1), m_nonEdge(m_ids.node(m0), m_ids.node(m1)));
       }
     }
   }

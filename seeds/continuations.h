@@ -10,6 +10,7 @@
 
 #include "common/common_types.h"
 #include "network/network.h"
+#include "network/non_edge_scores.h"
 #include "network/similarity_index.h"
 #include "seeds/seed.h"
 #include "span/flat_map.h"
@@ -50,6 +51,7 @@ class ContinuationMemo {
 
   const Network* m_network;
   const SimilarityIndex m_ids;
+  NonEdgeScores m_nonEdge;
   const bool m_d2enabled;
   const size_t m_byteBudget;
   std::vector<SeedFrontend> m_frontends;
