@@ -130,6 +130,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
   bool admits(uint32_t n) const { return m_allowDuplications || m_searchSpace.distance(n) != EDIST0; }
   bool ownScore(uint32_t n, double* score);
   uint32_t choose(uint32_t n, size_t) const { return n; }
+  void prefetch(uint32_t n, uint) const { m_searchSpace.prefetch(n); }
 
   // The step's bounds: no candidate of species s scores more than
   // m_ownReach[s], so no span over a set S totals more than the sum over S.

@@ -99,6 +99,7 @@ class EdgesSeedsGenerator {
     return list;
   }
   bool admits(const SeedFrontend&) const { return true; }
+  void prefetch(const SeedFrontend& f, uint mask) const { m_cache.prefetch(f.tag(), mask); }
   bool ownScore(const SeedFrontend& f, double* score) const {
     *score = f.score();
     return true;

@@ -16,6 +16,10 @@
 // millions of keys, so each byte of a slot counts.
 class KeyTable {
  public:
+  // Asks the processor to fetch the slot of key ahead of a find.
+  void prefetch(uint64_t key) const {
+    if (m_count != 0) __builtin_prefetch(&m_keys[flatHash(key) & (m_keys.size() - 1)]);
+  }
   const uint32_t* find(uint64_t key) const {
     if (m_count == 0) return nullptr;
     const size_t i = probe(key);
@@ -82,6 +86,8 @@ class SpanCache {
     *record = *ref == NO_SPAN ? nullptr : &at(*ref - 1);
     return true;
   }
+
+  void prefetch(uint64_t tag, uint specMask) const { m_tables[specMask].prefetch(tag); }
 
   // Stores the answer for a key that is not stored yet (null: no span). Every
   // call counts towards size().

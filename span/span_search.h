@@ -16,6 +16,7 @@
 //   bool admits(const Candidate&);                       // tested before its span is solved
 //   bool ownScore(const Candidate&, double*);            // after; false leaves it out
 //   Choice choose(const Candidate&, size_t i);  // what a state keeps of the i-th candidate
+//   void prefetch(const Candidate&, uint mask);  // its memo entry will be looked up soon
 //
 // A candidate's total is (own + anchor span) + branch span, in that order;
 // the first candidate with the largest total wins (a later one must be
@@ -94,6 +95,7 @@ class SpanSearch {
       if (below(anchorSpan + ownReach, branchReach, need)) continue;
       for (size_t i = 0; i < list.size(); ++i) {
         const Candidate c = list[i];
+        if (i + 2 < list.size()) m_problem->prefetch(list[i + 2], G1.mask());
         if (!m_problem->admits(c)) continue;
         need = best.found ? best.score : floor;
         double own = 0;
@@ -135,8 +137,11 @@ class SpanSearch {
       double anchorSpan = 0;
       if (!solve(anchor, G2, &anchorSpan)) continue;
       const auto list = m_problem->candidates(anchor, x);
+      const uint branchSet = G1.mask();
+      for (size_t i = 0; i < 2 && i < list.size(); ++i) m_problem->prefetch(list[i], branchSet);
       for (size_t i = 0; i < list.size(); ++i) {
         const Candidate c = list[i];  // a copy: solving below may move the list's storage
+        if (i + 2 < list.size()) m_problem->prefetch(list[i + 2], branchSet);
         if (!m_problem->admits(c)) continue;
         double branch = 0;
         if (!solve(c, G1, &branch)) continue;
