@@ -3,8 +3,7 @@
 #include <algorithm>
 
 ContinuationMemo::ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget)
-    : m_network(net),
-      m_ids(*net),
+    : m_ids(*net),
       m_nonEdge(net),
       m_d2enabled(d2enabled),
       m_byteBudget(byteBudget),

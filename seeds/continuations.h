@@ -49,7 +49,6 @@ class ContinuationMemo {
   bool sharesPartner(uint32_t m1, bool partnersOfPartnersMarked) const;
   void nextStamp();
 
-  const Network* m_network;
   const SimilarityIndex m_ids;
   NonEdgeScores m_nonEdge;
   const bool m_d2enabled;
