@@ -15,6 +15,7 @@ RUNS=1
 TIMEOUT=3600
 NEW_OPTIONS=""
 SCRATCH=""
+REUSE_OLD=no
 
 usage() {
   cat <<EOF
@@ -33,6 +34,8 @@ Usage: bench/compare.sh --old BIN [options]
                      (default $RUNS)
   --timeout SEC      time limit of one run (default $TIMEOUT)
   --scratch DIR      keep inputs, logs and outputs there (default: a temporary directory)
+  --reuse-old        with --scratch: take the old binary's finished runs already there instead of
+                     running them again (old builds can take many minutes per input)
   --synth BIN        the data generator (default build/tools/trellis2_synth)
   -h, --help         this text
 EOF
@@ -54,6 +57,7 @@ while [ $# -gt 0 ]; do
     --timeout) TIMEOUT=${2:?}; shift 2 ;;
     --scratch) SCRATCH=${2:?}; shift 2 ;;
     --synth) SYNTH=${2:?}; shift 2 ;;
+    --reuse-old) REUSE_OLD=yes; shift ;;
     -h | --help) usage; exit 0 ;;
     *) usage >&2; die "unknown option: $1" ;;
   esac
@@ -66,6 +70,7 @@ command -v perl >/dev/null || die "perl is needed to time the phases"
 OLD=$(cd "$(dirname "$OLD")" && pwd)/$(basename "$OLD")
 NEW=$(cd "$(dirname "$NEW")" && pwd)/$(basename "$NEW")
 
+[ "$REUSE_OLD" = no ] || [ -n "$SCRATCH" ] || die "--reuse-old needs --scratch"
 if [ -z "$SCRATCH" ]; then
   SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/trellis2-compare.XXXXXX") || die "no scratch directory"
   trap 'rm -rf "$SCRATCH"' EXIT
@@ -179,6 +184,7 @@ echo "== $RUNS run(s) each, in turn; phase seconds are medians; ratio = old / ne
 for name in ${INPUTS//,/ }; do
   read -r species prefix <<<"$(prepareInput "$name")"
   for config in ${CONFIGS//,/ }; do
+    identical=yes
     # shellcheck disable=SC2046
     args=($(configArgs "$config" "$species"))
     for ((r = 1; r <= RUNS; r++)); do
@@ -190,16 +196,23 @@ for name in ${INPUTS//,/ }; do
           # shellcheck disable=SC2206
           extra=($NEW_OPTIONS)
         fi
-        log="$SCRATCH/logs/$name-$config-$who-$r.log"
+        run="$name-$config-$who-$r"
+        log="$SCRATCH/logs/$run.log"
+        if [ "$who" = old ] && [ "$REUSE_OLD" = yes ] && [ -s "$SCRATCH/logs/$run.row" ] && [ -d "$SCRATCH/runs/$run" ]; then
+          continue
+        fi
         # One output path for both, so that their consoles can be compared.
         read -r st mb <<<"$(runOnce "$bin" "$species" "$prefix" "$SCRATCH/out" "$log" "${args[@]}" "${extra[@]}")"
-        rm -rf "$SCRATCH/out-$who"
-        mv "$SCRATCH/out" "$SCRATCH/out-$who" 2>/dev/null
-        echo "$st $mb $(phases "$log")" >>"$SCRATCH/logs/$name-$config-$who.rows"
+        rm -rf "$SCRATCH/runs/$run"
+        mkdir -p "$SCRATCH/runs"
+        mv "$SCRATCH/out" "$SCRATCH/runs/$run" 2>/dev/null || mkdir -p "$SCRATCH/runs/$run"
+        echo "$st $mb $(phases "$log")" >"$SCRATCH/logs/$run.row"
       done
-      identical=yes
       sameResults "$SCRATCH/logs/$name-$config-old-$r.log" "$SCRATCH/logs/$name-$config-new-$r.log" \
-        "$SCRATCH/out-old" "$SCRATCH/out-new" || identical=NO
+        "$SCRATCH/runs/$name-$config-old-$r" "$SCRATCH/runs/$name-$config-new-$r" || identical=NO
+    done
+    for who in old new; do
+      cat "$SCRATCH/logs/$name-$config-$who-"[0-9]*.row >"$SCRATCH/logs/$name-$config-$who.rows"
     done
     echo
     echo "== $name ($species species), $config: results identical: $identical"
