@@ -148,15 +148,38 @@ bool ComplexesCrawler::lookupBounded(uint32_t f, uint mask, bool* exact, double*
   return true;
 }
 
-void ComplexesCrawler::storeBounded(uint32_t f, uint mask, bool exact, double value, uint32_t joined,
-                                    uint anchorSet) {
-  SearchSpace::SpanSlot& slot = m_searchSpace.spanSlot(f);
+SearchSpace::SpanSlot& ComplexesCrawler::currentSlot(uint32_t id) {
+  SearchSpace::SpanSlot& slot = m_searchSpace.spanSlot(id);
   if (slot.step != m_step) {
     // A block holds every species set of the node's other species.
     slot.step = m_step;
     slot.block = static_cast<uint32_t>(m_spanStates.size());
     m_spanStates.resize(m_spanStates.size() + (1u << (m_network->SPECIES_NUM - 1)));
+    m_candidatesReach.resize(m_candidatesReach.size() + m_network->SPECIES_NUM,
+                             std::numeric_limits<double>::quiet_NaN());
   }
+  return slot;
+}
+
+double ComplexesCrawler::candidatesReach(uint32_t f, byte x) {
+  const SearchSpace::SpanSlot& slot = currentSlot(f);
+  double& reach = m_candidatesReach[(slot.block >> (m_network->SPECIES_NUM - 1)) * m_network->SPECIES_NUM + x];
+  if (!std::isnan(reach)) return reach;
+  // Classes and admission stay as they are within a step, and scoring on
+  // demand only lowers a bound, so the value stays an upper bound.
+  double best = -std::numeric_limits<double>::infinity();
+  const Candidates list = candidates(f, x);
+  for (size_t i = 0; i < list.size(); ++i) {
+    double own = 0;
+    if (admits(list[i]) && ownBound(list[i], &own) && own > best) best = own;
+  }
+  reach = best;
+  return best;
+}
+
+void ComplexesCrawler::storeBounded(uint32_t f, uint mask, bool exact, double value, uint32_t joined,
+                                    uint anchorSet) {
+  const SearchSpace::SpanSlot& slot = currentSlot(f);
   // A bound may be replaced by a lower bound or by the exact answer.
   SpanState& st = m_spanStates[slot.block + blockIndex(mask, m_index->species(f))];
   st.score = value;
@@ -207,6 +230,7 @@ bool ComplexesCrawler::ownScore(uint32_t id, double* score) {
 
 void ComplexesCrawler::clearSpanCache() {
   m_spanStates.clear();
+  m_candidatesReach.clear();
   if (++m_step == 0) {  // the steps wrapped: old blocks could look current again
     for (uint32_t id = 0; id < m_index->idLimit(); ++id) m_searchSpace.spanSlot(id).step = 0;
     m_step = 1;

@@ -118,12 +118,16 @@ class ComplexesCrawler : public SearchSpaceClasses {
   };
   // The node's state for mask in the current step, null when it has none.
   const SpanState* spanState(uint32_t id, uint mask) const;
+  // The node's slot, with a block of the current step (made when it had none).
+  SearchSpace::SpanSlot& currentSlot(uint32_t id);
   // Where mask sits in the block of a node of species s (which mask never holds).
   static uint blockIndex(uint mask, byte s) { return (mask & ((1u << s) - 1)) | ((mask >> (s + 1)) << s); }
   bool lookupBounded(uint32_t f, uint mask, bool* exact, double* value) const;
   void storeBounded(uint32_t f, uint mask, bool exact, double value, uint32_t joined, uint anchorSet);
   double spanBound(uint mask) const { return m_spanReach[mask]; }
   bool ownBound(uint32_t n, double* bound) const;
+  // Computed once per step and anchor: a split asks for it again and again.
+  double candidatesReach(uint32_t f, byte x);
   Candidates candidates(uint32_t f, byte x) const {
     return Candidates{m_index->begin(f, x), m_index->end(f, x)};
   }
@@ -148,6 +152,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
   std::shared_ptr<const SimilarityIndex> m_index;  // shared with the crawler's twins
   NonEdgeScores m_nonEdge;
   std::vector<SpanState> m_spanStates;             // the blocks of the current step's nodes
+  std::vector<double> m_candidatesReach;           // per block and species; NaN until computed
   uint32_t m_step = 1;                             // current step; every clearSpanCache starts a new one
   double m_ownReach[MAX_SPECIES];
   double m_spanReach[1u << MAX_SPECIES];

@@ -36,6 +36,9 @@
 //   void storeBounded(const Anchor&, uint mask, bool exact, double value, const Choice&, uint anchorSet);
 //   double spanBound(uint mask);       // no span over mask totals more
 //   bool ownBound(const Candidate&, double*);  // false: it can never join
+//   double candidatesReach(const Anchor&, byte x);
+//       // no admitted candidate of species x has an own bound above it;
+//       // minus infinity when none can join
 #pragma once
 
 #include <cmath>
@@ -79,14 +82,9 @@ class SpanSearch {
     Generator G1, G2;
     while (G.next(&x, &G1, &G2)) {
       const double branchReach = m_problem->spanBound(G1.mask());
-      const auto list = m_problem->candidates(anchor, x);
-      // The best own score that species x can bring from this anchor.
-      double ownReach = -std::numeric_limits<double>::infinity();
-      for (size_t i = 0; i < list.size(); ++i) {
-        double own = 0;
-        if (m_problem->admits(list[i]) && m_problem->ownBound(list[i], &own) && own > ownReach) ownReach = own;
-      }
+      const double ownReach = m_problem->candidatesReach(anchor, x);
       if (ownReach == -std::numeric_limits<double>::infinity()) continue;
+      const auto list = m_problem->candidates(anchor, x);
       double need = best.found ? best.score : floor;
       double anchorSpan = 0;
       if (!solveAbove(anchor, G2, need - ownReach - branchReach - slack(need, ownReach, branchReach),
