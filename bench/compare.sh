@@ -34,8 +34,8 @@ Usage: bench/compare.sh --old BIN [options]
                      (default $RUNS)
   --timeout SEC      time limit of one run (default $TIMEOUT)
   --scratch DIR      keep inputs, logs and outputs there (default: a temporary directory)
-  --reuse-old        with --scratch: take the old binary's finished runs already there instead of
-                     running them again (old builds can take many minutes per input)
+  --reuse-old        with --scratch: take the old binary's runs already there instead of running
+                     them again (old builds can take many minutes per input)
   --synth BIN        the data generator (default build/tools/trellis2_synth)
   -h, --help         this text
 EOF
@@ -162,6 +162,11 @@ runOnce() {
   echo "$status $(awk -v k="${kb:-0}" 'BEGIN { printf "%.0f", k / 1024 }')"
 }
 
+# Wall-clock seconds of a run, from its /usr/bin/time -v report.
+wallSeconds() {
+  awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$1"
+}
+
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else print v[int((NR + 1) / 2)] }'; }
 
 # Whether two runs gave the same console (elapsed seconds, build stamp and command line aside)
@@ -231,5 +236,10 @@ for name in ${INPUTS//,/ }; do
     sn=$(awk '{ print $1 }' "$SCRATCH/logs/$name-$config-new.rows" | sort -u | tr '\n' ' ')
     printf '%-10s %10s %10s\n' "peak[MB]" "$po" "$pn"
     printf '%-10s %10s %10s\n' "status" "$so" "$sn"
+    # A run stopped by the time limit has no phases; how long it ran still bounds the ratio.
+    if [ "$so" = "124 " ] && [ "$n" != "-" ]; then
+      t=$(wallSeconds "$SCRATCH/logs/$name-$config-old-1.log.mem")
+      awk -v t="$t" -v n="$n" 'BEGIN { printf "old run stopped by the time limit after %.0f s: total ratio more than %.1f\n", t, t / n }'
+    fi
   done
 done
