@@ -134,7 +134,7 @@ bool ComplexesCrawler::dbg_validateNodeScore(Node* n) const {
 // ------------------------------------------------------------- span search
 
 const ComplexesCrawler::SpanState* ComplexesCrawler::spanState(uint32_t id, uint mask) const {
-  const SearchSpace::SpanSlot& slot = const_cast<SearchSpace&>(m_searchSpace).spanSlot(id);
+  const SearchSpace::SpanSlot& slot = m_searchSpace.spanSlot(id);
   if (slot.step != m_step) return nullptr;
   const SpanState& st = m_spanStates[slot.block + blockIndex(mask, m_index->species(id))];
   return st.kind == UNSOLVED ? nullptr : &st;

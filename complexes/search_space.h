@@ -49,6 +49,7 @@ class SearchSpace : public SearchSpaceClasses {
     uint32_t block = 0;  // first state of the node's block
   };
   SpanSlot& spanSlot(uint32_t id) { return m_states[id].spans; }
+  const SpanSlot& spanSlot(uint32_t id) const { return m_states[id].spans; }
   void prefetch(uint32_t id) const { __builtin_prefetch(&m_states[id]); }
 
   // Moves n to class dist when that is smaller than its class, joining the

@@ -34,6 +34,8 @@ class ContinuationMemo {
   // *scratch, which the caller owns, and the result is false.
   bool get(const SeedFrontend& frontend, byte s, Range* range, std::vector<SeedFrontend>* scratch);
   const SeedFrontend& at(size_t i) const { return m_frontends[i]; }
+  // The network's proteins by id and their partners, as the lists are built from.
+  const SimilarityIndex& index() const { return m_ids; }
 
   // Drops everything when the memo has outgrown its budget. The lists are a
   // pure function of the network, so dropping them only costs time.

@@ -22,12 +22,6 @@ EdgesSeedsGenerator::EdgesSeedsGenerator(const Network* net,
       m_seedsType(seedsType) {
   TRELLIS_ASSERT(seedsOrientation.empty() || seedsOrientation.size() == net->SPECIES_NUM);
   TRELLIS_ASSERT(seedsType != ORIENTED || !seedsOrientation.empty());
-  for (byte s = 0; s < net->SPECIES_NUM; ++s) {
-    for (Node* n : net->layer(s)) {
-      if (n->m_id >= m_nodesById.size()) m_nodesById.resize(n->m_id + 1, nullptr);
-      m_nodesById[n->m_id] = n;
-    }
-  }
 }
 
 const Seed* EdgesSeedsGenerator::nullSeed() {

@@ -104,14 +104,16 @@ class EdgesSeedsGenerator {
     *score = f.score();
     return true;
   }
-  // The joined frontend's species and its place among the continuations.
-  uint32_t choose(const SeedFrontend& f, size_t i) const { return static_cast<uint32_t>(i << 4) | f.species(); }
+  // The joined frontend's species (below 16) and its place among the continuations.
+  uint32_t choose(const SeedFrontend& f, size_t i) const {
+    TRELLIS_ASSERT(i < (1u << 28));
+    return static_cast<uint32_t>(i << 4) | f.species();
+  }
 
-  Node* nodeById(uint32_t id) const { return m_nodesById[id]; }
+  Node* nodeById(uint32_t id) const { return m_continuations.index().node(id); }
 
   SpanCache<SpanRecord> m_cache;
   ContinuationMemo m_continuations;
-  std::vector<Node*> m_nodesById;
 
  protected:
   const Network* m_network;
