@@ -15,7 +15,8 @@ constexpr size_t CONTINUATIONS_BUDGET = 128u << 20;
 EdgesSeedsGenerator::EdgesSeedsGenerator(const Network* net,
                                          const std::vector<const VTree*>& seedsOrientation, bool d2enabled,
                                          gen_type_t seedsType)
-    : m_continuations(net, d2enabled, CONTINUATIONS_BUDGET),
+    : m_guides(seedsOrientation),
+      m_continuations(net, d2enabled, CONTINUATIONS_BUDGET),
       m_network(net),
       m_seedsOrientation(seedsOrientation),
       m_d2enabled(d2enabled),
@@ -113,9 +114,8 @@ void EdgesSeedsGenerator::appendSpan(uint64_t tag, uint S, const Node* requester
   const SpanRecord* record = nullptr;
   const bool cached = m_cache.lookup(tag, S, &record);
   TRELLIS_ASSERT(cached && record != nullptr);
-  const uint32_t low = static_cast<uint32_t>(tag >> 32), high = static_cast<uint32_t>(tag & 0xFFFFFFFFu);
-  Node* first = nodeById(record->firstIsLow ? low : high);
-  Node* second = nodeById(record->firstIsLow ? high : low);
+  Node* first = nodeById(static_cast<uint32_t>(tag >> 32));  // the lower id
+  Node* second = nodeById(static_cast<uint32_t>(tag & 0xFFFFFFFFu));
   const uint anchorSet = record->anchorSet;
   const byte species = record->species;
   const uint32_t place = record->joined;
@@ -143,7 +143,7 @@ void EdgesSeedsGenerator::store(const SeedFrontend& f, uint mask, bool exists, d
     m_cache.store(f.tag(), mask, nullptr);
     return;
   }
-  const SpanRecord record{score, joined >> 4, static_cast<uint16_t>(anchorSet), static_cast<byte>(joined & 15),
-                          f.nodeId(0) < f.nodeId(1)};
+  TRELLIS_ASSERT(f.nodeId(0) < f.nodeId(1));
+  const SpanRecord record{score, joined >> 4, static_cast<uint16_t>(anchorSet), static_cast<byte>(joined & 15)};
   m_cache.store(f.tag(), mask, &record);
 }

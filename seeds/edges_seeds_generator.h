@@ -48,16 +48,15 @@ class EdgesSeedsGenerator {
   friend class SpanSearch<EdgesSeedsGenerator>;
 
   // What the cache keeps of a best span: its total, the frontend it joined
-  // and the species its anchor kept. The cache key ignores the order of the
-  // frontend's proteins, so the record also tells which protein was at
-  // position 0 when it was computed: a requester of the reversed pair gets
-  // the span mirrored.
+  // and the species its anchor kept. A span is always computed for the pair
+  // with the lower id at position 0; a requester of the reversed pair gets it
+  // mirrored. Every record is then a pure function of its key, whoever asked
+  // first, whatever was cleared and whichever thread computed it.
   struct SpanRecord {
     double score;
     uint32_t joined;  // the joined frontend: its place among the continuations into `species`
     uint16_t anchorSet;
     byte species;
-    bool firstIsLow;  // position 0 of the computing frontend held the lower id
   };
 
   // The best seed of one anchor protein from its root frontends; false when
@@ -99,6 +98,12 @@ class EdgesSeedsGenerator {
     return list;
   }
   bool admits(const SeedFrontend&) const { return true; }
+  static SeedFrontend canonical(const SeedFrontend& f) {
+    return f.nodeId(0) < f.nodeId(1) ? f : SeedFrontend(f.node(1), f.node(0), f.score());
+  }
+  static SpecSetsTreesGen splits(const SpecSetsTreesGen& G) { return G; }
+  static SpecSetsPathsGen splits(const SpecSetsPathsGen& G) { return G; }
+  SpecRestrictedTreesGen splits(const SpecRestrictedTreesGen& G) const { return m_guides.canonical(G); }
   void prefetch(const SeedFrontend& f, uint mask) const { m_cache.prefetch(f.tag(), mask); }
   bool ownScore(const SeedFrontend& f, double* score) const {
     *score = f.score();
@@ -113,6 +118,7 @@ class EdgesSeedsGenerator {
   Node* nodeById(uint32_t id) const { return m_continuations.index().node(id); }
 
   SpanCache<SpanRecord> m_cache;
+  const RestrictedGuides m_guides;
   ContinuationMemo m_continuations;
 
  protected:

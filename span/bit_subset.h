@@ -158,8 +158,11 @@ class SpecRestrictedTreesGen {
   }
   uint mask() const { return m_S; }
   uint depth() const { return m_depth; }
+  // The species of the anchor this generator spans from.
+  byte species() const { return m_guideNode->m_s; }
 
  protected:
+  friend class RestrictedGuides;
   void init(const VNode* node, uint depth, uint startChild, uint mask) {
     m_guideNode = node;
     m_depth = depth;
@@ -171,4 +174,27 @@ class SpecRestrictedTreesGen {
   uint m_depth;              // nesting level; informative only
   uint m_curChild;           // next child of m_guideNode to split off
   uint m_S;                  // species still to span
+};
+
+// One split order per (species, set) for restricted spans. Trees re-rooted at
+// different species can hold the same node with the same children in another
+// order, so a span memoised by (anchor, set) would depend on which tree asked
+// first. Every restricted set of a species is therefore enumerated with the
+// guide of the lowest-numbered tree that produces it.
+class RestrictedGuides {
+ public:
+  // trees: empty, or tree s rooted at species s.
+  explicit RestrictedGuides(const std::vector<const VTree*>& trees);
+
+  // A generator over the same species and set as G, in the one split order.
+  SpecRestrictedTreesGen canonical(const SpecRestrictedTreesGen& G) const;
+
+ private:
+  struct Guide {
+    const VNode* node = nullptr;
+    uint firstChild = 0;
+  };
+  void collect(const VNode* node);
+
+  std::vector<Guide> m_guides;  // by species << MAX_SPECIES | set
 };

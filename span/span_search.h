@@ -17,6 +17,9 @@
 //   bool ownScore(const Candidate&, double*);            // after; false leaves it out
 //   Choice choose(const Candidate&, size_t i);  // what a state keeps of the i-th candidate
 //   void prefetch(const Candidate&, uint mask);  // its memo entry will be looked up soon
+//   Anchor canonical(const Anchor&);  // the form whose span solve computes; the
+//                                     // memo answers every form of it alike
+//   Generator splits(const Generator&);  // the one split order of its set
 //
 // A candidate's total is (own + anchor span) + branch span, in that order;
 // the first candidate with the largest total wins (a later one must be
@@ -127,7 +130,13 @@ class SpanSearch {
     }
     bool exists = false;
     if (m_problem->lookup(anchor, S, &exists, score)) return exists;
+    return solveUnknown(m_problem->canonical(anchor), m_problem->splits(G), score);
+  }
 
+ private:
+  template <class Generator>
+  bool solveUnknown(const Anchor& anchor, Generator G, double* score) {
+    const uint S = G.mask();
     Best best;
     byte x = 0;
     Generator G1, G2;
@@ -158,7 +167,6 @@ class SpanSearch {
     return best.found;
   }
 
- private:
   struct Best {
     bool found = false;
     double score = 0;

@@ -1,7 +1,10 @@
 // The plain seed search, kept as the reference of the fast one: whole spans
-// in the span cache (mirrored for a requester of the reversed pair), the
-// continuations built by FrontendExpander each time they are needed, every
-// candidate tried.
+// in the span cache, each computed for the pair with the lower id first and
+// mirrored for a requester of the reversed pair, restricted sets always split
+// in the order of the lowest-numbered tree that has them; the continuations built by
+// FrontendExpander each time they are needed, every candidate tried. With
+// clearBetweenAnchors the cache is emptied before every anchor protein, which
+// must not change any seed.
 #pragma once
 
 #include <list>
@@ -17,14 +20,21 @@ namespace seedtest {
 
 class PlainSeedSearch {
  public:
-  PlainSeedSearch(const Network* net, const std::vector<const VTree*>& trees, bool d2enabled, gen_type_t type)
-      : m_net(net), m_trees(trees), m_d2(d2enabled), m_type(type) {}
+  PlainSeedSearch(const Network* net, const std::vector<const VTree*>& trees, bool d2enabled, gen_type_t type,
+                  bool clearBetweenAnchors = false)
+      : m_net(net),
+        m_trees(trees),
+        m_guides(trees),
+        m_d2(d2enabled),
+        m_type(type),
+        m_clearBetweenAnchors(clearBetweenAnchors) {}
   ~PlainSeedSearch() { m_cache.clear(); }
 
   std::list<Seed> createSeeds() {
     std::list<Seed> seeds;
     for (byte s = 0; s < m_net->SPECIES_NUM; ++s) {
       for (Node* p : m_net->layer(s)) {
+        if (m_clearBetweenAnchors) m_cache.clear();
         m_cache.maintence();
         std::unique_ptr<Seed> best;
         for (const edge_t& e : p->getD1()) {
@@ -75,10 +85,18 @@ class PlainSeedSearch {
     }
     bool cached = false;
     Oriented* known = m_cache.getEntry(f.tag(), &cached, S);
-    if (cached) {
-      *out = known ? known->to(f.node(0)) : nullptr;
-      return known != nullptr;
+    if (!cached) {
+      const bool lowFirst = f.nodeId(0) < f.nodeId(1);
+      known = solveCanonical(lowFirst ? f : SeedFrontend(f.node(1), f.node(0), f.score()), splits(G));
     }
+    *out = known ? known->to(f.node(0)) : nullptr;
+    return known != nullptr;
+  }
+
+  // The span of a frontend whose first protein has the lower id, stored.
+  template <class Gen>
+  Oriented* solveCanonical(const SeedFrontend& f, Gen G) {
+    const uint S = G.mask();
     std::unique_ptr<Seed> best;
     byte x = 0;
     Gen G1, G2;
@@ -101,14 +119,19 @@ class PlainSeedSearch {
     Oriented* stored = nullptr;
     if (best) stored = new Oriented{std::move(best), nullptr, f.node(0)};
     m_cache.setEntry(f.tag(), S, stored);
-    *out = stored ? stored->span.get() : nullptr;
-    return stored != nullptr;
+    return stored;
   }
 
   const Network* m_net;
+  static SpecSetsTreesGen splits(const SpecSetsTreesGen& G) { return G; }
+  static SpecSetsPathsGen splits(const SpecSetsPathsGen& G) { return G; }
+  SpecRestrictedTreesGen splits(const SpecRestrictedTreesGen& G) const { return m_guides.canonical(G); }
+
   const std::vector<const VTree*>& m_trees;
+  const RestrictedGuides m_guides;
   const bool m_d2;
   const gen_type_t m_type;
+  const bool m_clearBetweenAnchors;
   DynTable2<uint64_t, Oriented> m_cache;
 };
 
