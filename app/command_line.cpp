@@ -22,7 +22,6 @@ namespace {
 // Taken during static initialisation, before main runs.
 const time_t start_sec = std::time(nullptr);
 
-constexpr long RANDOM_SEED = 2345;
 const char* const BUILD_STAMP = __DATE__ " " __TIME__ ";";
 const char* const RULE = "------------------------------------------------------------";
 

@@ -78,30 +78,6 @@ void searchSeeds(const Network* network, const RunParams& params, std::list<Seed
   }
 }
 
-void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
-                     const std::list<Complex>& in, std::list<Complex>* out) {
-  ProgressMeter meter("Refinement", in.size());
-  if (crawler.threads() > 1) {
-    refineInParallel(network, crawler, crawler.threads(), iterations, in, out, &meter);
-    return;
-  }
-  for (const Complex& original : in) {
-    Complex best = original;
-    for (uint attempt = 0; attempt < iterations; ++attempt) {
-      Seed seed(0);
-      size_t index = 0;
-      for (const VPath& path : best.paths()) {
-        // The first two aligned nodes always stay; each later one survives a coin flip.
-        if (index++ < 2 || static_cast<int>(2 * drand48()) == 0) seed.m_vpaths.push_back(path);
-      }
-      Complex candidate(best.m_id, network);
-      if (crawler.expandComplex(seed, &candidate) && candidate.getScore() > best.getScore()) best = candidate;
-    }
-    out->push_back(best);
-    meter.advance();
-  }
-}
-
 void searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
                      const RunParams& params, std::list<Complex>* out, PhaseCounts* counts) {
   ComplexesCrawler crawler(network, filter, 0, params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS,
@@ -140,7 +116,9 @@ void searchComplexes(const Network* network, const std::list<Seed>& seeds, Compl
     std::printf("Refining complexes (%d iterations/complex)..\n",
                 static_cast<int>(params.REFINMENT_ITERATIONS));
     std::fflush(stdout);
-    refineComplexes(network, crawler, params.REFINMENT_ITERATIONS, filtered, out);
+    ProgressMeter refining("Refinement", filtered.size());
+    refineComplexes(network, crawler, params.REFINMENT_ITERATIONS, filtered, out, &refining);
+    refining.finish();
   } else {
     *out = filtered;
   }

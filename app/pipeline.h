@@ -27,11 +27,6 @@ void searchSeeds(const Network* network, const RunParams& params, std::list<Seed
 void searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
                      const RunParams& params, std::list<Complex>* out, PhaseCounts* counts = nullptr);
 
-// Re-grows every complex of in from random subsets of its aligned nodes and
-// keeps the best result; out receives one complex per input complex.
-void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
-                     const std::list<Complex>& in, std::list<Complex>* out);
-
 // Reading, the optional random pass, the real pass and the output files.
 // Returns the process exit status.
 int runPipeline(const RunParams& params);

@@ -18,6 +18,9 @@ constexpr uint MAX_NETNODES_NUM = 4294967295u;   // node ids stay below this val
 constexpr uint MIN_COMPLEX_SIZE = 4;             // aligned nodes of the smallest kept complex
 constexpr uint MAX_COMPLEX_SIZE = 15;            // aligned nodes at which growth stops
 constexpr double TINY_WEIGHT = 1e-50;
+// Seeds the process-wide generator (the shuffling of random passes) and, with
+// a complex's id added, that complex's refinement coins.
+constexpr long RANDOM_SEED = 2345;
 
 // Shape of a span (a partial aligned node grown from an anchor).
 enum gen_type_t { PATH = 0, TREE = 1, ORIENTED = 2 };

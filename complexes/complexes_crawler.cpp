@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "common/worker_pool.h"
+#include "common/ordered_jobs.h"
 #include "progress/progress_meter.h"
 
 namespace {
@@ -396,64 +396,22 @@ void ComplexesCrawler::reportProgress(uint seedNum) const {
 size_t ComplexesCrawler::findComplexes(std::list<Seed>::const_iterator from,
                                        std::list<Seed>::const_iterator to) {
   puts("Started");
-  if (m_threads > 1) {
-    findComplexesInParallel(from, to);
-  } else {
-    uint seedNum = 0;
-    for (auto it = from; it != to; ++it) {
-      ++seedNum;
-      Complex complex(seedNum, m_network);
-      if (expandComplex(*it, &complex)) m_complexes.push_back(std::move(complex));
-      if (m_progress) m_progress->advance();
-      reportProgress(seedNum);
-    }
-  }
+  // Every seed grows on its own, so workers take them as they come and the
+  // results are taken here in seed order, as one thread would make them.
+  std::vector<const Seed*> seeds;
+  for (auto it = from; it != to; ++it) seeds.push_back(&*it);
+  runJobsInOrder<ComplexesCrawler, std::unique_ptr<Complex>>(
+      m_threads, this, [this] { return twin(); }, seeds.size(),
+      [this, &seeds](ComplexesCrawler& crawler, size_t i) {
+        std::unique_ptr<Complex> complex(new Complex(static_cast<uint>(i + 1), m_network));
+        if (!crawler.expandComplex(*seeds[i], complex.get())) complex.reset();
+        return complex;
+      },
+      [this](size_t i, std::unique_ptr<Complex>&& complex) {
+        if (complex) m_complexes.push_back(std::move(*complex));
+        if (m_progress) m_progress->advance();
+        reportProgress(static_cast<uint>(i + 1));
+      });
   clearSpanCache();
   return m_complexes.size();
-}
-
-void ComplexesCrawler::findComplexesInParallel(std::list<Seed>::const_iterator from,
-                                               std::list<Seed>::const_iterator to) {
-  // Every seed grows on its own, so the workers take them as they come and
-  // the results are taken here in seed order, as one thread would make them.
-  struct Slot {
-    const Seed* seed;
-    std::unique_ptr<Complex> complex;  // kept complex, or null
-    std::unique_ptr<DeferredExit> failure;
-    bool done = false;
-  };
-  std::vector<Slot> slots;
-  for (auto it = from; it != to; ++it) slots.push_back(Slot{&*it, nullptr, nullptr, false});
-  WorkerPool<ComplexesCrawler> pool(m_threads, [this] { return twin(); });
-  for (size_t i = 0; i < slots.size(); ++i) {
-    pool.submit([this, &pool, &slots, i](ComplexesCrawler& crawler) {
-      Slot& slot = slots[i];
-      std::unique_ptr<Complex> complex(new Complex(static_cast<uint>(i + 1), m_network));
-      std::unique_ptr<DeferredExit> failure;
-      try {
-        if (!crawler.expandComplex(*slot.seed, complex.get())) complex.reset();
-      } catch (const DeferredExit& e) {
-        complex.reset();
-        failure.reset(new DeferredExit(e));
-      }
-      pool.locked([&] {
-        slot.complex = std::move(complex);
-        slot.failure = std::move(failure);
-        slot.done = true;
-      });
-    });
-  }
-  for (size_t i = 0; i < slots.size(); ++i) {
-    Slot& slot = slots[i];
-    pool.waitUntil([&slot] { return slot.done; });
-    if (slot.failure) {
-      const DeferredExit failure = *slot.failure;
-      pool.shutdown();  // no thread may run on while the process ends
-      fatalMessage(failure.code, failure.text);
-    }
-    if (slot.complex) m_complexes.push_back(std::move(*slot.complex));
-    slot.complex.reset();
-    if (m_progress) m_progress->advance();
-    reportProgress(static_cast<uint>(i + 1));
-  }
 }

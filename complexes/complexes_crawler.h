@@ -177,5 +177,4 @@ class ComplexesCrawler : public SearchSpaceClasses {
  private:
   // After seed number seedNum: the progress line, when it is due.
   void reportProgress(uint seedNum) const;
-  void findComplexesInParallel(std::list<Seed>::const_iterator from, std::list<Seed>::const_iterator to);
 };

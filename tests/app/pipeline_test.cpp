@@ -12,6 +12,7 @@
 
 #include "app/trellis2.h"
 #include "complexes/complexes_crawler.h"
+#include "complexes/refinement.h"
 #include "network/netbuilder.h"
 #include "network/network.h"
 #include "network_builders.h"
@@ -120,6 +121,16 @@ TEST(PipelineRunTest, UnwritableOutputIsReportedAndFailsTheRun) {
             std::string::npos);
 }
 
+// A complex's coins are the drand48 sequence of srand48(2345 + id), the sum
+// taken modulo 2^32.
+TEST(PipelineRefinementTest, EachComplexDrawsItsOwnSequence) {
+  for (uint id : {0u, 1u, 77u, 4294967295u - 2345u, 4294967295u}) {
+    srand48(static_cast<long>(static_cast<uint32_t>(2345u + id)));
+    ComplexCoins coins(id);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(coins.next(), drand48()) << id;
+  }
+}
+
 TEST(PipelineRefinementTest, RefinementKeepsIdsAndNeverLowersScores) {
   RunParams params;
   params.species_num = 3;
@@ -135,7 +146,6 @@ TEST(PipelineRefinementTest, RefinementKeepsIdsAndNeverLowersScores) {
                              params.ORIENTATION_TREES);
     crawler.findComplexes(seeds.begin(), seeds.end());
     found.assign(crawler.getComplexesBegin(), crawler.getComplexesEnd());
-    srand48(2345);
     refineComplexes(&net, crawler, 5, found, &refined);
   });
   ASSERT_EQ(refined.size(), found.size());
@@ -147,6 +157,14 @@ TEST(PipelineRefinementTest, RefinementKeepsIdsAndNeverLowersScores) {
     improved = improved || r->getScore() > f->getScore();
   }
   EXPECT_TRUE(improved);
+  // Each complex alone, last first, on a fresh crawler: refined exactly alike.
+  ComplexesCrawler alone(&net, nullptr, 0, params.NODES_DUPS_THRESHOLD, 5, TREE, params.ORIENTATION_TREES);
+  auto r = refined.rbegin();
+  for (auto f = found.rbegin(); f != found.rend(); ++f, ++r) {
+    const Complex single = refineComplex(&alone, &net, 5, *f);
+    EXPECT_EQ(single.getScore(), r->getScore());
+    EXPECT_EQ(single.paths().size(), r->paths().size());
+  }
 }
 
 // A two-species network with proteins a0..a3 and b0..b3 and no edges; enough

@@ -1,0 +1,67 @@
+// Numbered jobs run on a pool of threads, each thread with a context of its
+// own, and their results handed back in job order on the calling thread: the
+// caller sees what one thread working through the jobs in order would give,
+// in that order, whatever order the jobs finish in.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "common/common_types.h"
+#include "common/worker_pool.h"
+
+// Runs job(context, i) for i = 0 .. count-1 and calls take(i, result) for each
+// in increasing i on the calling thread. With one thread the jobs run right
+// here on *local. Otherwise `threads` workers each own a context from
+// makeContext(). A fatal error raised inside a job (fatalMessage on a worker)
+// ends the process when its turn comes to be taken, after every earlier
+// result was taken, as it would on one thread. At most a window of jobs
+// ahead of the one awaited is queued or held, so memory stays bounded.
+template <class Context, class Result, class MakeContext, class Job, class Take>
+void runJobsInOrder(uint threads, Context* local, MakeContext makeContext, size_t count, Job job, Take take) {
+  if (threads <= 1 || count <= 1) {
+    for (size_t i = 0; i < count; ++i) take(i, job(*local, i));
+    return;
+  }
+  struct Slot {
+    std::optional<Result> result;
+    std::unique_ptr<DeferredExit> failure;
+    bool done = false;
+  };
+  std::vector<Slot> slots(count);
+  WorkerPool<Context> pool(threads, makeContext);
+  const size_t window = 16 * static_cast<size_t>(threads);
+  size_t submitted = 0;
+  for (size_t i = 0; i < count; ++i) {
+    for (; submitted < count && submitted < i + window; ++submitted) {
+      const size_t j = submitted;
+      pool.submit([&slots, &pool, &job, j](Context& context) {
+        std::optional<Result> result;
+        std::unique_ptr<DeferredExit> failure;
+        try {
+          result.emplace(job(context, j));
+        } catch (const DeferredExit& e) {
+          failure.reset(new DeferredExit(e));
+        }
+        pool.locked([&] {
+          slots[j].result = std::move(result);
+          slots[j].failure = std::move(failure);
+          slots[j].done = true;
+        });
+      });
+    }
+    Slot& slot = slots[i];
+    pool.waitUntil([&slot] { return slot.done; });
+    if (slot.failure) {
+      const DeferredExit failure = *slot.failure;
+      pool.shutdown();  // no thread may run on while the process ends
+      fatalMessage(failure.code, failure.text);
+    }
+    take(i, std::move(*slot.result));
+    slot.result.reset();
+  }
+  pool.shutdown();
+}
