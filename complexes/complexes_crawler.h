@@ -132,6 +132,12 @@ class ComplexesCrawler : public SearchSpaceClasses {
     return Candidates{m_index->begin(f, x), m_index->end(f, x)};
   }
   bool admits(uint32_t n) const { return m_allowDuplications || m_searchSpace.distance(n) != EDIST0; }
+  // A node has one form, and every set keeps the split order of the tree that asks.
+  static uint32_t canonical(uint32_t id) { return id; }
+  template <class Generator>
+  static Generator splits(const Generator& G) {
+    return G;
+  }
   bool ownScore(uint32_t n, double* score);
   uint32_t choose(uint32_t n, size_t) const { return n; }
   void prefetch(uint32_t n, uint) const { m_searchSpace.prefetch(n); }

@@ -393,24 +393,30 @@ void Network::fillNonEdgeTable() {
   }
 }
 
-uint64_t Network::countHubPairs(byte s) const {
+uint64_t Network::countHubPairs(byte s, bool* undefined) const {
   std::map<uint, uint64_t> proteinsByDegree;
   for (const Node* n : m_layerNodes[s]) ++proteinsByDegree[n->m_expDegree];
   const double pTe = m_stats[s].probTE;
   uint64_t pairs = 0;
+  *undefined = false;
   for (auto a = proteinsByDegree.begin(); a != proteinsByDegree.end(); ++a) {
     for (auto b = a; b != proteinsByDegree.end(); ++b) {
+      const uint64_t count = a == b ? a->second * (a->second - 1) / 2 : a->second * b->second;
       const PairModel r = pairModel(s, a->first, b->first, pTe);
+      if (!isDefined(r)) *undefined = *undefined || count > 0;
       if (!isDefined(r) || r.score < 0) continue;
-      pairs += a == b ? a->second * (a->second - 1) / 2 : a->second * b->second;
+      pairs += count;
     }
   }
   return pairs;
 }
 
 void Network::reportHubPairs() {
+  m_undefinedPairs = false;
   for (uint s = 0; s < SPECIES_NUM; ++s) {
-    m_hubPairs[s] = countHubPairs(static_cast<byte>(s));
+    bool undefined = false;
+    m_hubPairs[s] = countHubPairs(static_cast<byte>(s), &undefined);
+    m_undefinedPairs = m_undefinedPairs || undefined;
     if (m_hubPairs[s] == 0) continue;
     std::printf(
         " WARNING: species %u: %llu protein pairs have a random interaction probability of at least beta "

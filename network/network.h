@@ -176,6 +176,10 @@ class Network {
   // Unordered pairs of distinct proteins of species s whose missing
   // interaction scores 0 rather than negative (set by finalize).
   uint64_t hubPairs(byte s) const { return m_hubPairs[s]; }
+  // Whether some pair of proteins of one species has an undefined score: a
+  // search that meets it stops the run, so a search that prunes must not
+  // skip over it (finalised networks only).
+  bool hasUndefinedPairScores() const { return m_undefinedPairs; }
   // Edge score when the two interact, otherwise the non-edge score.
   double scoreNodesPair(const Node* n1, const Node* n2) const;
   // Whether the two interact; *edgeP is the entry found (or null).
@@ -210,8 +214,9 @@ class Network {
   PairModel pairModel(byte s, uint d1, uint d2, weight_t intProb) const;
   static bool isDefined(const PairModel& r);
   // Counts, by expected-degree values, the pairs of species s whose
-  // non-interaction score is defined and not negative.
-  uint64_t countHubPairs(byte s) const;
+  // non-interaction score is defined and not negative; *undefined tells
+  // whether some pair's score is undefined.
+  uint64_t countHubPairs(byte s, bool* undefined) const;
   void reportHubPairs();
   void fillNonEdgeTable();
   // Two proteins that would interact at random anyway: no evidence either way.
@@ -230,6 +235,7 @@ class Network {
   double m_complexesBeta;
   bool m_finalized;
   uint64_t m_hubPairs[MAX_SPECIES];
+  bool m_undefinedPairs = false;
   // Non-interaction scores by species and expected degrees below SCORES_CAHSZ;
   // not a number where the score is undefined (or not filled yet).
   double m_nonEdgeScoresTable[MAX_SPECIES][SCORES_CAHSZ][SCORES_CAHSZ];

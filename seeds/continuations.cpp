@@ -1,6 +1,7 @@
 #include "seeds/continuations.h"
 
 #include <algorithm>
+#include <limits>
 
 ContinuationMemo::ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget)
     : m_ids(*net),
@@ -28,8 +29,15 @@ bool ContinuationMemo::get(const SeedFrontend& frontend, byte s, Range* range,
   range->begin = static_cast<uint32_t>(m_frontends.size());
   build(frontend, s, &m_frontends);
   range->count = static_cast<uint32_t>(m_frontends.size() - range->begin);
+  range->best = bestScore(&m_frontends[range->begin], range->count);
   m_index.insert(key, *range);
   return true;
+}
+
+double ContinuationMemo::bestScore(const SeedFrontend* first, size_t count) {
+  double best = -std::numeric_limits<double>::infinity();
+  for (size_t i = 0; i < count; ++i) best = std::max(best, first[i].score());
+  return best;
 }
 
 void ContinuationMemo::trim() {

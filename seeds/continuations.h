@@ -21,6 +21,7 @@ class ContinuationMemo {
   struct Range {
     uint32_t begin = 0;
     uint32_t count = 0;
+    double best = 0;  // the highest score among them (minus infinity for none)
   };
 
   ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget);
@@ -34,6 +35,8 @@ class ContinuationMemo {
   // *scratch, which the caller owns, and the result is false.
   bool get(const SeedFrontend& frontend, byte s, Range* range, std::vector<SeedFrontend>* scratch);
   const SeedFrontend& at(size_t i) const { return m_frontends[i]; }
+  // The highest score of count frontends (minus infinity for none).
+  static double bestScore(const SeedFrontend* first, size_t count);
   // The network's proteins by id and their partners, as the lists are built from.
   const SimilarityIndex& index() const { return m_ids; }
 

@@ -79,7 +79,27 @@ class SpanSearch {
       if (known <= floor) return false;
     }
     if (below(m_problem->spanBound(S), 0, floor)) return false;
+    return solveAboveUnknown(m_problem->canonical(anchor), m_problem->splits(G), floor, score);
+  }
 
+  // Whether anchor has a span over G.mask() in the shape of G; *score is its
+  // total. The empty set has the empty span, of score 0.
+  template <class Generator>
+  bool solve(const Anchor& anchor, Generator G, double* score) {
+    const uint S = G.mask();
+    if (S == 0) {
+      *score = 0;
+      return true;
+    }
+    bool exists = false;
+    if (m_problem->lookup(anchor, S, &exists, score)) return exists;
+    return solveUnknown(m_problem->canonical(anchor), m_problem->splits(G), score);
+  }
+
+ private:
+  template <class Generator>
+  bool solveAboveUnknown(const Anchor& anchor, Generator G, double floor, double* score) {
+    const uint S = G.mask();
     Best best;
     byte x = 0;
     Generator G1, G2;
@@ -119,21 +139,6 @@ class SpanSearch {
     return best.found;
   }
 
-  // Whether anchor has a span over G.mask() in the shape of G; *score is its
-  // total. The empty set has the empty span, of score 0.
-  template <class Generator>
-  bool solve(const Anchor& anchor, Generator G, double* score) {
-    const uint S = G.mask();
-    if (S == 0) {
-      *score = 0;
-      return true;
-    }
-    bool exists = false;
-    if (m_problem->lookup(anchor, S, &exists, score)) return exists;
-    return solveUnknown(m_problem->canonical(anchor), m_problem->splits(G), score);
-  }
-
- private:
   template <class Generator>
   bool solveUnknown(const Anchor& anchor, Generator G, double* score) {
     const uint S = G.mask();

@@ -504,6 +504,7 @@ TEST(EdgesSeedsGeneratorTest, SameSeedsAsThePlainSearch) {
   size_t total = 0;
   for (uint species = 2; species <= 5; ++species) {
     std::unique_ptr<Network> net = randomShuffledNetwork(species, 9, 40 + species);
+    ASSERT_FALSE(net->hasUndefinedPairScores());  // the pruning search runs
     VTree work;
     ASSERT_TRUE(work.build(orientations[species - 2]));
     std::vector<std::unique_ptr<VTree>> owned;
