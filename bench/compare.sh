@@ -29,7 +29,7 @@ Usage: bench/compare.sh --old BIN [options]
   --inputs LIST      comma separated, of:
                        sSxP[dD]  synthetic, S species x P proteins, D extra similarity links per
                                  protein and species (s4x900 = s4x900d3, s5x3000 = s5x3000d1,
-                                 others d0; s10x1000: 10 species x 1000 proteins)
+                                 others d0; s10x1000: the generator's defaults, 10 x 1000)
                        dSxP[mM][hH]
                                  synthetic dense interactome: background mean degree M (default
                                  22), largest degree H (default P/10), e.g. d5x15000m22h1500
@@ -126,8 +126,12 @@ for name in ${INPUTS//,/ }; do
         recordedRun "$name-$config-$who-$r" "$reuse" "${BIN_SUM[$who]} ${INPUT_SUM[$name]} ${args[*]} ${extra[*]}" \
           "$bin" "$species" "$prefix" "${args[@]}" "${extra[@]}"
       done
-      sameResults "$SCRATCH/logs/$name-$config-old-$r.log" "$SCRATCH/logs/$name-$config-new-$r.log" \
-        "$SCRATCH/runs/$name-$config-old-$r" "$SCRATCH/runs/$name-$config-new-$r" || identical=NO
+      if grep -q '^124 ' "$SCRATCH/logs/$name-$config-old-$r.row" "$SCRATCH/logs/$name-$config-new-$r.row"; then
+        [ "$identical" = NO ] || identical="- (a run was stopped by the time limit)"
+      elif ! sameResults "$SCRATCH/logs/$name-$config-old-$r.log" "$SCRATCH/logs/$name-$config-new-$r.log" \
+        "$SCRATCH/runs/$name-$config-old-$r" "$SCRATCH/runs/$name-$config-new-$r"; then
+        identical=NO
+      fi
     done
     for who in old new; do
       # This invocation's runs only: a scratch directory may hold more from an earlier --runs.

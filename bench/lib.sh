@@ -68,7 +68,8 @@ linkDataSet() {
 
 # prepareInput NAME: writes or links the input set NAME into the scratch directory and prints
 # "SPECIES PREFIX". Names:
-#   sSxP[dD]         synthetic, sparse background, D extra similarity links per protein and species
+#   sSxP[dD]         synthetic, sparse background, D extra similarity links per protein and species;
+#                    s10x1000 is the generator's defaults for 10 species x 1000 proteins
 #   dSxP[mM][hH]     synthetic, dense background of mean degree M (default 22) and hub degree H
 #                    (default the generator's: a tenth of P)
 #   anything else    a data set NAME_int-<i>.txt / NAME_blast.txt[.gz] under a data root
@@ -81,8 +82,12 @@ prepareInput() {
     if [ -z "$dense" ]; then
       case "$name" in s4x900) dense=3 ;; s5x3000) dense=1 ;; *) dense=0 ;; esac
     fi
-    generate "$name" --species "$species" --proteins "$proteins" --complexes "$(plantedComplexes "$proteins")" \
-      --dense "$dense"
+    if [ "$name" = s10x1000 ]; then
+      generate "$name" --species 10 --proteins 1000  # the generator's defaults
+    else
+      generate "$name" --species "$species" --proteins "$proteins" --complexes "$(plantedComplexes "$proteins")" \
+        --dense "$dense"
+    fi
   elif [[ "$name" =~ ^d([0-9]+)x([0-9]+)(m([0-9]+(\.[0-9]+)?))?(h([0-9]+))?$ ]]; then
     species=${BASH_REMATCH[1]}
     proteins=${BASH_REMATCH[2]}
