@@ -91,8 +91,8 @@ SCRATCH=$(cd "$SCRATCH" && pwd)
 # Every input first, so that a bad name stops the script before hours of runs.
 declare -A SPECIES PREFIX INPUT_SUM
 for name in ${INPUTS//,/ }; do
-  spec=$(prepareInput "$name") || exit 2
-  read -r species prefix <<<"$spec"
+  made=$(prepareInput "$name") || exit 2
+  read -r species prefix <<<"$made"
   SPECIES[$name]=$species
   PREFIX[$name]=$prefix
   INPUT_SUM[$name]=$(inputChecksum "$species" "$prefix")
