@@ -172,7 +172,7 @@ printTable() {
     statuses+=$(printf ' %10s' "$value")
     [ "$t" = 1 ] || { peaks+=$(printf ' %8s' ""); statuses+=$(printf ' %8s' ""); }
   done
-  printf '%-10s%s\n%-10s%s\n' "peak[MB]" "$peaks" status "$statuses"
+  printf '%-10s%s\n%-10s%s\n' "peak[MB]" "${peaks%"${peaks##*[! ]}"}" status "${statuses%"${statuses##*[! ]}"}"
 }
 
 echo "== trellis2: $BIN${OPTIONS:+ (with $OPTIONS)}"
