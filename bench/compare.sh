@@ -6,6 +6,8 @@
 set -u
 
 REPO=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/lib.sh
+. "$REPO/bench/lib.sh"
 OLD=""
 NEW="$REPO/build/trellis2"
 SYNTH="$REPO/build/tools/trellis2_synth"
@@ -16,6 +18,7 @@ TIMEOUT=3600
 NEW_OPTIONS=""
 SCRATCH=""
 REUSE_OLD=no
+DATA_DIRS=""
 
 usage() {
   cat <<EOF
@@ -24,10 +27,14 @@ Usage: bench/compare.sh --old BIN [options]
   --new BIN          the binary under test (default build/trellis2)
   --new-options STR  options given to the new binary only, e.g. "--threads: 1"
   --inputs LIST      comma separated, of:
-                       sSxP[dD]  synthetic, S species x P proteins, D dense similarity links per
+                       sSxP[dD]  synthetic, S species x P proteins, D extra similarity links per
                                  protein and species (s4x900 = s4x900d3, s5x3000 = s5x3000d1,
-                                 s3x8000 = s3x8000d0; other rungs default to d0)
-                       NAME      a NAPAbench 2 family of ../shared/data/napabench2 (n5cg1, n8cg1, ...)
+                                 others d0; s10x1000: the generator's defaults, 10 x 1000)
+                       dSxP[mM][hH]
+                                 synthetic dense interactome: background mean degree M (default
+                                 22), largest degree H (default P/10), e.g. d5x15000m22h1500
+                       NAME      a data set under a data directory: NAPAbench 2 (n5cg1, n5dmc1,
+                                 n5dmr1, n5st1, n8cg1), NetCoffee (nc3, nc4, nc4ev, nc5, nc5h)
                      (default $INPUTS)
   --configs LIST     of: tree, tree-pval, oriented, oriented-pval (default $CONFIGS)
   --runs N           runs of each binary per input, alternating old and new; the medians count
@@ -35,8 +42,12 @@ Usage: bench/compare.sh --old BIN [options]
   --timeout SEC      time limit of one run (default $TIMEOUT)
   --scratch DIR      keep inputs, logs and outputs there (default: a temporary directory)
   --reuse-old        with --scratch: take the old binary's runs already there instead of running
-                     them again (old builds can take many minutes per input)
+                     them again (old builds can take many minutes per input); only runs of the
+                     same binary, inputs and options count, and a run stopped by the time limit
+                     only under a limit no longer than its own
   --synth BIN        the data generator (default build/tools/trellis2_synth)
+  --data DIR         a directory whose subdirectories hold data sets (repeatable; default
+                     ../shared/data beside the repository, then /work/shared/data)
   -h, --help         this text
 EOF
 }
@@ -58,6 +69,7 @@ while [ $# -gt 0 ]; do
     --scratch) SCRATCH=${2:?}; shift 2 ;;
     --synth) SYNTH=${2:?}; shift 2 ;;
     --reuse-old) REUSE_OLD=yes; shift ;;
+    --data) DATA_DIRS="$DATA_DIRS $(cd "${2:?}" && pwd)" || die "no directory $2"; shift 2 ;;
     -h | --help) usage; exit 0 ;;
     *) usage >&2; die "unknown option: $1" ;;
   esac
@@ -65,10 +77,12 @@ done
 [ -n "$OLD" ] || { usage >&2; die "--old is required"; }
 for b in "$OLD" "$NEW"; do [ -x "$b" ] || die "not an executable: $b"; done
 case "$RUNS" in '' | *[!0-9]* | 0) die "--runs must be a positive whole number" ;; esac
-/usr/bin/time -v true >/dev/null 2>&1 || die "GNU time (/usr/bin/time) is needed for the peak memory"
-command -v perl >/dev/null || die "perl is needed to time the phases"
-OLD=$(cd "$(dirname "$OLD")" && pwd)/$(basename "$OLD")
-NEW=$(cd "$(dirname "$NEW")" && pwd)/$(basename "$NEW")
+case "$TIMEOUT" in '' | *[!0-9]* | 0) die "--timeout must be a positive whole number of seconds" ;; esac
+for config in ${CONFIGS//,/ }; do knownConfig "$config" || die "unknown configuration: $config"; done
+requireTools
+OLD=$(absolutePath "$OLD")
+NEW=$(absolutePath "$NEW")
+[ -n "$DATA_DIRS" ] || DATA_DIRS=$(defaultDataDirs)
 
 [ "$REUSE_OLD" = no ] || [ -n "$SCRATCH" ] || die "--reuse-old needs --scratch"
 if [ -z "$SCRATCH" ]; then
@@ -78,120 +92,26 @@ fi
 mkdir -p "$SCRATCH/inputs" "$SCRATCH/logs" || die "cannot create $SCRATCH"
 SCRATCH=$(cd "$SCRATCH" && pwd)
 
-NAPA_DIR=""
-for d in /work/shared/data/napabench2 "$REPO/../shared/data/napabench2"; do
-  [ -d "$d" ] && NAPA_DIR=$(cd "$d" && pwd) && break
+# Every input first, so that a bad name stops the script before hours of runs.
+declare -A SPECIES PREFIX INPUT_SUM
+for name in ${INPUTS//,/ }; do
+  made=$(prepareInput "$name") || exit 2
+  read -r species prefix <<<"$made"
+  SPECIES[$name]=$species
+  PREFIX[$name]=$prefix
+  INPUT_SUM[$name]=$(inputChecksum "${SPECIES[$name]}" "${PREFIX[$name]}")
 done
-
-# prepareInput NAME: writes the input set, prints "SPECIES PREFIX".
-prepareInput() {
-  local name=$1 species proteins dense i
-  if [[ "$name" =~ ^s([0-9]+)x([0-9]+)(d([0-9]+))?$ ]]; then
-    species=${BASH_REMATCH[1]}
-    proteins=${BASH_REMATCH[2]}
-    dense=${BASH_REMATCH[4]}
-    if [ -z "$dense" ]; then
-      case "$name" in s4x900) dense=3 ;; s5x3000) dense=1 ;; *) dense=0 ;; esac
-    fi
-    [ -x "$SYNTH" ] || die "no generator at $SYNTH"
-    "$SYNTH" --species "$species" --proteins "$proteins" --complexes $((proteins / 100 > 6 ? proteins / 100 : 6)) \
-      --dense "$dense" --seed 1 --out "$SCRATCH/inputs/$name" >/dev/null || die "generator failed for $name"
-    echo "$species $SCRATCH/inputs/$name"
-    return
-  fi
-  [ -n "$NAPA_DIR" ] || die "no NAPAbench 2 directory for $name"
-  species=0
-  while [ -f "$NAPA_DIR/${name}_int-$species.txt" ]; do species=$((species + 1)); done
-  [ "$species" -ge 2 ] || die "no input files for $name in $NAPA_DIR"
-  for ((i = 0; i < species; i++)); do ln -sf "$NAPA_DIR/${name}_int-$i.txt" "$SCRATCH/inputs/"; done
-  gunzip -c "$NAPA_DIR/${name}_blast.txt.gz" >"$SCRATCH/inputs/${name}_blast.txt" || die "cannot unpack $name"
-  echo "$species $SCRATCH/inputs/$name"
-}
-
-orientChain() {
-  local n=$1 s i
-  s="($((n - 1)))"
-  for ((i = n - 2; i >= 0; i--)); do s="($i,$s)"; done
-  echo "$s"
-}
-
-configArgs() {
-  case "$1" in
-    tree) ;;
-    tree-pval) echo "--pval-filter 1" ;;
-    oriented) echo "-S: o -E: o --orient: $(orientChain "$2")" ;;
-    oriented-pval) echo "-S: o -E: o --orient: $(orientChain "$2") --pval-filter 1" ;;
-    *) die "unknown configuration: $1" ;;
-  esac
-}
-
-# Seconds of each phase of the real pass, from the times the console lines appeared:
-# "read random seeds complexes refine write total".
-phases() {
-  awk '
-    NR == 1 { t0 = $1 }
-    { t = $1; sub(/^[^ ]+ /, "") }
-    /^Ok$/ && !read { read = t }
-    /^Cloning network:/ { rnd0 = t }
-    /^\*\* Processing real biological network \*\*/ { rnd1 = t }
-    /^Looking for seeds\.\./ { s0 = t }
-    /seeds after filtering/ { s1 = t }
-    /^Looking for complexes\.\./ { c0 = t }
-    /^Done, [0-9]+ complexes found/ { c1 = t }
-    /^Done, for [0-9]+ complexes/ { r1 = t }
-    /FINISHED/ { w1 = t }
-    END {
-      if (!w1) { print "- - - - - - -"; exit }
-      printf "%.2f %.2f %.2f %.2f %.2f %.2f %.2f\n", read - t0, (rnd0 ? rnd1 - rnd0 : 0), s1 - s0, c1 - c0,
-        r1 - c1, w1 - r1, w1 - t0
-    }' "$1"
-}
-
-# runOnce BIN SPECIES PREFIX OUT LOG EXTRA...: one timed run; prints "STATUS PEAK_MB".
-runOnce() {
-  local bin=$1 species=$2 prefix=$3 out=$4 log=$5
-  shift 5
-  rm -rf "$out"
-  set -o pipefail
-  /usr/bin/time -v -o "$log.mem" timeout "$TIMEOUT" "$bin" "$species" "$prefix" "$out" "$@" 2>/dev/null |
-    perl -MTime::HiRes=time -ne '$|=1; printf "%.3f %s", time, $_' >"$log"
-  local status=$?
-  set +o pipefail
-  local kb
-  kb=$(awk -F: '/Maximum resident set size/ {gsub(/ /, "", $2); print $2}' "$log.mem")
-  echo "$status $(awk -v k="${kb:-0}" 'BEGIN { printf "%.0f", k / 1024 }')"
-}
-
-# Wall-clock seconds of a run, from its /usr/bin/time -v report.
-wallSeconds() {
-  awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$1"
-}
-
-median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else print v[int((NR + 1) / 2)] }'; }
-
-# Whether two runs gave the same console (elapsed seconds, build stamp and command line aside)
-# and the same alignment and species files.
-sameResults() {
-  local a=$1 b=$2 oa=$3 ob=$4 d
-  norm() { sed -e 's/^[^ ]* //' -e 's/^Elapsed time: [0-9]* sec/Elapsed time: N sec/' -e 's/build: .*;/build: X;/' \
-    -e '/^Cmd line:/d' "$1"; }
-  cmp -s <(norm "$a") <(norm "$b") || return 1
-  for d in $(cd "$ob" 2>/dev/null && ls -d alignments species_* 2>/dev/null); do
-    diff -r "$oa/$d" "$ob/$d" >/dev/null || return 1
-  done
-  [ "$(cd "$oa" 2>/dev/null && ls -d alignments species_* 2>/dev/null)" = \
-    "$(cd "$ob" 2>/dev/null && ls -d alignments species_* 2>/dev/null)" ]
-}
+declare -A BIN_SUM=([old]=$(fileChecksum "$OLD") [new]=$(fileChecksum "$NEW"))
 
 echo "== old: $OLD"
 echo "== new: $NEW ${NEW_OPTIONS:+(with $NEW_OPTIONS)}"
 echo "== $RUNS run(s) each, in turn; phase seconds are medians; ratio = old / new"
 for name in ${INPUTS//,/ }; do
-  read -r species prefix <<<"$(prepareInput "$name")"
+  species=${SPECIES[$name]}
+  prefix=${PREFIX[$name]}
   for config in ${CONFIGS//,/ }; do
     identical=yes
-    # shellcheck disable=SC2046
-    args=($(configArgs "$config" "$species"))
+    read -ra args <<<"$(configArgs "$config" "$species")"
     for ((r = 1; r <= RUNS; r++)); do
       for who in old new; do
         bin=$OLD
@@ -201,23 +121,22 @@ for name in ${INPUTS//,/ }; do
           # shellcheck disable=SC2206
           extra=($NEW_OPTIONS)
         fi
-        run="$name-$config-$who-$r"
-        log="$SCRATCH/logs/$run.log"
-        if [ "$who" = old ] && [ "$REUSE_OLD" = yes ] && [ -s "$SCRATCH/logs/$run.row" ] && [ -d "$SCRATCH/runs/$run" ]; then
-          continue
-        fi
-        # One output path for both, so that their consoles can be compared.
-        read -r st mb <<<"$(runOnce "$bin" "$species" "$prefix" "$SCRATCH/out" "$log" "${args[@]}" "${extra[@]}")"
-        rm -rf "$SCRATCH/runs/$run"
-        mkdir -p "$SCRATCH/runs"
-        mv "$SCRATCH/out" "$SCRATCH/runs/$run" 2>/dev/null || mkdir -p "$SCRATCH/runs/$run"
-        echo "$st $mb $(phases "$log")" >"$SCRATCH/logs/$run.row"
+        reuse=no
+        [ "$who" = old ] && reuse=$REUSE_OLD
+        recordedRun "$name-$config-$who-$r" "$reuse" "${BIN_SUM[$who]} ${INPUT_SUM[$name]} ${args[*]} ${extra[*]}" \
+          "$bin" "$species" "$prefix" "${args[@]}" "${extra[@]}"
       done
-      sameResults "$SCRATCH/logs/$name-$config-old-$r.log" "$SCRATCH/logs/$name-$config-new-$r.log" \
-        "$SCRATCH/runs/$name-$config-old-$r" "$SCRATCH/runs/$name-$config-new-$r" || identical=NO
+      if grep -q '^124 ' "$SCRATCH/logs/$name-$config-old-$r.row" "$SCRATCH/logs/$name-$config-new-$r.row"; then
+        [ "$identical" = NO ] || identical="- (a run was stopped by the time limit)"
+      elif ! sameResults "$SCRATCH/logs/$name-$config-old-$r.log" "$SCRATCH/logs/$name-$config-new-$r.log" \
+        "$SCRATCH/runs/$name-$config-old-$r" "$SCRATCH/runs/$name-$config-new-$r"; then
+        identical=NO
+      fi
     done
     for who in old new; do
-      cat "$SCRATCH/logs/$name-$config-$who-"[0-9]*.row >"$SCRATCH/logs/$name-$config-$who.rows"
+      # This invocation's runs only: a scratch directory may hold more from an earlier --runs.
+      for ((r = 1; r <= RUNS; r++)); do cat "$SCRATCH/logs/$name-$config-$who-$r.row"; done \
+        >"$SCRATCH/logs/$name-$config-$who.rows"
     done
     echo
     echo "== $name ($species species), $config: results identical: $identical"
@@ -226,7 +145,7 @@ for name in ${INPUTS//,/ }; do
     for phase in read random seeds complexes refine write total; do
       o=$(awk -v c=$col '{ print $c }' "$SCRATCH/logs/$name-$config-old.rows" | median)
       n=$(awk -v c=$col '{ print $c }' "$SCRATCH/logs/$name-$config-new.rows" | median)
-      ratio=$(awk -v o="$o" -v n="$n" 'BEGIN { if (o == "-" || n == "-" || n <= 0) print "-"; else printf "%.1f", o / n }')
+      ratio=$(awk -v o="$o" -v n="$n" 'BEGIN { if (o == "-" || n == "-" || o <= 0 || n <= 0) print "-"; else printf "%.1f", o / n }')
       printf '%-10s %10s %10s %8s\n' "$phase" "$o" "$n" "$ratio"
       col=$((col + 1))
     done

@@ -1,6 +1,7 @@
 // trellis2_synth: writes a synthetic multi-species data set in the input format of trellis2.
 //
-// Per species a sparse background network with a heavy-tailed degree distribution, a number of
+// Per species a background network with a heavy-tailed degree distribution (sparse by default,
+// or of a chosen mean degree and largest hub degree, like today's dense interactomes), a number of
 // planted conserved complexes (dense in every species, matched across species by small E-values,
 // with lost proteins, missing edges and missing similarity links), background ortholog families,
 // spurious similarity links near the E-value threshold, and a truth file naming the planted
@@ -15,7 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
-#include <set>
+#include <unordered_set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,18 @@ constexpr unsigned kMinComplexPositions = 5;
 constexpr unsigned kMaxComplexPositions = 10;
 constexpr unsigned kCorePositions = 4;  // positions of a complex that no species loses
 constexpr double kAverageDegree = 4.5;
+// A chosen background density keeps every species below this many interactions in all, so that a
+// mistyped degree cannot exhaust memory (about 60 bytes an interaction while generating).
+constexpr double kMaxBackgroundInteractions = 20e6;
+constexpr int kHubAttempts = 8;         // of placing a dense background to meet the hub degree
+constexpr double kHubTolerance = 0.02;  // of the hub degree
+constexpr double kHubTargetLimit = 4;   // the top target stays within this multiple of it
+constexpr double kMaxDenseLinks = 50e6;
+// Every protein has an interaction, so a mean degree below 2 cannot be met, and near it the
+// proteins that get theirs last leave no room for the heavy tail.
+constexpr double kMinMeanDegree = 3;
+constexpr double kMaxMeanDegreeShare = 0.25;  // of the proteins a species has
+constexpr double kDefaultHubShare = 0.1;      // default largest degree: a tenth of the species
 constexpr double kComplexDensity = 0.7;
 constexpr double kLossRate = 0.15;
 constexpr double kMissingOrthologRate = 0.1;
@@ -103,8 +116,19 @@ struct Options {
   double familyShare = 0.4;    // ortholog families per background protein
   double spuriousRate = 0.25;  // chance similarity links per protein
   unsigned dense = 0;          // extra accepted links per protein and other species
+  double meanDegree = 0;       // background mean degree; 0 keeps the sparse background
+  unsigned hubDegree = 0;      // largest background degree; 0 picks a tenth of the species
   std::string out = "synth";
 };
+
+// The largest background degree asked for: --hub-degree, else a tenth of the species (but at
+// least the mean degree).
+unsigned hubDegree(const Options& opt) {
+  if (opt.hubDegree > 0) return opt.hubDegree;
+  const double mean = opt.meanDegree > 0 ? opt.meanDegree : kAverageDegree;
+  const unsigned share = static_cast<unsigned>(opt.proteins * kDefaultHubShare);
+  return std::min(opt.proteins - 1, std::max(static_cast<unsigned>(std::ceil(mean)), share));
+}
 
 struct Interaction {
   unsigned a, b;
@@ -126,18 +150,20 @@ class Generator {
   explicit Generator(const Options& opt)
       : m_opt(opt), m_rng(opt.seed), m_edges(opt.species), m_edgeKeys(opt.species), m_free(opt.species) {}
 
-  void run() {
+  // False (with a message) when a background network cannot reach its number of interactions.
+  bool run() {
     for (unsigned s = 0; s < m_opt.species; ++s) {
       m_free[s].resize(m_opt.proteins);
       for (unsigned i = 0; i < m_opt.proteins; ++i) m_free[s][i] = i;
       m_rng.shuffle(&m_free[s]);
-      makeBackground(s);
+      if (!makeBackground(s)) return false;
       makeHubs(s);
     }
     for (unsigned c = 0; c < m_opt.complexes; ++c) plantComplex();
     makeOrthologFamilies();
     makeSpuriousLinks();
     makeDenseLinks();
+    return true;
   }
 
   bool write() const {
@@ -159,36 +185,133 @@ class Generator {
     return true;
   }
 
-  // Chung-Lu style graph: endpoints are drawn in proportion to a Pareto target degree (tail
-  // exponent 7/3, computed with square roots only). The target is capped at sqrt(2E) so that no
-  // two hubs are expected to be more connected than a dense complex, which the scoring model
-  // cannot represent.
-  void makeBackground(unsigned s) {
+  bool denseBackground() const { return m_opt.meanDegree > 0 || m_opt.hubDegree > 0; }
+
+  // The background is a Chung-Lu style graph: endpoints are drawn in proportion to a target
+  // degree per protein, until the mean degree is reached.
+  bool makeBackground(unsigned s) {
+    if (denseBackground()) return makeDenseBackground(s);
+    const unsigned edges = static_cast<unsigned>(m_opt.proteins * kAverageDegree / 2);
+    return placed(s, connectByTargets(s, sparseTargets(), edges, false), edges);
+  }
+
+  // A hub draws some partners twice, above all other hubs, and a pair counts once: the largest
+  // degree falls short of its target. The top target is raised until the largest degree comes
+  // within 2% of the hub degree; every attempt replays the same draws, so that only the targets
+  // change between attempts.
+  bool makeDenseBackground(unsigned s) {
+    const double mean = m_opt.meanDegree > 0 ? m_opt.meanDegree : kAverageDegree;
+    const unsigned edges = static_cast<unsigned>(m_opt.proteins * mean / 2 + 0.5);
+    const double hub = hubDegree(m_opt);
+    const Rng start = m_rng;
+    double top = hub, lastTop = 0, lastLargest = 0;
+    for (int attempt = 1;; ++attempt) {
+      m_rng = start;
+      m_edges[s].clear();
+      m_edgeKeys[s].clear();
+      if (!placed(s, connectByTargets(s, denseTargets(mean, top), edges, true), edges)) return false;
+      const double largest = largestDegree(s);
+      if (attempt == kHubAttempts || std::fabs(largest - hub) <= std::max(1.0, kHubTolerance * hub)) return true;
+      // The secant through the last two attempts, once they rise; the ratio before.
+      const double slope = lastTop > 0 ? (largest - lastLargest) / (top - lastTop) : 0;
+      const double next = slope > 0 ? top + (hub - largest) / slope : top * hub / largest;
+      lastTop = top;
+      lastLargest = largest;
+      top = std::min(kHubTargetLimit * hub, std::max(1.0, next));
+    }
+  }
+
+  bool placed(unsigned s, bool complete, unsigned edges) const {
+    if (complete) return true;
+    std::printf(
+        "ERROR: species %u: only %zu of %u background interactions could be placed; the hubs take too many "
+        "of the possible pairs (lower --mean-degree or --hub-degree)\n",
+        s, m_edges[s].size(), edges);
+    return false;
+  }
+
+  unsigned largestDegree(unsigned s) const {
+    std::vector<unsigned> degree(m_opt.proteins, 0);
+    for (const Interaction& e : m_edges[s]) {
+      ++degree[e.a];
+      ++degree[e.b];
+    }
+    return *std::max_element(degree.begin(), degree.end());
+  }
+
+  // Pareto targets (tail exponent 7/3, computed with square roots only), capped at sqrt(2E) so
+  // that no two hubs are expected to be more connected than a dense complex.
+  std::vector<double> sparseTargets() {
     const unsigned n = m_opt.proteins;
-    const unsigned edges = static_cast<unsigned>(n * kAverageDegree / 2);
-    const double cap = std::sqrt(2.0 * edges);
-    std::vector<double> cumulative(n);
-    double total = 0;
+    const double cap = std::sqrt(2.0 * static_cast<unsigned>(n * kAverageDegree / 2));
+    std::vector<double> target(n);
     for (unsigned i = 0; i < n; ++i) {
       const double u = 1.0 - m_rng.uniform();  // (0, 1]
       const double root = std::sqrt(u);
-      const double target = std::min(cap, (kAverageDegree / 4) / (root * std::sqrt(root)));
-      total += target;
-      cumulative[i] = total;
+      target[i] = std::min(cap, (kAverageDegree / 4) / (root * std::sqrt(root)));
     }
+    return target;
+  }
+
+  // Targets of a dense interactome: the quantiles of a power law of density x^-2 between a floor
+  // and the hub degree, the floor chosen so that the targets average `mean`, dealt to the
+  // proteins in random order. Quantiles rather than draws put one protein at about the hub degree
+  // whatever the size, and divisions alone keep the files the same on every platform.
+  std::vector<double> denseTargets(double mean, double top) {
+    const unsigned n = m_opt.proteins;
+    double low = 0, high = top;
+    std::vector<double> target;
+    for (int step = 0; step < 64; ++step) {
+      const double floor = (low + high) / 2;
+      target = powerLawQuantiles(n, floor, top);
+      double sum = 0;
+      for (double t : target) sum += t;
+      (sum < mean * n ? low : high) = floor;
+    }
+    target = powerLawQuantiles(n, high, top);
+    m_rng.shuffle(&target);
+    return target;
+  }
+
+  static std::vector<double> powerLawQuantiles(unsigned n, double floor, double top) {
+    std::vector<double> q(n);
+    for (unsigned r = 0; r < n; ++r) {
+      const double u = (r + 0.5) / n;
+      q[r] = 1.0 / (1.0 / floor - u * (1.0 / floor - 1.0 / top));
+    }
+    return q;
+  }
+
+  // Draws distinct interactions until `edges` are placed, then gives every protein left without
+  // one an interaction. With `reserveIsolated` the proteins still without one count as placed
+  // interactions, so that the fill keeps the total near `edges` even for small degrees. False when
+  // the draws ran out first.
+  bool connectByTargets(unsigned s, const std::vector<double>& target, unsigned edges, bool reserveIsolated) {
+    const unsigned n = m_opt.proteins;
+    std::vector<double> cumulative(n);
+    double total = 0;
+    for (unsigned i = 0; i < n; ++i) cumulative[i] = total += target[i];
     auto pick = [&]() {
       const double x = m_rng.uniform() * total;
       const auto it = std::upper_bound(cumulative.begin(), cumulative.end(), x);
       return std::min(n - 1, static_cast<unsigned>(it - cumulative.begin()));
     };
     std::vector<bool> linked(n, false);
-    for (unsigned made = 0, tries = 0; made < edges && tries < 20 * edges; ++tries) {
+    unsigned made = 0, isolated = reserveIsolated ? n : 0;
+    auto link = [&](unsigned p) {
+      if (linked[p]) return;
+      linked[p] = true;
+      if (reserveIsolated) --isolated;
+    };
+    for (unsigned tries = 0; made + isolated < edges && tries < 20 * edges; ++tries) {
       const unsigned a = pick(), b = pick();
       if (addEdge(s, a, b, backgroundWeight(&m_rng))) {
         ++made;
-        linked[a] = linked[b] = true;
+        link(a);
+        link(b);
       }
     }
+    const bool complete = made + isolated >= edges;
     // Proteins exist only through their interactions: give every protein at least one.
     for (unsigned i = 0; i < n; ++i) {
       while (!linked[i]) {
@@ -196,6 +319,7 @@ class Generator {
         if (addEdge(s, i, partner, backgroundWeight(&m_rng))) linked[i] = linked[partner] = true;
       }
     }
+    return complete;
   }
 
   // Hubs interact with most of their species, so two hubs are more likely to
@@ -382,7 +506,7 @@ class Generator {
   const Options m_opt;
   Rng m_rng;
   std::vector<std::vector<Interaction>> m_edges;
-  std::vector<std::set<uint64_t>> m_edgeKeys;
+  std::vector<std::unordered_set<uint64_t>> m_edgeKeys;  // pairs per species, for uniqueness
   std::vector<std::vector<unsigned>> m_free;  // proteins not yet in a complex or family
   std::vector<Similarity> m_links;
   std::vector<Complex> m_complexes;
@@ -391,7 +515,8 @@ class Generator {
 void usage() {
   std::printf(
       "Usage: trellis2_synth [--species N] [--proteins N] [--complexes N] [--hubs N] [--families X]\n"
-      "                      [--spurious X] [--dense N] [--seed N] [--out PREFIX]\n"
+      "                      [--spurious X] [--dense N] [--mean-degree D] [--hub-degree H] [--seed N]\n"
+      "                      [--out PREFIX]\n"
       "  --species N    number of species, 2..10 (default 3)\n"
       "  --proteins N   proteins per species, %u..%u (default 300)\n"
       "  --complexes N  planted conserved complexes (default 6)\n"
@@ -399,6 +524,14 @@ void usage() {
       "  --families X   background ortholog families per protein, 0..1 (default 0.4)\n"
       "  --spurious X   chance similarity links per protein, 0..1 (default 0.25)\n"
       "  --dense N      extra accepted similarity links per protein and other species (default 0)\n"
+      "  --mean-degree D\n"
+      "                 background interactions per protein on average, 3..proteins/4 (default:\n"
+      "                 a sparse background of mean degree 4.5, hubs of degree up to about\n"
+      "                 sqrt(4.5 x proteins)); 22 imitates today's human interactome\n"
+      "  --hub-degree H\n"
+      "                 largest background degree, D..proteins-1 (default with --mean-degree: a\n"
+      "                 tenth of the proteins, at least D); the degrees in between follow a power\n"
+      "                 law, most proteins having a few interactions and a few having hundreds\n"
       "  --seed N       random seed (default 1); equal seeds give identical files\n"
       "  --out PREFIX   writes PREFIX_int-<i>.txt, PREFIX_blast.txt and PREFIX_truth.txt (default synth)\n",
       kMinProteins, kMaxProteinsPerSpecies);
@@ -422,6 +555,14 @@ bool parseFraction(const char* text, double* value) {
   return true;
 }
 
+bool parseNumber(const char* text, double* value) {
+  char* end = nullptr;
+  const double v = std::strtod(text, &end);
+  if (end == text || *end || !std::isfinite(v)) return false;
+  *value = v;
+  return true;
+}
+
 bool parseOptions(int argc, char** argv, Options* opt) {
   for (int i = 1; i < argc; i += 2) {
     const std::string flag = argv[i];
@@ -440,12 +581,18 @@ bool parseOptions(int argc, char** argv, Options* opt) {
                        : flag == "--seed"      ? &opt->seed
                        : flag == "--hubs"      ? &opt->hubs
                        : flag == "--dense"     ? &opt->dense
+                       : flag == "--hub-degree" ? &opt->hubDegree
                                                : nullptr;
     double* fraction = flag == "--families"   ? &opt->familyShare
                        : flag == "--spurious" ? &opt->spuriousRate
                                               : nullptr;
     if (flag == "--out") {
       opt->out = value;
+    } else if (flag == "--mean-degree") {
+      if (!parseNumber(value, &opt->meanDegree) || opt->meanDegree <= 0) {
+        std::printf("ERROR: Not a positive number for %s: %s\n", flag.c_str(), value);
+        return false;
+      }
     } else if (fraction) {
       if (!parseFraction(value, fraction)) {
         std::printf("ERROR: Not a number in [0, 1] for %s: %s\n", flag.c_str(), value);
@@ -457,10 +604,15 @@ bool parseOptions(int argc, char** argv, Options* opt) {
     } else if (!parseUnsigned(value, target)) {
       std::printf("ERROR: Not a non-negative integer for %s: %s\n", flag.c_str(), value);
       return false;
+    } else if (target == &opt->hubDegree && opt->hubDegree == 0) {
+      std::printf("ERROR: Not a positive integer for %s: %s\n", flag.c_str(), value);
+      return false;
     }
   }
   return true;
 }
+
+bool checkDensity(const Options& opt);
 
 bool checkOptions(const Options& opt) {
   if (opt.species < 2 || opt.species > kMaxSpecies) {
@@ -489,6 +641,38 @@ bool checkOptions(const Options& opt) {
     std::printf("ERROR: --dense must be at most 1000, got %u\n", opt.dense);
     return false;
   }
+  const double denseLinks = static_cast<double>(opt.dense) * opt.proteins * opt.species * (opt.species - 1);
+  if (denseLinks > kMaxDenseLinks) {
+    std::printf("ERROR: --dense %u would make %.0f similarity links for %u x %u proteins, more than %.0f\n",
+                opt.dense, denseLinks, opt.species, opt.proteins, kMaxDenseLinks);
+    return false;
+  }
+  return checkDensity(opt);
+}
+
+// The chosen background density: a mean degree the species can hold, a hub degree between the
+// mean and the species size, and an interaction count that fits in memory.
+bool checkDensity(const Options& opt) {
+  if (opt.meanDegree == 0 && opt.hubDegree == 0) return true;
+  const double mean = opt.meanDegree > 0 ? opt.meanDegree : kAverageDegree;
+  const double maxMean = opt.proteins * kMaxMeanDegreeShare;
+  if (mean < kMinMeanDegree || mean > maxMean) {
+    std::printf("ERROR: --mean-degree must be %g..%g for %u proteins, got %g\n", kMinMeanDegree, maxMean, opt.proteins,
+                mean);
+    return false;
+  }
+  const unsigned hub = hubDegree(opt);
+  if (hub < mean || hub > opt.proteins - 1) {
+    std::printf("ERROR: --hub-degree must be %g..%u (the mean degree .. proteins - 1), got %u\n", std::ceil(mean),
+                opt.proteins - 1, hub);
+    return false;
+  }
+  const double interactions = opt.species * (opt.proteins * mean / 2);
+  if (interactions > kMaxBackgroundInteractions) {
+    std::printf("ERROR: %u species x %u proteins at mean degree %g make %.0f interactions, more than %.0f\n",
+                opt.species, opt.proteins, mean, interactions, kMaxBackgroundInteractions);
+    return false;
+  }
   if (opt.out.empty()) {
     std::printf("ERROR: --out must not be empty\n");
     return false;
@@ -505,6 +689,5 @@ int main(int argc, char** argv) {
     return 2;
   }
   Generator gen(opt);
-  gen.run();
-  return gen.write() ? 0 : 1;
+  return gen.run() && gen.write() ? 0 : 1;
 }
