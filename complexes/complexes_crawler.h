@@ -22,7 +22,7 @@
 #include "network/similarity_index.h"
 #include "seeds/seed.h"
 #include "span/bit_subset.h"
-#include "span/flat_map.h"
+#include "common/flat_map.h"
 #include "span/span_search.h"
 
 class ComplexesFilter;

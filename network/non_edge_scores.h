@@ -6,7 +6,7 @@
 
 #include "common/common_types.h"
 #include "network/network.h"
-#include "span/flat_map.h"
+#include "common/flat_map.h"
 
 class NonEdgeScores {
  public:

@@ -13,7 +13,7 @@
 #include "network/non_edge_scores.h"
 #include "network/similarity_index.h"
 #include "seeds/seed.h"
-#include "span/flat_map.h"
+#include "common/flat_map.h"
 
 class ContinuationMemo {
  public:
@@ -34,6 +34,8 @@ class ContinuationMemo {
   // valid until the next trim() or clear()); beyond it they are built into
   // *scratch, which the caller owns, and the result is false.
   bool get(const SeedFrontend& frontend, byte s, Range* range, std::vector<SeedFrontend>* scratch);
+  // The continuations of frontend into s when they are memoised already.
+  const Range* find(const SeedFrontend& frontend, byte s) const { return m_index.find(key(frontend, s)); }
   const SeedFrontend& at(size_t i) const { return m_frontends[i]; }
   // The highest score of count frontends (minus infinity for none).
   static double bestScore(const SeedFrontend* first, size_t count);
@@ -47,6 +49,9 @@ class ContinuationMemo {
   size_t bytes() const;
 
  private:
+  static WideKey key(const SeedFrontend& frontend, byte s) {
+    return WideKey{(static_cast<uint64_t>(frontend.nodeId(0)) << 32) | frontend.nodeId(1), s};
+  }
   void build(const SeedFrontend& frontend, byte s, std::vector<SeedFrontend>* out);
   // Marks the partners of m0 (and, for distance-2 pairs, the partners of its
   // partners when that is cheaper than testing each candidate's partners).

@@ -41,6 +41,7 @@ void SeedSearch::computeReach(const Network* net, bool d2enabled) {
       }
     }
     own[s] = best;
+    m_ownReach[s] = best;
   }
   m_spanReach[0] = 0;
   for (uint mask = 1; mask < (1u << MAX_SPECIES); ++mask)
@@ -214,8 +215,9 @@ void SeedSearch::storeBounded(const SeedFrontend& f, uint mask, bool exact, doub
 }
 
 double SeedSearch::candidatesReach(const SeedFrontend& f, byte x) {
-  ContinuationMemo::Range range;
-  std::vector<SeedFrontend> own;
-  if (m_continuations.get(f, x, &range, &own)) return range.count == 0 ? NO_SPAN : range.best;
-  return own.empty() ? NO_SPAN : ContinuationMemo::bestScore(own.data(), own.size());
+  // Building the continuations is the costly part of the search: a split
+  // that the species' best score already rules out must not pay for it.
+  const ContinuationMemo::Range* range = m_continuations.find(f, x);
+  if (range == nullptr) return m_ownReach[x];
+  return range->count == 0 ? NO_SPAN : range->best;
 }

@@ -14,7 +14,7 @@
 #include "seeds/continuations.h"
 #include "seeds/seed.h"
 #include "span/bit_subset.h"
-#include "span/flat_map.h"
+#include "common/flat_map.h"
 #include "span/span_cache.h"
 #include "span/span_search.h"
 
@@ -133,6 +133,7 @@ class SeedSearch {
   const std::vector<const VTree*>& m_trees;
   const gen_type_t m_shape;
   const bool m_exhaustive;
+  double m_ownReach[MAX_SPECIES] = {};
   double m_spanReach[1u << MAX_SPECIES];
   static constexpr double NO_SPAN = -std::numeric_limits<double>::infinity();
 };

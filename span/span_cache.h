@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/common_types.h"
-#include "span/flat_map.h"
+#include "common/flat_map.h"
 
 // Non-zero 64-bit keys to 32-bit values, twelve bytes a slot: the cache holds
 // millions of keys, so each byte of a slot counts.
