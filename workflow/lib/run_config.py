@@ -179,8 +179,9 @@ class RunConfig:
             if key not in config:
                 raise ConfigError(f"{key}: missing")
         self.out = config["out"]
-        if not isinstance(self.out, str) or not self.out.strip():
-            raise ConfigError(f"out: expected a directory path, got {self.out!r}")
+        # Braces would be read as wildcards in the rules' file patterns.
+        if not isinstance(self.out, str) or not self.out.strip() or "{" in self.out or "}" in self.out:
+            raise ConfigError(f"out: expected a directory path without braces, got {self.out!r}")
         self.out = os.path.normpath(self.out)
         self.shards = _whole_number(config["shards"], "shards", 1)
         self.options = self._trellis_options(config.get("options", ""))
@@ -209,7 +210,7 @@ class RunConfig:
                               f"in pairs, e.g. \"--pval-filter 1\"; a lone last option would be ignored)")
         for name in words[0::2]:
             if name in WORKFLOW_OPTIONS:
-                raise ConfigError(f"options: {name}: {WORKFLOW_OPTIONS[name]}")
+                raise ConfigError(f"options: {name} cannot be given here ({WORKFLOW_OPTIONS[name]})")
         return words
 
     @staticmethod

@@ -100,7 +100,9 @@ def split(in_path, out_paths):
     try:
         done = 0
         for name, _, sequence in records:
-            chunk = min(done * len(outs) // max(total, 1), len(outs) - 1)
+            # The chunk that holds the middle of the sequence.
+            middle = 2 * done + len(sequence)
+            chunk = min(middle * len(outs) // max(2 * total, 1), len(outs) - 1)
             outs[chunk].write(b">" + name + b"\n" + sequence + b"\n")
             done += len(sequence)
     finally:
