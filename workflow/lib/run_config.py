@@ -188,7 +188,8 @@ class RunConfig:
         self.similarity = None
         if config.get("similarity") is not None:
             self.similarity = _existing_file(config["similarity"], "similarity")
-        self.diamond = self._diamond_options(config.get("diamond", DEFAULT_DIAMOND))
+        diamond = config.get("diamond")
+        self.diamond = self._diamond_options(DEFAULT_DIAMOND if diamond is None else diamond)
         self.fasta_id = config.get("fasta_id", "word")
         if self.fasta_id not in FASTA_IDS:
             raise ConfigError(f"fasta_id: expected one of {', '.join(FASTA_IDS)}, got {self.fasta_id!r}")
