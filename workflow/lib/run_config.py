@@ -195,8 +195,8 @@ class RunConfig:
             raise ConfigError(f"fasta_id: expected one of {', '.join(FASTA_IDS)}, got {self.fasta_id!r}")
         entries = config["species"]
         if not isinstance(entries, list) or not MIN_SPECIES <= len(entries) <= MAX_SPECIES:
-            raise ConfigError(f"species: expected a list of {MIN_SPECIES} to {MAX_SPECIES} species, "
-                              f"got {entries!r}")
+            got = f"{len(entries)}" if isinstance(entries, list) else repr(entries)
+            raise ConfigError(f"species: expected a list of {MIN_SPECIES} to {MAX_SPECIES} species, got {got}")
         self.species = [Species(i, entry, self.similarity is None) for i, entry in enumerate(entries)]
         self.annotation = None
         if config.get("annotate") is not None:
