@@ -34,8 +34,8 @@ PREFIX ?= /usr/local
 
 all: build
 
-# Installs the build tools, GoogleTest and zlib (for trellis2-prep) when they are missing, and
-# Chromium for BROWSER_TESTS=1.
+# Installs the build tools, GoogleTest and zlib (for trellis2-prep), Snakemake and DIAMOND (the
+# workflow in workflow/ and its test) when they are missing, and Chromium for BROWSER_TESTS=1.
 deps:
 	@missing=""; \
 	command -v cmake >/dev/null 2>&1 || missing="$$missing cmake"; \
@@ -43,6 +43,8 @@ deps:
 	command -v make >/dev/null 2>&1 || missing="$$missing make"; \
 	[ -f /usr/include/gtest/gtest.h ] || missing="$$missing libgtest-dev"; \
 	[ -f /usr/include/zlib.h ] || missing="$$missing zlib1g-dev"; \
+	command -v snakemake >/dev/null 2>&1 || missing="$$missing snakemake"; \
+	command -v diamond >/dev/null 2>&1 || missing="$$missing diamond-aligner"; \
 	if [ "$(BROWSER_TESTS)" = 1 ]; then \
 	  command -v chromium >/dev/null 2>&1 || missing="$$missing chromium"; \
 	fi; \
