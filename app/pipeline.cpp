@@ -53,6 +53,7 @@ void searchSeeds(const Network* network, const RunParams& params, std::list<Seed
   std::fflush(stdout);
   ProgressMeter meter("Seeds", anchorProteins(*network));
   generator.setProgress(&meter);
+  generator.setThreads(params.THREADS);
   size_t found = generator.createSeeds();
   meter.finish();
   std::printf("Done. %d seeds were found\n\n", static_cast<int>(found));

@@ -70,6 +70,10 @@ class FlatMap {
   // Whether the next insert doubles the storage.
   bool fullBeforeGrowth() const { return 2 * (m_count + 1) > m_slots.size(); }
   size_t bytes() const { return m_slots.capacity() * sizeof(Slot); }
+  // Bytes of storage once the next insert has grown it (when it must).
+  size_t bytesAfterGrowth() const {
+    return fullBeforeGrowth() ? (m_slots.empty() ? MIN_SLOTS : 2 * m_slots.size()) * sizeof(Slot) : bytes();
+  }
 
  private:
   struct Slot {

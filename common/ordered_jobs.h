@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -13,55 +14,76 @@
 #include "common/common_types.h"
 #include "common/worker_pool.h"
 
-// Runs job(context, i) for i = 0 .. count-1 and calls take(i, result) for each
-// in increasing i on the calling thread. With one thread the jobs run right
-// here on *local. Otherwise `threads` workers each own a context from
-// makeContext(). A fatal error raised inside a job (fatalMessage on a worker)
-// ends the process when its turn comes to be taken, after every earlier
-// result was taken, as it would on one thread. At most a window of jobs
-// ahead of the one awaited is queued or held, so memory stays bounded.
+template <class Context>
+class OrderedJobs {
+ public:
+  // With one thread the jobs run on *local, on the calling thread; otherwise
+  // `threads` workers each own a context from makeContext().
+  OrderedJobs(uint threads, Context* local, const std::function<std::unique_ptr<Context>()>& makeContext)
+      : m_local(local), m_threads(threads) {
+    if (threads > 1) m_pool.reset(new WorkerPool<Context>(threads, makeContext));
+  }
+
+  // Runs job(context, i) for i = 0 .. count-1 and calls take(i, result) for
+  // each in increasing i on the calling thread. A fatal error raised inside a
+  // job (fatalMessage on a worker) ends the process when its turn comes to be
+  // taken, after every earlier result was taken, as it would on one thread.
+  // At most a window of jobs ahead of the one awaited is queued or held, so
+  // memory stays bounded. The workers are idle when it returns.
+  template <class Result, class Job, class Take>
+  void run(size_t count, Job job, Take take) {
+    if (!m_pool) {
+      for (size_t i = 0; i < count; ++i) take(i, job(*m_local, i));
+      return;
+    }
+    struct Slot {
+      std::optional<Result> result;
+      std::unique_ptr<DeferredExit> failure;
+      bool done = false;
+    };
+    std::vector<Slot> slots(count);
+    WorkerPool<Context>& pool = *m_pool;
+    const size_t window = 16 * static_cast<size_t>(m_threads);
+    size_t submitted = 0;
+    for (size_t i = 0; i < count; ++i) {
+      for (; submitted < count && submitted < i + window; ++submitted) {
+        const size_t j = submitted;
+        pool.submit([&slots, &pool, &job, j](Context& context) {
+          std::optional<Result> result;
+          std::unique_ptr<DeferredExit> failure;
+          try {
+            result.emplace(job(context, j));
+          } catch (const DeferredExit& e) {
+            failure.reset(new DeferredExit(e));
+          }
+          pool.locked([&] {
+            slots[j].result = std::move(result);
+            slots[j].failure = std::move(failure);
+            slots[j].done = true;
+          });
+        });
+      }
+      Slot& slot = slots[i];
+      pool.waitUntil([&slot] { return slot.done; });
+      if (slot.failure) {
+        const DeferredExit failure = *slot.failure;
+        pool.shutdown();  // no thread may run on while the process ends
+        fatalMessage(failure.code, failure.text);
+      }
+      take(i, std::move(*slot.result));
+      slot.result.reset();
+    }
+  }
+
+ private:
+  Context* m_local;
+  const uint m_threads;
+  std::unique_ptr<WorkerPool<Context>> m_pool;
+};
+
+// One run of OrderedJobs: the pool lives for these jobs only.
 template <class Context, class Result, class MakeContext, class Job, class Take>
 void runJobsInOrder(uint threads, Context* local, MakeContext makeContext, size_t count, Job job, Take take) {
-  if (threads <= 1 || count <= 1) {
-    for (size_t i = 0; i < count; ++i) take(i, job(*local, i));
-    return;
-  }
-  struct Slot {
-    std::optional<Result> result;
-    std::unique_ptr<DeferredExit> failure;
-    bool done = false;
-  };
-  std::vector<Slot> slots(count);
-  WorkerPool<Context> pool(threads, makeContext);
-  const size_t window = 16 * static_cast<size_t>(threads);
-  size_t submitted = 0;
-  for (size_t i = 0; i < count; ++i) {
-    for (; submitted < count && submitted < i + window; ++submitted) {
-      const size_t j = submitted;
-      pool.submit([&slots, &pool, &job, j](Context& context) {
-        std::optional<Result> result;
-        std::unique_ptr<DeferredExit> failure;
-        try {
-          result.emplace(job(context, j));
-        } catch (const DeferredExit& e) {
-          failure.reset(new DeferredExit(e));
-        }
-        pool.locked([&] {
-          slots[j].result = std::move(result);
-          slots[j].failure = std::move(failure);
-          slots[j].done = true;
-        });
-      });
-    }
-    Slot& slot = slots[i];
-    pool.waitUntil([&slot] { return slot.done; });
-    if (slot.failure) {
-      const DeferredExit failure = *slot.failure;
-      pool.shutdown();  // no thread may run on while the process ends
-      fatalMessage(failure.code, failure.text);
-    }
-    take(i, std::move(*slot.result));
-    slot.result.reset();
-  }
-  pool.shutdown();
+  OrderedJobs<Context> jobs(threads > 1 && count > 1 ? threads : 1, local, makeContext);
+  jobs.template run<Result>(count, job, take);
 }

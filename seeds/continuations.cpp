@@ -1,64 +1,23 @@
 #include "seeds/continuations.h"
 
 #include <algorithm>
-#include <limits>
 
-ContinuationMemo::ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget)
-    : m_ids(*net),
+namespace {
+
+constexpr size_t SHELVES = 256;
+
+}  // namespace
+
+// ------------------------------------------------------------------ builder
+
+ContinuationBuilder::ContinuationBuilder(const Network* net, const SimilarityIndex* index, bool d2enabled)
+    : m_ids(*index),
       m_nonEdge(net),
       m_d2enabled(d2enabled),
-      m_byteBudget(byteBudget),
-      m_partnerMark(m_ids.idLimit(), 0),
-      m_secondMark(m_ids.idLimit(), 0) {}
+      m_partnerMark(index->idLimit(), 0),
+      m_secondMark(index->idLimit(), 0) {}
 
-ContinuationMemo::~ContinuationMemo() = default;
-
-bool ContinuationMemo::get(const SeedFrontend& frontend, byte s, Range* range,
-                           std::vector<SeedFrontend>* scratch) {
-  const WideKey key{(static_cast<uint64_t>(frontend.nodeId(0)) << 32) | frontend.nodeId(1), s};
-  if (const Range* found = m_index.find(key)) {
-    *range = *found;
-    return true;
-  }
-  // Memoised ranges must stay valid while the search runs, so a full memo
-  // takes no more; the lists are then built for the one caller.
-  if (bytes() > m_byteBudget) {
-    build(frontend, s, scratch);
-    return false;
-  }
-  range->begin = static_cast<uint32_t>(m_frontends.size());
-  build(frontend, s, &m_frontends);
-  range->count = static_cast<uint32_t>(m_frontends.size() - range->begin);
-  range->best = bestScore(&m_frontends[range->begin], range->count);
-  m_index.insert(key, *range);
-  return true;
-}
-
-double ContinuationMemo::bestScore(const SeedFrontend* first, size_t count) {
-  double best = -std::numeric_limits<double>::infinity();
-  for (size_t i = 0; i < count; ++i) best = std::max(best, first[i].score());
-  return best;
-}
-
-void ContinuationMemo::trim() {
-  if (bytes() <= m_byteBudget) return;
-  clear();
-  // A single anchor may have needed far more: give that storage back.
-  std::vector<SeedFrontend>().swap(m_frontends);
-  m_index.release();
-}
-
-void ContinuationMemo::clear() {
-  m_frontends.clear();
-  m_index.clear();
-}
-
-size_t ContinuationMemo::bytes() const {
-  return m_frontends.capacity() * sizeof(SeedFrontend) + m_index.bytes() +
-         (m_partnerMark.capacity() + m_secondMark.capacity()) * sizeof(uint32_t);
-}
-
-void ContinuationMemo::nextStamp() {
+void ContinuationBuilder::nextStamp() {
   if (++m_stamp == 0) {  // the stamps wrapped: old marks could match again
     std::fill(m_partnerMark.begin(), m_partnerMark.end(), 0);
     std::fill(m_secondMark.begin(), m_secondMark.end(), 0);
@@ -66,7 +25,7 @@ void ContinuationMemo::nextStamp() {
   }
 }
 
-bool ContinuationMemo::markAround(uint32_t m0, size_t candidatesCost) {
+bool ContinuationBuilder::markAround(uint32_t m0, size_t candidatesCost) {
   nextStamp();
   size_t secondCost = 0;
   for (const uint32_t* p = m_ids.interactionsBegin(m0); p != m_ids.interactionsEnd(m0); ++p) {
@@ -81,13 +40,13 @@ bool ContinuationMemo::markAround(uint32_t m0, size_t candidatesCost) {
   return true;
 }
 
-bool ContinuationMemo::sharesPartner(uint32_t m1, bool partnersOfPartnersMarked) const {
+bool ContinuationBuilder::sharesPartner(uint32_t m1, bool partnersOfPartnersMarked) const {
   if (partnersOfPartnersMarked) return m_secondMark[m1] == m_stamp;
   return std::any_of(m_ids.interactionsBegin(m1), m_ids.interactionsEnd(m1),
                      [this](uint32_t partner) { return m_partnerMark[partner] == m_stamp; });
 }
 
-void ContinuationMemo::build(const SeedFrontend& frontend, byte s, std::vector<SeedFrontend>* out) {
+void ContinuationBuilder::build(const SeedFrontend& frontend, byte s, std::vector<Continuation>* out) {
   const uint32_t* first1 = m_ids.begin(frontend.nodeId(1), s);
   const uint32_t* last1 = m_ids.end(frontend.nodeId(1), s);
   // What testing every candidate's partners against the marks costs.
@@ -104,10 +63,85 @@ void ContinuationMemo::build(const SeedFrontend& frontend, byte s, std::vector<S
         const edge_t* edge = nullptr;
         const bool interact = Network::areD1nodes(m_ids.node(m0), m_ids.node(m1), &edge);
         TRELLIS_ASSERT(interact);
-        out->emplace_back(m_ids.node(m0), m_ids.node(m1), edge->score);
+        out->push_back(Continuation{{m0, m1}, edge->score});
       } else if (m_d2enabled && sharesPartner(m1, secondMarked)) {
-        out->emplace_back(m_ids.node(m0), m_ids.node(m1), m_nonEdge(m_ids.node(m0), m_ids.node(m1)));
+        out->push_back(Continuation{{m0, m1}, m_nonEdge(m_ids.node(m0), m_ids.node(m1))});
       }
     }
   }
+}
+
+// -------------------------------------------------------------------- store
+
+ContinuationStore::ContinuationStore(size_t byteBudget) : m_shelves(SHELVES), m_budget(byteBudget) {}
+
+double ContinuationStore::bestScore(const Continuation* first, size_t count) {
+  double best = -std::numeric_limits<double>::infinity();
+  for (size_t i = 0; i < count; ++i) best = std::max(best, first[i].score);
+  return best;
+}
+
+bool ContinuationStore::find(const SeedFrontend& frontend, byte s, List* out) const {
+  const WideKey k = key(frontend, s);
+  return m_shelves.with(flatHash(k), [&](const Shelf& shelf) {
+    const List* list = shelf.index.find(k);
+    if (list != nullptr) *out = *list;
+    return list != nullptr;
+  });
+}
+
+Continuation* ContinuationStore::reserve(Shelf* shelf, size_t n) {
+  if (n == 0) return nullptr;
+  if (shelf->used + n <= CHUNK) {
+    Continuation* room = &shelf->blocks.back()[shelf->used];
+    shelf->used += n;
+    return room;
+  }
+  // A new block; a list longer than a block gets one of its own.
+  const size_t size = std::max(n, CHUNK);
+  const size_t bytes = size * sizeof(Continuation);
+  if (m_bytes.load(std::memory_order_relaxed) + bytes > m_budget) return nullptr;
+  m_bytes.fetch_add(bytes, std::memory_order_relaxed);
+  std::unique_ptr<Continuation[]> block(new Continuation[size]);
+  Continuation* room = block.get();
+  if (size == CHUNK) {
+    shelf->blocks.push_back(std::move(block));
+    shelf->used = n;
+  } else {
+    // Keep the current block the last one, to fill it further.
+    shelf->blocks.insert(shelf->blocks.empty() ? shelf->blocks.end() : shelf->blocks.end() - 1, std::move(block));
+  }
+  return room;
+}
+
+bool ContinuationStore::store(const SeedFrontend& frontend, byte s, const std::vector<Continuation>& built,
+                              List* out) {
+  const WideKey k = key(frontend, s);
+  return m_shelves.with(flatHash(k), [&](Shelf& shelf) {
+    if (const List* known = shelf.index.find(k)) {
+      *out = *known;
+      return true;
+    }
+    const size_t growth = shelf.index.bytesAfterGrowth() - shelf.index.bytes();
+    if (m_bytes.load(std::memory_order_relaxed) + growth > m_budget) return false;
+    Continuation* room = reserve(&shelf, built.size());
+    if (room == nullptr && !built.empty()) return false;
+    std::copy(built.begin(), built.end(), room);
+    m_bytes.fetch_add(growth, std::memory_order_relaxed);
+    List list;
+    list.first = room;
+    list.count = static_cast<uint32_t>(built.size());
+    list.best = bestScore(built.data(), built.size());
+    *out = shelf.index.insert(k, list);
+    return true;
+  });
+}
+
+void ContinuationStore::clear() {
+  m_shelves.forEach([](Shelf& shelf) {
+    shelf.index.release();
+    shelf.blocks.clear();
+    shelf.used = CHUNK;
+  });
+  m_bytes.store(0, std::memory_order_relaxed);
 }

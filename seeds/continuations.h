@@ -1,71 +1,95 @@
 // The frontends that continue a frontend into a species, as FrontendExpander
-// lists them, memoised within a byte budget. The seed search asks for the
-// same continuation under many species sets and splits, and building it is
-// the costly part of the search.
+// lists them: built by each thread's ContinuationBuilder, kept for all threads
+// in one ContinuationStore. The seed search asks for the same continuation
+// under many species sets, splits and anchors, and building it is the costly
+// part of the search.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <memory>
 #include <vector>
 
 #include "common/common_types.h"
+#include "common/flat_map.h"
+#include "common/striped_map.h"
 #include "network/network.h"
 #include "network/non_edge_scores.h"
 #include "network/similarity_index.h"
 #include "seeds/seed.h"
-#include "common/flat_map.h"
 
-class ContinuationMemo {
+// A continuing frontend: its proteins by id and its score.
+struct Continuation {
+  uint32_t ids[2];
+  double score;
+};
+
+// Builds continuation lists; one per thread (it keeps marks by protein).
+class ContinuationBuilder {
  public:
-  // The lists of one (frontend, species), in construction order.
-  struct Range {
-    uint32_t begin = 0;
-    uint32_t count = 0;
-    double best = 0;  // the highest score among them (minus infinity for none)
-  };
+  ContinuationBuilder(const Network* net, const SimilarityIndex* index, bool d2enabled);
 
-  ContinuationMemo(const Network* net, bool d2enabled, size_t byteBudget);
-  ~ContinuationMemo();
-  ContinuationMemo(const ContinuationMemo&) = delete;
-  ContinuationMemo& operator=(const ContinuationMemo&) = delete;
-
-  // The continuations of frontend into species s, built on first use. They
-  // are memoised while the memo is within its budget (the range then stays
-  // valid until the next trim() or clear()); beyond it they are built into
-  // *scratch, which the caller owns, and the result is false.
-  bool get(const SeedFrontend& frontend, byte s, Range* range, std::vector<SeedFrontend>* scratch);
-  // The continuations of frontend into s when they are memoised already.
-  const Range* find(const SeedFrontend& frontend, byte s) const { return m_index.find(key(frontend, s)); }
-  const SeedFrontend& at(size_t i) const { return m_frontends[i]; }
-  // The highest score of count frontends (minus infinity for none).
-  static double bestScore(const SeedFrontend* first, size_t count);
-  // The network's proteins by id and their partners, as the lists are built from.
-  const SimilarityIndex& index() const { return m_ids; }
-
-  // Drops everything when the memo has outgrown its budget. The lists are a
-  // pure function of the network, so dropping them only costs time.
-  void trim();
-  void clear();
-  size_t bytes() const;
+  // Appends the continuations of frontend into species s to *out, in
+  // construction order: node 0 a similarity partner of the frontend's node 0,
+  // node 1 one of its node 1, the two interacting or (when admitted) sharing
+  // an interaction partner.
+  void build(const SeedFrontend& frontend, byte s, std::vector<Continuation>* out);
 
  private:
-  static WideKey key(const SeedFrontend& frontend, byte s) {
-    return WideKey{(static_cast<uint64_t>(frontend.nodeId(0)) << 32) | frontend.nodeId(1), s};
-  }
-  void build(const SeedFrontend& frontend, byte s, std::vector<SeedFrontend>* out);
   // Marks the partners of m0 (and, for distance-2 pairs, the partners of its
   // partners when that is cheaper than testing each candidate's partners).
   bool markAround(uint32_t m0, size_t candidatesCost);
   bool sharesPartner(uint32_t m1, bool partnersOfPartnersMarked) const;
   void nextStamp();
 
-  const SimilarityIndex m_ids;
+  const SimilarityIndex& m_ids;
   NonEdgeScores m_nonEdge;
   const bool m_d2enabled;
-  const size_t m_byteBudget;
-  std::vector<SeedFrontend> m_frontends;
-  FlatMap<WideKey, Range> m_index;      // (node 0 id << 32 | node 1 id, species) -> list
   std::vector<uint32_t> m_partnerMark;  // by node id: stamp of the node 0 it is a partner of
   std::vector<uint32_t> m_secondMark;   // by node id: stamp of the node 0 it is two steps from
   uint32_t m_stamp = 0;
+};
+
+// Continuation lists shared by the threads of a seed search, within a byte
+// budget. Lists are a pure function of the network, so which thread built one
+// does not matter, and a list once stored stays where it is until clear().
+class ContinuationStore {
+ public:
+  struct List {
+    const Continuation* first = nullptr;
+    uint32_t count = 0;
+    double best = -std::numeric_limits<double>::infinity();  // highest score among them
+  };
+
+  explicit ContinuationStore(size_t byteBudget);
+
+  bool find(const SeedFrontend& frontend, byte s, List* out) const;
+  // Stores the list built for (frontend, s) unless one is stored already;
+  // *out is the stored list. False when the store is full (the caller then
+  // uses its own list).
+  bool store(const SeedFrontend& frontend, byte s, const std::vector<Continuation>& built, List* out);
+
+  static double bestScore(const Continuation* first, size_t count);
+  bool nearlyFull() const { return 4 * m_bytes.load(std::memory_order_relaxed) > 3 * m_budget; }
+  size_t bytes() const { return m_bytes.load(std::memory_order_relaxed); }
+  // Forgets every list; no other thread may use the store meanwhile.
+  void clear();
+
+ private:
+  static constexpr size_t CHUNK = 1u << 14;  // continuations per block of storage
+  struct Shelf {
+    FlatMap<WideKey, List> index;
+    std::vector<std::unique_ptr<Continuation[]>> blocks;
+    size_t used = CHUNK;  // taken in the last block
+  };
+  static WideKey key(const SeedFrontend& frontend, byte s) {
+    return WideKey{(static_cast<uint64_t>(frontend.nodeId(0)) << 32) | frontend.nodeId(1), s};
+  }
+  // Room for n continuations on the shelf; null when the budget forbids.
+  Continuation* reserve(Shelf* shelf, size_t n);
+
+  mutable Striped<Shelf> m_shelves;
+  const size_t m_budget;
+  std::atomic<size_t> m_bytes{0};
 };

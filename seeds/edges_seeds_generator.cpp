@@ -11,7 +11,8 @@ EdgesSeedsGenerator::EdgesSeedsGenerator(const Network* net,
       m_seedsOrientation(seedsOrientation),
       m_d2enabled(d2enabled),
       m_seedsType(seedsType),
-      m_search(net, seedsOrientation, d2enabled, seedsType) {
+      m_memos(net),
+      m_search(net, &m_memos, seedsOrientation, d2enabled, seedsType) {
   for (byte s = 0; s < net->SPECIES_NUM; ++s) {
     for (Node* p : net->layer(s)) m_anchors.push_back(p);
   }
@@ -22,8 +23,9 @@ const Seed* EdgesSeedsGenerator::nullSeed() {
   return &empty;
 }
 
-std::unique_ptr<SeedSearch> EdgesSeedsGenerator::newSearch() const {
-  return std::unique_ptr<SeedSearch>(new SeedSearch(m_network, m_seedsOrientation, m_d2enabled, m_seedsType));
+std::unique_ptr<SeedSearch> EdgesSeedsGenerator::newSearch() {
+  return std::unique_ptr<SeedSearch>(
+      new SeedSearch(m_network, &m_memos, m_seedsOrientation, m_d2enabled, m_seedsType));
 }
 
 EdgesSeedsGenerator::Block EdgesSeedsGenerator::searchBlock(SeedSearch* search, size_t first, size_t last) const {
@@ -48,6 +50,5 @@ size_t EdgesSeedsGenerator::createSeeds() {
     if (seed) m_seeds.push_back(std::move(*seed));
     if (m_progress) m_progress->advance();
   });
-  m_search.clear();
   return m_seeds.size();
 }

@@ -56,16 +56,20 @@ class EdgesSeedsGenerator {
   // The span of every frontend over the empty set of species.
   static const Seed* nullSeed();
 
-  // Memory the search on the calling thread holds now, in bytes.
-  size_t memoryBytes() const { return m_search.memoryBytes(); }
+  // Memory the searches hold now, in bytes (the shared memos and the calling
+  // thread's own).
+  size_t memoryBytes() const { return m_memos.bytes() + m_search.memoryBytes(); }
 
  private:
   typedef std::vector<std::optional<Seed>> Block;
-  // Anchors a worker takes at once: neighbours share little, but a job per
-  // anchor would cost more in hand-overs than many anchors' searches.
+  // Anchors a worker takes at once: a job per anchor would cost more in
+  // hand-overs than many anchors' searches.
   static constexpr size_t BLOCK = 16;
+  // Anchors between two points where no search runs, at which the shared
+  // memos are emptied when nearly full.
+  static constexpr size_t ROUND = 64 * BLOCK;
 
-  std::unique_ptr<SeedSearch> newSearch() const;
+  std::unique_ptr<SeedSearch> newSearch();
   Block searchBlock(SeedSearch* search, size_t first, size_t last) const;
 
   const Network* m_network;
@@ -73,6 +77,7 @@ class EdgesSeedsGenerator {
   const bool m_d2enabled;
   const gen_type_t m_seedsType;
   std::vector<Node*> m_anchors;
+  SeedMemos m_memos;
   SeedSearch m_search;  // the calling thread's
   std::list<Seed> m_seeds;
   uint m_threads = 1;
@@ -84,14 +89,18 @@ class EdgesSeedsGenerator {
 template <class Take>
 void EdgesSeedsGenerator::searchAnchors(size_t first, size_t last, Take take) {
   TRELLIS_ASSERT(first <= last && last <= m_anchors.size());
-  const size_t blocks = (last - first + BLOCK - 1) / BLOCK;
-  runJobsInOrder<SeedSearch, Block>(
-      m_threads, &m_search, [this] { return newSearch(); }, blocks,
-      [this, first, last](SeedSearch& search, size_t b) {
-        const size_t from = first + b * BLOCK;
-        return searchBlock(&search, from, std::min(last, from + BLOCK));
-      },
-      [&take, first](size_t b, Block&& block) {
-        for (size_t i = 0; i < block.size(); ++i) take(first + b * BLOCK + i, block[i]);
-      });
+  OrderedJobs<SeedSearch> jobs(last - first > BLOCK ? m_threads : 1, &m_search, [this] { return newSearch(); });
+  for (size_t round = first; round < last; round += ROUND) {
+    const size_t end = std::min(last, round + ROUND);
+    jobs.template run<Block>(
+        (end - round + BLOCK - 1) / BLOCK,
+        [this, round, end](SeedSearch& search, size_t b) {
+          const size_t from = round + b * BLOCK;
+          return searchBlock(&search, from, std::min(end, from + BLOCK));
+        },
+        [&take, round](size_t b, Block&& block) {
+          for (size_t i = 0; i < block.size(); ++i) take(round + b * BLOCK + i, block[i]);
+        });
+    m_memos.maintain();
+  }
 }

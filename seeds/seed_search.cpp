@@ -6,19 +6,31 @@
 
 namespace {
 
-// Memos that only save time are dropped between two anchor proteins once
-// they outgrow these budgets; the exact cache follows its own clearing rule.
-constexpr size_t CONTINUATIONS_BUDGET = 128u << 20;
-constexpr size_t BOUNDS_BUDGET = 64u << 20;
+// Budgets of the memos. The shared ones are emptied between anchors once
+// nearly full; a thread's own ones once over budget.
+constexpr size_t SPANS_BUDGET = 320u << 20;
+constexpr size_t CONTINUATIONS_BUDGET = 256u << 20;
+constexpr size_t LOCAL_SPANS_BUDGET = 32u << 20;
+constexpr size_t BOUNDS_BUDGET = 16u << 20;
+constexpr size_t SPAN_STRIPES = 1024;
 
-WideKey boundKey(const SeedFrontend& f, uint mask) { return WideKey{f.tag(), mask}; }
+WideKey spanKey(uint64_t tag, uint mask) { return WideKey{tag, mask}; }
 
 }  // namespace
 
-SeedSearch::SeedSearch(const Network* net, const std::vector<const VTree*>& trees, bool d2enabled,
-                       gen_type_t shape)
-    : m_guides(trees),
-      m_continuations(net, d2enabled, CONTINUATIONS_BUDGET),
+SeedMemos::SeedMemos(const Network* net)
+    : index(*net), spans(SPAN_STRIPES, SPANS_BUDGET), continuations(CONTINUATIONS_BUDGET) {}
+
+void SeedMemos::maintain() {
+  if (spans.nearlyFull()) spans.clear();
+  if (continuations.nearlyFull()) continuations.clear();
+}
+
+SeedSearch::SeedSearch(const Network* net, SeedMemos* memos, const std::vector<const VTree*>& trees,
+                       bool d2enabled, gen_type_t shape)
+    : m_memos(memos),
+      m_guides(trees),
+      m_builder(net, &memos->index, d2enabled),
       m_network(net),
       m_trees(trees),
       m_shape(shape),
@@ -49,18 +61,9 @@ void SeedSearch::computeReach(const Network* net, bool d2enabled) {
 }
 
 void SeedSearch::maintain() {
-  m_cache.maintain();
-  m_continuations.trim();
+  if (m_local.bytes() > LOCAL_SPANS_BUDGET) m_local.release();
   if (m_bounds.bytes() > BOUNDS_BUDGET) m_bounds.release();
 }
-
-void SeedSearch::clear() {
-  m_cache.clear();
-  m_continuations.clear();
-  m_bounds.release();
-}
-
-size_t SeedSearch::memoryBytes() const { return m_cache.bytes() + m_continuations.bytes() + m_bounds.bytes(); }
 
 bool SeedSearch::seedOf(Node* p, Seed* seed) {
   std::vector<SeedFrontend> roots;
@@ -153,41 +156,46 @@ void SeedSearch::appendSeed(const SeedFrontend& root, double span, Seed* seed) {
 
 void SeedSearch::appendSpan(uint64_t tag, uint S, const Node* requesterFirst, bool flip, Seed* seed) {
   if (S == 0) return;
-  const SpanRecord* record = nullptr;
-  const bool cached = m_cache.lookup(tag, S, &record);
-  TRELLIS_ASSERT(cached && record != nullptr);
+  SpanRecord record;
+  const bool cached = findSpan(spanKey(tag, S), &record);
+  TRELLIS_ASSERT(cached && record.exists);
   Node* first = nodeById(static_cast<uint32_t>(tag >> 32));  // the lower id
   Node* second = nodeById(static_cast<uint32_t>(tag & 0xFFFFFFFFu));
-  const uint anchorSet = record->anchorSet;
-  const byte species = record->species;
-  const uint32_t place = record->joined;
   // The continuations are a pure function of the network: built again, the
   // joined frontend is at the same place.
-  const SeedFrontend joined = candidates(SeedFrontend(first, second, 0), species)[place];
+  const SeedFrontend joined = candidates(SeedFrontend(first, second, 0), record.species)[record.joined];
   const bool mirrored = flip != (first != requesterFirst);
   seed->m_vpaths[mirrored ? 1 : 0].append(joined.node(0));
   seed->m_vpaths[mirrored ? 0 : 1].append(joined.node(1));
-  appendSpan(tag, anchorSet, first, mirrored, seed);
-  appendSpan(joined.tag(), S ^ anchorSet ^ (1u << species), joined.node(0), mirrored, seed);
+  appendSpan(tag, record.anchorSet, first, mirrored, seed);
+  appendSpan(joined.tag(), S ^ record.anchorSet ^ (1u << record.species), joined.node(0), mirrored, seed);
+}
+
+bool SeedSearch::findSpan(const WideKey& key, SpanRecord* record) const {
+  if (m_memos->spans.find(key, record)) return true;
+  const SpanRecord* local = m_local.find(key);
+  if (local != nullptr) *record = *local;
+  return local != nullptr;
 }
 
 bool SeedSearch::lookup(const SeedFrontend& f, uint mask, bool* exists, double* score) const {
-  const SpanRecord* record = nullptr;
-  if (!m_cache.lookup(f.tag(), mask, &record)) return false;
-  *exists = record != nullptr;
-  if (record != nullptr) *score = record->score;
+  SpanRecord record;
+  if (!findSpan(spanKey(f.tag(), mask), &record)) return false;
+  *exists = record.exists;
+  if (record.exists) *score = record.score;
   return true;
 }
 
 bool SeedSearch::lookupBounded(const SeedFrontend& f, uint mask, bool* exact, double* value) const {
-  const SpanRecord* record = nullptr;
-  if (m_cache.lookup(f.tag(), mask, &record)) {
+  const WideKey key = spanKey(f.tag(), mask);
+  SpanRecord record;
+  if (findSpan(key, &record)) {
     // "No span" is the bound that nothing exceeds.
-    *exact = record != nullptr;
-    *value = record != nullptr ? record->score : NO_SPAN;
+    *exact = record.exists;
+    *value = record.exists ? record.score : NO_SPAN;
     return true;
   }
-  const double* bound = m_bounds.find(boundKey(f, mask));
+  const double* bound = m_bounds.find(key);
   if (bound == nullptr) return false;
   *exact = false;
   *value = *bound;
@@ -196,28 +204,44 @@ bool SeedSearch::lookupBounded(const SeedFrontend& f, uint mask, bool* exact, do
 
 void SeedSearch::storeBounded(const SeedFrontend& f, uint mask, bool exact, double value, uint32_t joined,
                               uint anchorSet) {
-  if (exact) {
-    TRELLIS_ASSERT(f.nodeId(0) < f.nodeId(1));
-    const SpanRecord record{value, joined >> 4, static_cast<uint16_t>(anchorSet), static_cast<byte>(joined & 15)};
-    m_cache.store(f.tag(), mask, &record);
+  const WideKey key = spanKey(f.tag(), mask);
+  if (exact || value == NO_SPAN) {
+    TRELLIS_ASSERT(!exact || f.nodeId(0) < f.nodeId(1));
+    const SpanRecord record{exact ? value : 0, joined >> 4, static_cast<uint16_t>(anchorSet),
+                            static_cast<byte>(joined & 15), exact};
+    if (!m_memos->spans.insert(key, record) && m_local.find(key) == nullptr) m_local.insert(key, record);
     return;
   }
-  if (value == NO_SPAN) {
-    m_cache.store(f.tag(), mask, nullptr);
-    return;
-  }
-  // Only what the exact cache holds is ever handed out; a bound only prunes.
-  if (double* known = m_bounds.find(boundKey(f, mask))) {
+  // Only exact spans are ever handed out; a bound only prunes.
+  if (double* known = m_bounds.find(key)) {
     *known = value;
   } else {
-    m_bounds.insert(boundKey(f, mask), value);
+    m_bounds.insert(key, value);
   }
 }
 
 double SeedSearch::candidatesReach(const SeedFrontend& f, byte x) {
   // Building the continuations is the costly part of the search: a split
   // that the species' best score already rules out must not pay for it.
-  const ContinuationMemo::Range* range = m_continuations.find(f, x);
-  if (range == nullptr) return m_ownReach[x];
-  return range->count == 0 ? NO_SPAN : range->best;
+  ContinuationStore::List list;
+  if (!m_memos->continuations.find(f, x, &list)) return m_ownReach[x];
+  return list.count == 0 ? NO_SPAN : list.best;
+}
+
+SeedSearch::Candidates SeedSearch::candidates(const SeedFrontend& f, byte s) {
+  Candidates out;
+  out.index = &m_memos->index;
+  ContinuationStore::List list;
+  if (!m_memos->continuations.find(f, s, &list)) {
+    m_built.clear();
+    m_builder.build(f, s, &m_built);
+    if (!m_memos->continuations.store(f, s, m_built, &list)) {
+      out.own = m_built;
+      out.count = out.own.size();
+      return out;
+    }
+  }
+  out.first = list.first;
+  out.count = list.count;
+  return out;
 }

@@ -1,7 +1,8 @@
 // The search for the best seed of one anchor protein: a dynamic programme
-// over species sets (span/span_search.h) on frontends, with its memos. One
-// SeedSearch belongs to one thread; the seed of an anchor is a pure function
-// of the network and the options, whatever this search solved before.
+// over species sets (span/span_search.h) on frontends. Each thread has its own
+// SeedSearch; all of them share one SeedMemos. The seed of an anchor is a pure
+// function of the network and the options, whatever was solved before and
+// whichever thread solved it.
 #pragma once
 
 #include <cstdint>
@@ -9,20 +10,46 @@
 #include <vector>
 
 #include "common/common_types.h"
+#include "common/flat_map.h"
+#include "common/striped_map.h"
 #include "homology/homology.h"
 #include "network/network.h"
+#include "network/similarity_index.h"
 #include "seeds/continuations.h"
 #include "seeds/seed.h"
 #include "span/bit_subset.h"
-#include "common/flat_map.h"
-#include "span/span_cache.h"
 #include "span/span_search.h"
+
+// What the cache keeps of a best span: its total, the frontend it joined and
+// the species its anchor kept, or that no span exists. A span is always
+// computed for the pair with the lower id at position 0; a requester of the
+// reversed pair gets it mirrored.
+struct SpanRecord {
+  double score;
+  uint32_t joined;  // the joined frontend: its place among the continuations into `species`
+  uint16_t anchorSet;
+  byte species;
+  bool exists;
+};
+
+// The memos every thread of a seed search shares, within byte budgets.
+struct SeedMemos {
+  explicit SeedMemos(const Network* net);
+  // Between anchors, while no search runs: empties what is nearly full.
+  void maintain();
+  size_t bytes() const { return spans.bytes() + continuations.bytes(); }
+
+  const SimilarityIndex index;
+  StripedMap<WideKey, SpanRecord> spans;  // (tag, set) -> exact span or "none"
+  ContinuationStore continuations;
+};
 
 class SeedSearch {
  public:
   // trees is empty or holds one tree per species (tree s rooted at s); it is
-  // neither copied nor owned, nor is the network.
-  SeedSearch(const Network* net, const std::vector<const VTree*>& trees, bool d2enabled, gen_type_t shape);
+  // neither copied nor owned, nor are the network and the memos.
+  SeedSearch(const Network* net, SeedMemos* memos, const std::vector<const VTree*>& trees, bool d2enabled,
+             gen_type_t shape);
   SeedSearch(const SeedSearch&) = delete;
   SeedSearch& operator=(const SeedSearch&) = delete;
 
@@ -31,25 +58,13 @@ class SeedSearch {
   // root has a span or the best total is not above 0; *seed is then untouched.
   bool seedOf(Node* p, Seed* seed);
 
-  // Between two anchors: drops memos that have outgrown their budgets. Only
-  // time depends on what the memos hold.
+  // Between two anchors: drops this thread's memos once they outgrow their
+  // budgets. Only time depends on what the memos hold.
   void maintain();
-  void clear();
-  size_t memoryBytes() const;
+  size_t memoryBytes() const { return m_local.bytes() + m_bounds.bytes(); }
 
  private:
   friend class SpanSearch<SeedSearch>;
-
-  // What the exact cache keeps of a best span: its total, the frontend it
-  // joined and the species its anchor kept. A span is always computed for the
-  // pair with the lower id at position 0; a requester of the reversed pair
-  // gets it mirrored.
-  struct SpanRecord {
-    double score;
-    uint32_t joined;  // the joined frontend: its place among the continuations into `species`
-    uint16_t anchorSet;
-    byte species;
-  };
 
   // The best root and its span, solving only what can still win.
   template <gen_type_t Shape>
@@ -74,14 +89,15 @@ class SeedSearch {
   // The continuations of one (frontend, species): a range of the memo, or a
   // list of their own when the memo is full.
   struct Candidates {
-    const ContinuationMemo* memo = nullptr;
-    ContinuationMemo::Range range;
-    std::vector<SeedFrontend> own;
-    bool memoised = true;
-    size_t size() const { return memoised ? range.count : own.size(); }
+    const Continuation* first = nullptr;
+    size_t count = 0;
+    const SimilarityIndex* index = nullptr;
+    std::vector<Continuation> own;  // when the store is full
+    size_t size() const { return count; }
     // Handed out from the last built to the first, as FrontendExpander::getNext does.
-    const SeedFrontend& operator[](size_t i) const {
-      return memoised ? memo->at(range.begin + range.count - 1 - i) : own[own.size() - 1 - i];
+    SeedFrontend operator[](size_t i) const {
+      const Continuation& c = (own.empty() ? first : own.data())[count - 1 - i];
+      return SeedFrontend(index->node(c.ids[0]), index->node(c.ids[1]), c.score);
     }
   };
   bool lookup(const SeedFrontend& f, uint mask, bool* exists, double* score) const;
@@ -96,12 +112,7 @@ class SeedSearch {
     return true;
   }
   double candidatesReach(const SeedFrontend& f, byte x);
-  Candidates candidates(const SeedFrontend& f, byte s) {
-    Candidates list;
-    list.memo = &m_continuations;
-    list.memoised = m_continuations.get(f, s, &list.range, &list.own);
-    return list;
-  }
+  Candidates candidates(const SeedFrontend& f, byte s);
   bool admits(const SeedFrontend&) const { return true; }
   static SeedFrontend canonical(const SeedFrontend& f) {
     return f.nodeId(0) < f.nodeId(1) ? f : SeedFrontend(f.node(1), f.node(0), f.score());
@@ -109,7 +120,7 @@ class SeedSearch {
   static SpecSetsTreesGen splits(const SpecSetsTreesGen& G) { return G; }
   static SpecSetsPathsGen splits(const SpecSetsPathsGen& G) { return G; }
   SpecRestrictedTreesGen splits(const SpecRestrictedTreesGen& G) const { return m_guides.canonical(G); }
-  void prefetch(const SeedFrontend& f, uint mask) const { m_cache.prefetch(f.tag(), mask); }
+  void prefetch(const SeedFrontend&, uint) const {}
   bool ownScore(const SeedFrontend& f, double* score) const {
     *score = f.score();
     return true;
@@ -120,15 +131,18 @@ class SeedSearch {
     return static_cast<uint32_t>(i << 4) | f.species();
   }
 
-  Node* nodeById(uint32_t id) const { return m_continuations.index().node(id); }
+  Node* nodeById(uint32_t id) const { return m_memos->index.node(id); }
   // No frontend of species s scores more than its best interaction (or 0,
   // the most a missing interaction scores, where distance-2 pairs count).
   void computeReach(const Network* net, bool d2enabled);
+  bool findSpan(const WideKey& key, SpanRecord* record) const;
 
-  SpanCache<SpanRecord> m_cache;   // exact spans, and "no span" answers
-  FlatMap<WideKey, double> m_bounds;  // (tag, set): no span totals more
+  SeedMemos* m_memos;
+  FlatMap<WideKey, SpanRecord> m_local;  // exact spans the shared cache had no room for
+  FlatMap<WideKey, double> m_bounds;     // (tag, set): no span totals more
   const RestrictedGuides m_guides;
-  ContinuationMemo m_continuations;
+  ContinuationBuilder m_builder;
+  std::vector<Continuation> m_built;
   const Network* m_network;
   const std::vector<const VTree*>& m_trees;
   const gen_type_t m_shape;
