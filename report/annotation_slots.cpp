@@ -12,8 +12,9 @@ std::string slot::row(unsigned id) { return "row " + std::to_string(id); }
 
 std::string annotationSlot(const std::string& key) { return OPEN + key + END + CLOSE + key + END; }
 
-bool fillAnnotationSlots(const std::string& page, const std::function<std::string(const std::string&)>& content,
-                         std::string* out, std::string* error) {
+bool fillAnnotationSlots(const std::string& page,
+                         const std::function<std::string(const std::string&)>& content, std::string* out,
+                         std::string* error) {
   out->clear();
   size_t pos = 0;
   bool found = false;

@@ -27,5 +27,6 @@ std::string annotationSlot(const std::string& key);
 // page with the content of every slot replaced by content(key); true when the
 // page holds at least one slot. False with *error (naming the byte offset) when
 // a slot is not closed; *out is then unusable.
-bool fillAnnotationSlots(const std::string& page, const std::function<std::string(const std::string&)>& content,
-                         std::string* out, std::string* error);
+bool fillAnnotationSlots(const std::string& page,
+                         const std::function<std::string(const std::string&)>& content, std::string* out,
+                         std::string* error);

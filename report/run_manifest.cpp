@@ -15,11 +15,20 @@ std::string escapeValue(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -35,11 +44,20 @@ bool unescapeValue(const std::string& text, std::string* out) {
     }
     if (++i == text.size()) return false;
     switch (text[i]) {
-      case '\\': *out += '\\'; break;
-      case 't': *out += '\t'; break;
-      case 'n': *out += '\n'; break;
-      case 'r': *out += '\r'; break;
-      default: return false;
+      case '\\':
+        *out += '\\';
+        break;
+      case 't':
+        *out += '\t';
+        break;
+      case 'n':
+        *out += '\n';
+        break;
+      case 'r':
+        *out += '\r';
+        break;
+      default:
+        return false;
     }
   }
   return true;
@@ -79,7 +97,8 @@ bool readAll(const std::string& path, std::string* text, std::string* error) {
 
 // A whole decimal number in [low, high].
 bool parseCount(const std::string& text, long low, long high, long* out) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
   *out = std::stol(text);
   return *out >= low && *out <= high;
 }
@@ -160,7 +179,11 @@ bool readRunManifest(const std::string& path, RunManifest* out, std::string* err
       haveInput = true;
     }  // other keys belong to later versions of the same format
   }
-  const char* missing = lineNo == 0 ? "the header" : !haveFormat ? "format" : !haveSpecies ? "species" : !haveInput ? "input" : nullptr;
+  const char* missing = lineNo == 0    ? "the header"
+                        : !haveFormat  ? "format"
+                        : !haveSpecies ? "species"
+                        : !haveInput   ? "input"
+                                       : nullptr;
   if (missing) {
     *error = path + ": no " + missing + " line";
     return false;

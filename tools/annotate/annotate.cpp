@@ -21,35 +21,39 @@ const char* const PROGRAM = "trellis2-annotate";
 void checkSpecies(const std::map<unsigned, std::string>& files, const char* option, unsigned speciesNum) {
   for (const auto& entry : files) {
     if (entry.first >= speciesNum)
-      throw ToolError(std::string(option) + " " + std::to_string(entry.first) + "=" + entry.second + ": the run has " +
-                          std::to_string(speciesNum) + " species (0.." + std::to_string(speciesNum - 1) + ")",
+      throw ToolError(std::string(option) + " " + std::to_string(entry.first) + "=" + entry.second +
+                          ": the run has " + std::to_string(speciesNum) + " species (0.." +
+                          std::to_string(speciesNum - 1) + ")",
                       true);
   }
 }
 
 std::unique_ptr<GoOntology> readOntology(const std::string& path) {
   std::unique_ptr<GoOntology> go(new GoOntology(path));
-  std::printf("ontology %s: %zu terms; left out: %zu obsolete, %zu links to terms not in the file\n", path.c_str(),
-              go->size(), go->obsoleteCount(), go->unknownParents());
+  std::printf("ontology %s: %zu terms; left out: %zu obsolete, %zu links to terms not in the file\n",
+              path.c_str(), go->size(), go->obsoleteCount(), go->unknownParents());
   return go;
 }
 
 void reportFunction(const GafAnnotations& gaf, const SpeciesFunction& f) {
-  std::printf("species %u: annotations %s: %zu rows; left out: %zu NOT, %zu with an obsolete term, %zu with a "
-              "term not in the ontology\n",
-              f.species, gaf.file().c_str(), gaf.rows(), gaf.notRows(), gaf.obsoleteRows(), gaf.unknownRows());
-  std::printf("species %u: population %zu of %zu network proteins (matched by object id %zu, symbol %zu, "
-              "synonym %zu)\n",
-              f.species, f.population, f.networkProteins, f.byObjectId, f.bySymbol, f.bySynonym);
-  std::printf("species %u: %zu complexes with n >= 2, %zu coherent, %zu terms at corrected p <= %g\n", f.species,
-              f.tested, f.coherent, f.terms, COHERENT_P);
+  std::printf(
+      "species %u: annotations %s: %zu rows; left out: %zu NOT, %zu with an obsolete term, %zu with a "
+      "term not in the ontology\n",
+      f.species, gaf.file().c_str(), gaf.rows(), gaf.notRows(), gaf.obsoleteRows(), gaf.unknownRows());
+  std::printf(
+      "species %u: population %zu of %zu network proteins (matched by object id %zu, symbol %zu, "
+      "synonym %zu)\n",
+      f.species, f.population, f.networkProteins, f.byObjectId, f.bySymbol, f.bySynonym);
+  std::printf("species %u: %zu complexes with n >= 2, %zu coherent, %zu terms at corrected p <= %g\n",
+              f.species, f.tested, f.coherent, f.terms, COHERENT_P);
 }
 
 void reportKnown(const SpeciesKnown& k) {
-  std::printf("species %u: known complexes %s (%s): %zu read, %zu dropped (fewer than %zu proteins in the network), "
-              "%zu kept; %zu predicted complexes\n",
-              k.species, k.file.c_str(), k.format.c_str(), k.read, k.dropped, MIN_REFERENCE_PROTEINS,
-              k.references.size(), k.predictedCount);
+  std::printf(
+      "species %u: known complexes %s (%s): %zu read, %zu dropped (fewer than %zu proteins in the network), "
+      "%zu kept; %zu predicted complexes\n",
+      k.species, k.file.c_str(), k.format.c_str(), k.read, k.dropped, MIN_REFERENCE_PROTEINS,
+      k.references.size(), k.predictedCount);
   const MatchFigures& m = k.figures;
   std::printf("species %u: precision %.6g, recall %.6g, MMR %.6g, Sn %.6g, PPV %.6g, Acc %.6g, Sep %.6g\n",
               k.species, m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep);
@@ -77,7 +81,8 @@ AnnotationResults analyse(const AnnotateOptions& opts, const RunResults& run, co
     }
     const auto ref = opts.references.find(s);
     if (ref != opts.references.end()) {
-      results.known.push_back(analyseKnown(s, run, net, ref->second, readReferenceComplexes(ref->second), opts.overlap));
+      results.known.push_back(
+          analyseKnown(s, run, net, ref->second, readReferenceComplexes(ref->second), opts.overlap));
       reportKnown(results.known.back());
     }
   }
@@ -112,14 +117,16 @@ int run(const AnnotateOptions& opts) {
   std::string why;
   switch (extendReport(results, &why)) {
     case ReportExtension::EXTENDED:
-      std::printf("report %s/report.html: function summary and Function section written\n", opts.outDir.c_str());
+      std::printf("report %s/report.html: function summary and Function section written\n",
+                  opts.outDir.c_str());
       break;
     case ReportExtension::NO_REPORT:
       std::printf("no report to extend: %s/report.html does not exist (the run used --report: 0)\n",
                   opts.outDir.c_str());
       break;
     case ReportExtension::NO_SLOTS:
-      std::printf("report not extended: %s (a report of an older trellis2 has no place for it)\n", why.c_str());
+      std::printf("report not extended: %s (a report of an older trellis2 has no place for it)\n",
+                  why.c_str());
       break;
   }
   return 0;

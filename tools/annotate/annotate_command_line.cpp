@@ -44,8 +44,8 @@ void speciesFile(const std::string& option, const std::string& value, std::map<u
 double numberIn(const std::string& option, const std::string& value, double low, bool lowOpen, double high) {
   double v = 0;
   if (!parseNumber(value, &v) || v > high || v < low || (lowOpen && v == low))
-    usage(option + " " + quoted(value) + ": expected a number in " + (lowOpen ? "(" : "[") + formatNumber(low) +
-          ", " + formatNumber(high) + "]");
+    usage(option + " " + quoted(value) + ": expected a number in " + (lowOpen ? "(" : "[") +
+          formatNumber(low) + ", " + formatNumber(high) + "]");
   return v;
 }
 

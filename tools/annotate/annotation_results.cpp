@@ -12,7 +12,8 @@ class ProteinIds {
  public:
   std::vector<uint32_t> of(const std::vector<std::string>& names) {
     std::vector<uint32_t> ids;
-    for (const std::string& n : names) ids.push_back(m_ids.emplace(n, static_cast<uint32_t>(m_ids.size())).first->second);
+    for (const std::string& n : names)
+      ids.push_back(m_ids.emplace(n, static_cast<uint32_t>(m_ids.size())).first->second);
     return ids;
   }
 
@@ -22,8 +23,8 @@ class ProteinIds {
 
 }  // namespace
 
-SpeciesFunction analyseFunction(unsigned s, const RunResults& run, const NetworkProteins& net, const GoOntology& go,
-                                const GafAnnotations& gaf) {
+SpeciesFunction analyseFunction(unsigned s, const RunResults& run, const NetworkProteins& net,
+                                const GoOntology& go, const GafAnnotations& gaf) {
   const GoPopulation population(go, gaf, net.names);
   SpeciesFunction f;
   f.species = s;

@@ -17,19 +17,19 @@ struct SpeciesFunction {
   unsigned species = 0;
   std::string gafFile;
   size_t networkProteins = 0;
-  size_t population = 0;                     // N: network proteins carrying an annotation
+  size_t population = 0;                               // N: network proteins carrying an annotation
   size_t byObjectId = 0, bySymbol = 0, bySynonym = 0;  // how they were matched
-  std::vector<ComplexEnrichment> complexes;  // per complex of the run, in its order
-  size_t tested = 0;                         // complexes with n >= 2
-  size_t coherent = 0;                       // of those, the coherent ones
-  size_t terms = 0;                          // distinct terms with corrected p <= COHERENT_P somewhere
+  std::vector<ComplexEnrichment> complexes;            // per complex of the run, in its order
+  size_t tested = 0;                                   // complexes with n >= 2
+  size_t coherent = 0;                                 // of those, the coherent ones
+  size_t terms = 0;  // distinct terms with corrected p <= COHERENT_P somewhere
 };
 
 struct SpeciesKnown {
   unsigned species = 0;
   std::string file, format;
-  size_t read = 0;     // references in the file
-  size_t dropped = 0;  // with fewer than MIN_REFERENCE_PROTEINS in the network
+  size_t read = 0;                           // references in the file
+  size_t dropped = 0;                        // with fewer than MIN_REFERENCE_PROTEINS in the network
   std::vector<ReferenceComplex> references;  // the kept ones, cut to the network
   std::vector<bool> predicted;               // per complex of the run: has >= 2 proteins in the species
   std::vector<BestReference> best;           // per complex of the run (for the predicted ones)
@@ -48,8 +48,8 @@ struct AnnotationResults {
 };
 
 // The GO enrichment of every complex of run in species s.
-SpeciesFunction analyseFunction(unsigned s, const RunResults& run, const NetworkProteins& net, const GoOntology& go,
-                                const GafAnnotations& gaf);
+SpeciesFunction analyseFunction(unsigned s, const RunResults& run, const NetworkProteins& net,
+                                const GoOntology& go, const GafAnnotations& gaf);
 
 // The recovery of the references in species s by the complexes of run.
 SpeciesKnown analyseKnown(unsigned s, const RunResults& run, const NetworkProteins& net,

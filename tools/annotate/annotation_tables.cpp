@@ -24,8 +24,9 @@ std::string goEnrichmentTable(const AnnotationResults& results) {
       for (const TermTest& t : e.tests) {
         if (t.correctedP > results.maxP) break;  // tests come by ascending corrected p
         out += row({std::to_string(complexes[c].id), std::to_string(f.species), results.go->id(t.term),
-                    results.go->name(t.term), results.go->aspect(t.term), std::to_string(t.k), std::to_string(e.n),
-                    std::to_string(t.K), std::to_string(e.N), number(t.p), number(t.correctedP)});
+                    results.go->name(t.term), results.go->aspect(t.term), std::to_string(t.k),
+                    std::to_string(e.n), std::to_string(t.K), std::to_string(e.N), number(t.p),
+                    number(t.correctedP)});
       }
     }
   }
@@ -36,15 +37,15 @@ std::string functionSummaryTable(const AnnotationResults& results) {
   std::string out = row({"species", "complexes", "coherent", "coherent_fraction", "terms"});
   for (const SpeciesFunction& f : results.function) {
     const double fraction = f.tested == 0 ? 0 : double(f.coherent) / double(f.tested);
-    out += row({std::to_string(f.species), std::to_string(f.tested), std::to_string(f.coherent), number(fraction),
-                std::to_string(f.terms)});
+    out += row({std::to_string(f.species), std::to_string(f.tested), std::to_string(f.coherent),
+                number(fraction), std::to_string(f.terms)});
   }
   return out;
 }
 
 std::string referenceMatchTable(const AnnotationResults& results) {
-  std::string out =
-      row({"species", "references", "dropped", "predicted", "precision", "recall", "MMR", "Sn", "PPV", "Acc", "Sep"});
+  std::string out = row({"species", "references", "dropped", "predicted", "precision", "recall", "MMR", "Sn",
+                         "PPV", "Acc", "Sep"});
   for (const SpeciesKnown& k : results.known) {
     const MatchFigures& m = k.figures;
     out += row({std::to_string(k.species), std::to_string(k.references.size()), std::to_string(k.dropped),

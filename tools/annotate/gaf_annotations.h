@@ -26,10 +26,10 @@ class GafAnnotations {
   std::vector<int> termsOf(const std::string& name, Match* how) const;
 
   const std::string& file() const { return m_file; }
-  size_t rows() const { return m_rows; }                // annotation rows read
-  size_t notRows() const { return m_notRows; }          // dropped for NOT
+  size_t rows() const { return m_rows; }                  // annotation rows read
+  size_t notRows() const { return m_notRows; }            // dropped for NOT
   size_t obsoleteRows() const { return m_obsoleteRows; }  // dropped for an obsolete term
-  size_t unknownRows() const { return m_unknownRows; }  // dropped for a term not in the ontology
+  size_t unknownRows() const { return m_unknownRows; }    // dropped for a term not in the ontology
 
  private:
   typedef std::unordered_map<std::string, std::vector<int>> Index;

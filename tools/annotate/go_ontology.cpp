@@ -87,8 +87,10 @@ void GoOntology::read(const std::string& path) {
 
 void GoOntology::addTerm(Stanza& stanza, const std::string& where) {
   if (!stanza.isTerm) return;
-  if (stanza.id.empty()) throw ToolError(stanza.where + "[Term] without an id (stanza ends at " + where + ")");
-  if (m_obsolete.count(stanza.id) || (m_index.count(stanza.id) && m_terms[m_index[stanza.id]].id == stanza.id))
+  if (stanza.id.empty())
+    throw ToolError(stanza.where + "[Term] without an id (stanza ends at " + where + ")");
+  if (m_obsolete.count(stanza.id) ||
+      (m_index.count(stanza.id) && m_terms[m_index[stanza.id]].id == stanza.id))
     throw ToolError(stanza.where + "term " + quoted(stanza.id) + " is defined twice");
   if (stanza.obsolete) {
     m_obsolete.insert(stanza.id);
@@ -136,7 +138,8 @@ void GoOntology::computeClosures() {
       }
       std::vector<int>& closure = m_closure[t];
       closure.push_back(t);
-      for (int p : m_terms[t].parents) closure.insert(closure.end(), m_closure[p].begin(), m_closure[p].end());
+      for (int p : m_terms[t].parents)
+        closure.insert(closure.end(), m_closure[p].begin(), m_closure[p].end());
       std::sort(closure.begin(), closure.end());
       closure.erase(std::unique(closure.begin(), closure.end()), closure.end());
       state[t] = State::DONE;

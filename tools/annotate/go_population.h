@@ -13,7 +13,8 @@
 
 class GoPopulation {
  public:
-  GoPopulation(const GoOntology& go, const GafAnnotations& gaf, const std::vector<std::string>& networkProteins);
+  GoPopulation(const GoOntology& go, const GafAnnotations& gaf,
+               const std::vector<std::string>& networkProteins);
 
   // N: the proteins of the population.
   size_t size() const { return m_terms.size(); }

@@ -30,7 +30,8 @@ double hypergeometricUpperTail(uint64_t N, uint64_t K, uint64_t n, uint64_t k) {
   if (k > highest) return 0;
   const long double logTotal = logChoose(N, n);
   std::vector<long double> logTerms;
-  for (uint64_t i = k; i <= highest; ++i) logTerms.push_back(logChoose(K, i) + logChoose(N - K, n - i) - logTotal);
+  for (uint64_t i = k; i <= highest; ++i)
+    logTerms.push_back(logChoose(K, i) + logChoose(N - K, n - i) - logTotal);
   const long double top = *std::max_element(logTerms.begin(), logTerms.end());
   long double sum = 0;
   for (long double t : logTerms) sum += std::exp(t - top);

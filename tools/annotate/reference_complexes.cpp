@@ -31,7 +31,8 @@ void addMember(ReferenceComplex* c, const std::string& member) {
 }
 
 // Index of column name in header; throws when a table of this kind lacks it.
-size_t column(const std::vector<std::string>& header, const char* name, const TextInput& in, const char* kind) {
+size_t column(const std::vector<std::string>& header, const char* name, const TextInput& in,
+              const char* kind) {
   const auto it = std::find(header.begin(), header.end(), name);
   if (it == header.end()) throw ToolError(in.where() + kind + " header without the column " + quoted(name));
   return static_cast<size_t>(it - header.begin());
@@ -45,10 +46,12 @@ const std::string& field(const std::vector<std::string>& row, size_t index, cons
 }
 
 bool isOtherMolecule(const std::string& entry) {
-  return entry.compare(0, 6, "CHEBI:") == 0 || entry.compare(0, 3, "URS") == 0 || entry.compare(0, 4, "CPX-") == 0;
+  return entry.compare(0, 6, "CHEBI:") == 0 || entry.compare(0, 3, "URS") == 0 ||
+         entry.compare(0, 4, "CPX-") == 0;
 }
 
-// One '|'-separated entry of the complextab participants: "P84022(1)", "CHEBI:18420(2)", "[O15342,Q8NHE4](1)".
+// One '|'-separated entry of the complextab participants: "P84022(1)", "CHEBI:18420(2)",
+// "[O15342,Q8NHE4](1)".
 void addParticipant(ReferenceComplex* c, std::string entry, size_t* others) {
   entry = trim(entry);
   if (!entry.empty() && entry.back() == ')') {
@@ -69,7 +72,8 @@ void addParticipant(ReferenceComplex* c, std::string entry, size_t* others) {
 }
 
 void readComplexPortal(TextInput& in, const std::vector<std::string>& header, ReferenceSet* set) {
-  const size_t id = column(header, CPX_ID, in, "complextab"), name = column(header, CPX_NAME, in, "complextab"),
+  const size_t id = column(header, CPX_ID, in, "complextab"),
+               name = column(header, CPX_NAME, in, "complextab"),
                members = column(header, CPX_MEMBERS, in, "complextab");
   std::string line;
   while (in.next(&line)) {
@@ -123,7 +127,8 @@ std::string isoformAccession(const std::string& name) {
 
 bool isUniProtAccession(const std::string& s) {
   if (s.size() == 6 && (s[0] == 'O' || s[0] == 'P' || s[0] == 'Q'))
-    return isDigit(s[1]) && isUpperOrDigit(s[2]) && isUpperOrDigit(s[3]) && isUpperOrDigit(s[4]) && isDigit(s[5]);
+    return isDigit(s[1]) && isUpperOrDigit(s[2]) && isUpperOrDigit(s[3]) && isUpperOrDigit(s[4]) &&
+           isDigit(s[5]);
   if (s.size() != 6 && s.size() != 10) return false;
   if (!isUpper(s[0]) || s[0] == 'O' || s[0] == 'P' || s[0] == 'Q' || !isDigit(s[1])) return false;
   for (size_t block = 2; block < s.size(); block += 4) {

@@ -23,18 +23,20 @@ std::string headerCells(const std::vector<std::string>& names) {
 
 std::string goSummaryTable(const AnnotationResults& r) {
   std::string out = strFormat(
-      "<p>Gene Ontology enrichment (<code>%s</code>): a complex is <em>coherent</em> in a species when some term "
+      "<p>Gene Ontology enrichment (<code>%s</code>): a complex is <em>coherent</em> in a species when some "
+      "term "
       "carried by at least two of its proteins has a corrected p of at most %g.</p>\n",
       esc(r.oboFile).c_str(), COHERENT_P);
   out += "<table>\n<tr>" +
-         headerCells({"species", "annotations", "annotated proteins", "complexes", "coherent", "fraction",
-                      "terms"}) +
+         headerCells(
+             {"species", "annotations", "annotated proteins", "complexes", "coherent", "fraction", "terms"}) +
          "</tr>\n";
   for (const SpeciesFunction& f : r.function) {
-    out += strFormat("<tr><td>%u</td><td class=\"l\"><code>%s</code></td><td>%zu of %zu</td><td>%zu</td>"
-                     "<td>%zu</td><td>%s</td><td>%zu</td></tr>\n",
-                     f.species, esc(f.gafFile).c_str(), f.population, f.networkProteins, f.tested, f.coherent,
-                     num(f.tested == 0 ? 0 : double(f.coherent) / double(f.tested)).c_str(), f.terms);
+    out += strFormat(
+        "<tr><td>%u</td><td class=\"l\"><code>%s</code></td><td>%zu of %zu</td><td>%zu</td>"
+        "<td>%zu</td><td>%s</td><td>%zu</td></tr>\n",
+        f.species, esc(f.gafFile).c_str(), f.population, f.networkProteins, f.tested, f.coherent,
+        num(f.tested == 0 ? 0 : double(f.coherent) / double(f.tested)).c_str(), f.terms);
   }
   return out + "</table>\n";
 }
@@ -45,15 +47,16 @@ std::string knownSummaryTable(const AnnotationResults& r) {
       "(references cut to the network; those left with fewer than %zu proteins dropped).</p>\n",
       r.overlap, MIN_REFERENCE_PROTEINS);
   out += "<div class=\"wide\"><table>\n<tr>" +
-         headerCells({"species", "references", "dropped", "predicted", "precision", "recall", "MMR", "Sn", "PPV",
-                      "Acc", "Sep"}) +
+         headerCells({"species", "references", "dropped", "predicted", "precision", "recall", "MMR", "Sn",
+                      "PPV", "Acc", "Sep"}) +
          "</tr>\n";
   for (const SpeciesKnown& k : r.known) {
     const MatchFigures& m = k.figures;
     out += strFormat("<tr><td>%u</td><td class=\"l\"><code>%s</code> (%s): %zu</td><td>%zu</td><td>%zu</td>",
                      k.species, esc(k.file).c_str(), esc(k.format).c_str(), k.references.size(), k.dropped,
                      k.predictedCount);
-    for (double v : {m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep}) out += "<td>" + num(v) + "</td>";
+    for (double v : {m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep})
+      out += "<td>" + num(v) + "</td>";
     out += "</tr>\n";
   }
   return out + "</table></div>\n";
@@ -68,7 +71,8 @@ std::string summary(const AnnotationResults& r) {
 
 std::string head(const AnnotationResults& r) {
   std::string out;
-  for (const SpeciesFunction& f : r.function) out += strFormat("<th class=\"l\">best term %u</th>", f.species);
+  for (const SpeciesFunction& f : r.function)
+    out += strFormat("<th class=\"l\">best term %u</th>", f.species);
   for (const SpeciesKnown& k : r.known) out += strFormat("<th class=\"l\">known complex %u</th>", k.species);
   return out;
 }
@@ -95,8 +99,8 @@ std::string rowCells(const AnnotationResults& r, const RunComplex* c, size_t ind
       continue;
     }
     const ReferenceComplex& ref = k.references[b->reference];
-    out += strFormat("<td class=\"l names\" data-v=\"%.6g\" title=\"%s\">%s (OS %s)</td>", b->os, esc(ref.id).c_str(),
-                     esc(ref.name).c_str(), num(b->os).c_str());
+    out += strFormat("<td class=\"l names\" data-v=\"%.6g\" title=\"%s\">%s (OS %s)</td>", b->os,
+                     esc(ref.id).c_str(), esc(ref.name).c_str(), num(b->os).c_str());
   }
   return out;
 }
@@ -117,25 +121,29 @@ std::string section(const AnnotationResults& r) {
         rows += strFormat("<tr id=\"%s\"><td data-v=\"%u\">%05u</td><td>%u</td>",
                           termAnchor(complexes[c].id, f.species, r.go->id(t.term)).c_str(), complexes[c].id,
                           complexes[c].id, f.species);
-        rows += "<td class=\"l\">" + esc(r.go->id(t.term)) + "</td><td class=\"l names\">" + esc(r.go->name(t.term)) +
-                "</td><td class=\"l\">" + esc(r.go->aspect(t.term)) + "</td>";
-        rows += strFormat("<td>%u</td><td>%u</td><td>%u</td><td>%u</td><td data-v=\"%.6g\">%s</td>"
-                          "<td data-v=\"%.6g\">%s</td></tr>\n",
-                          t.k, e.n, t.K, e.N, t.p, num(t.p).c_str(), t.correctedP, num(t.correctedP).c_str());
+        rows += "<td class=\"l\">" + esc(r.go->id(t.term)) + "</td><td class=\"l names\">" +
+                esc(r.go->name(t.term)) + "</td><td class=\"l\">" + esc(r.go->aspect(t.term)) + "</td>";
+        rows += strFormat(
+            "<td>%u</td><td>%u</td><td>%u</td><td>%u</td><td data-v=\"%.6g\">%s</td>"
+            "<td data-v=\"%.6g\">%s</td></tr>\n",
+            t.k, e.n, t.K, e.N, t.p, num(t.p).c_str(), t.correctedP, num(t.correctedP).c_str());
       }
     }
   }
   std::string out = "<h2 id=\"function\">Function</h2>\n";
   out += strFormat(
-      "<p class=\"note\">GO terms enriched in a complex's proteins of one species (corrected p at most %g): k of its "
+      "<p class=\"note\">GO terms enriched in a complex's proteins of one species (corrected p at most %g): "
+      "k of its "
       "n proteins in the population carry the term, K of the N proteins of the population. %zu rows",
       r.maxP, total);
   if (listed < total)
-    out += strFormat(", of which the best %zu per complex and species are listed here", REPORT_TERMS_PER_COMPLEX);
+    out += strFormat(", of which the best %zu per complex and species are listed here",
+                     REPORT_TERMS_PER_COMPLEX);
   out += "; <code>go_enrichment.tsv</code> holds them all.</p>\n";
-  out += "<div class=\"wide\"><table class=\"sortable\">\n<thead><tr>" +
-         headerCells({"complex", "species", "term", "name", "aspect", "k", "n", "K", "N", "p", "corrected p"}) +
-         "</tr></thead>\n<tbody>\n" + rows + "</tbody></table></div>\n";
+  out +=
+      "<div class=\"wide\"><table class=\"sortable\">\n<thead><tr>" +
+      headerCells({"complex", "species", "term", "name", "aspect", "k", "n", "K", "N", "p", "corrected p"}) +
+      "</tr></thead>\n<tbody>\n" + rows + "</tbody></table></div>\n";
   return out;
 }
 
@@ -149,8 +157,9 @@ ReportAnnotation::ReportAnnotation(const AnnotationResults& results) : m_results
 std::string ReportAnnotation::slotContent(const std::string& key) const {
   const AnnotationResults& r = m_results;
   if (key == slot::NAV) {
-    std::string out = " &middot; <a href=\"#function-summary\">Function summary</a>";
-    if (!r.function.empty()) out += " &middot; <a href=\"#function\">Function</a>";
+    // &#183; is the &middot; of the other links, written so that the slot content is plain XML too.
+    std::string out = " &#183; <a href=\"#function-summary\">Function summary</a>";
+    if (!r.function.empty()) out += " &#183; <a href=\"#function\">Function</a>";
     return out;
   }
   if (key == slot::SUMMARY) return summary(r);
@@ -158,7 +167,8 @@ std::string ReportAnnotation::slotContent(const std::string& key) const {
   if (key == slot::SECTION) return section(r);
   if (key.compare(0, 4, "row ") != 0) return "";
   const auto it = m_complexIndex.find(key);
-  return it == m_complexIndex.end() ? rowCells(r, nullptr, 0) : rowCells(r, &r.run->complexes()[it->second], it->second);
+  return it == m_complexIndex.end() ? rowCells(r, nullptr, 0)
+                                    : rowCells(r, &r.run->complexes()[it->second], it->second);
 }
 
 ReportExtension extendReport(const AnnotationResults& results, std::string* why) {

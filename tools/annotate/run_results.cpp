@@ -32,7 +32,8 @@ std::string complexFile(const std::string& outDir, unsigned s, unsigned id) {
 
 // A complex id as the file names and complexes.tsv write it.
 bool parseId(const std::string& text, unsigned* id) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
   *id = static_cast<unsigned>(std::stoul(text));
   return true;
 }
@@ -45,8 +46,8 @@ std::vector<unsigned> idsInDirectory(const std::string& dir) {
   for (const dirent* e = readdir(d); e != nullptr; e = readdir(d)) {
     const std::string name = e->d_name;
     unsigned id = 0;
-    if (name.size() > 12 && name.compare(0, 8, "complex_") == 0 && name.compare(name.size() - 4, 4, ".txt") == 0 &&
-        parseId(name.substr(8, name.size() - 12), &id))
+    if (name.size() > 12 && name.compare(0, 8, "complex_") == 0 &&
+        name.compare(name.size() - 4, 4, ".txt") == 0 && parseId(name.substr(8, name.size() - 12), &id))
       ids.push_back(id);
   }
   closedir(d);
@@ -57,7 +58,8 @@ std::vector<unsigned> idsInDirectory(const std::string& dir) {
 }  // namespace
 
 RunResults::RunResults(const std::string& outDir, const std::string& inputOverride) : m_outDir(outDir) {
-  if (!isDirectory(outDir)) throw ToolError(outDir + ": not a directory (the output directory of a trellis2 run)");
+  if (!isDirectory(outDir))
+    throw ToolError(outDir + ": not a directory (the output directory of a trellis2 run)");
   readManifest(inputOverride);
   for (unsigned id : complexIds()) readComplex(id);
 }
@@ -65,9 +67,11 @@ RunResults::RunResults(const std::string& outDir, const std::string& inputOverri
 void RunResults::readManifest(const std::string& inputOverride) {
   const std::string path = m_outDir + "/manifest.tsv";
   if (!exists(path) && !inputOverride.empty()) {
-    while (m_speciesNum < 10 && isDirectory(m_outDir + "/species_" + std::to_string(m_speciesNum))) ++m_speciesNum;
+    while (m_speciesNum < 10 && isDirectory(m_outDir + "/species_" + std::to_string(m_speciesNum)))
+      ++m_speciesNum;
     if (m_speciesNum < 2)
-      throw ToolError(m_outDir + ": no manifest.tsv and no species_0, species_1 directories: not a trellis2 run");
+      throw ToolError(m_outDir +
+                      ": no manifest.tsv and no species_0, species_1 directories: not a trellis2 run");
     m_inPrefix = inputOverride;
     return;
   }
@@ -87,12 +91,14 @@ std::vector<unsigned> RunResults::complexIds() const {
   TextInput in(table);
   std::string line;
   if (!in.next(&line) || splitOn(line, '\t')[0] != "id")
-    throw ToolError(in.where() + "expected the header of complexes.tsv (id, rank, ...), found " + quoted(line));
+    throw ToolError(in.where() + "expected the header of complexes.tsv (id, rank, ...), found " +
+                    quoted(line));
   std::vector<unsigned> ids;
   while (in.next(&line)) {
     const std::string field = splitOn(line, '\t')[0];
     unsigned id = 0;
-    if (!parseId(field, &id)) throw ToolError(in.where() + "complex id " + quoted(field) + " is not a number");
+    if (!parseId(field, &id))
+      throw ToolError(in.where() + "complex id " + quoted(field) + " is not a number");
     ids.push_back(id);
   }
   return ids;

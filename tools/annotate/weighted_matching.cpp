@@ -80,7 +80,8 @@ double componentMatching(const std::vector<WeightedPair>& pairs) {
     rights.emplace(p.right, rights.size());
   }
   const bool transpose = lefts.size() > rights.size();  // rows must not outnumber columns
-  const size_t rows = transpose ? rights.size() : lefts.size(), cols = transpose ? lefts.size() : rights.size();
+  const size_t rows = transpose ? rights.size() : lefts.size(),
+               cols = transpose ? lefts.size() : rights.size();
   std::vector<std::vector<double>> cost(rows, std::vector<double>(cols, 0));  // 0: not matched
   for (const WeightedPair& p : pairs) {
     const size_t l = lefts[p.left], r = rights[p.right];
