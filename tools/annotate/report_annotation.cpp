@@ -1,5 +1,7 @@
 #include "tools/annotate/report_annotation.h"
 
+#include <cstdint>
+
 #include "report/annotation_slots.h"
 #include "report/markup.h"
 #include "tools/common/file_output.h"
@@ -15,21 +17,24 @@ std::string termAnchor(unsigned id, unsigned species, const std::string& term) {
   return esc(strFormat("f%u-%u-", id, species) + term);
 }
 
-std::string headerCells(const std::vector<std::string>& names) {
+// Header cells; those from firstLeft to lastLeft are left-aligned like their text columns.
+std::string headerCells(const std::vector<std::string>& names, size_t firstLeft = SIZE_MAX,
+                        size_t lastLeft = 0) {
   std::string out;
-  for (const std::string& n : names) out += "<th>" + esc(n) + "</th>";
+  for (size_t i = 0; i < names.size(); ++i)
+    out += (i >= firstLeft && i <= lastLeft ? "<th class=\"l\">" : "<th>") + esc(names[i]) + "</th>";
   return out;
 }
 
 std::string goSummaryTable(const AnnotationResults& r) {
   std::string out = strFormat(
-      "<p>Gene Ontology enrichment (<code>%s</code>): a complex is <em>coherent</em> in a species when some "
-      "term "
-      "carried by at least two of its proteins has a corrected p of at most %g.</p>\n",
+      "<p>Gene Ontology enrichment (<code>%s</code>): a complex is <em>coherent</em> in a species when "
+      "some term carried by at least two of its proteins has a corrected p of at most %g.</p>\n",
       esc(r.oboFile).c_str(), COHERENT_P);
   out += "<table>\n<tr>" +
          headerCells(
-             {"species", "annotations", "annotated proteins", "complexes", "coherent", "fraction", "terms"}) +
+             {"species", "annotations", "annotated proteins", "complexes", "coherent", "fraction", "terms"},
+             1, 1) +
          "</tr>\n";
   for (const SpeciesFunction& f : r.function) {
     out += strFormat(
@@ -47,14 +52,17 @@ std::string knownSummaryTable(const AnnotationResults& r) {
       "(references cut to the network; those left with fewer than %zu proteins dropped).</p>\n",
       r.overlap, MIN_REFERENCE_PROTEINS);
   out += "<div class=\"wide\"><table>\n<tr>" +
-         headerCells({"species", "references", "dropped", "predicted", "precision", "recall", "MMR", "Sn",
-                      "PPV", "Acc", "Sep"}) +
+         headerCells({"species", "known complexes", "format", "references", "dropped", "predicted",
+                      "precision", "recall", "MMR", "Sn", "PPV", "Acc", "Sep"},
+                     1, 2) +
          "</tr>\n";
   for (const SpeciesKnown& k : r.known) {
     const MatchFigures& m = k.figures;
-    out += strFormat("<tr><td>%u</td><td class=\"l\"><code>%s</code> (%s): %zu</td><td>%zu</td><td>%zu</td>",
-                     k.species, esc(k.file).c_str(), esc(k.format).c_str(), k.references.size(), k.dropped,
-                     k.predictedCount);
+    out += strFormat(
+        "<tr><td>%u</td><td class=\"l\"><code>%s</code></td><td class=\"l\">%s</td><td>%zu</td><td>%zu</td>"
+        "<td>%zu</td>",
+        k.species, esc(k.file).c_str(), esc(k.format).c_str(), k.references.size(), k.dropped,
+        k.predictedCount);
     for (double v : {m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep})
       out += "<td>" + num(v) + "</td>";
     out += "</tr>\n";
@@ -88,7 +96,7 @@ std::string rowCells(const AnnotationResults& r, const RunComplex* c, size_t ind
       continue;
     }
     const TermTest& t = e->tests.front();
-    out += strFormat("<td class=\"l names\" data-v=\"%.6g\"><a href=\"#%s\">%s</a> (%s)</td>", t.correctedP,
+    out += strFormat("<td class=\"l\" data-v=\"%.6g\"><a href=\"#%s\">%s</a> (%s)</td>", t.correctedP,
                      termAnchor(c->id, f.species, r.go->id(t.term)).c_str(), esc(r.go->name(t.term)).c_str(),
                      num(t.correctedP).c_str());
   }
@@ -99,7 +107,7 @@ std::string rowCells(const AnnotationResults& r, const RunComplex* c, size_t ind
       continue;
     }
     const ReferenceComplex& ref = k.references[b->reference];
-    out += strFormat("<td class=\"l names\" data-v=\"%.6g\" title=\"%s\">%s (OS %s)</td>", b->os,
+    out += strFormat("<td class=\"l\" data-v=\"%.6g\" title=\"%s\">%s (OS %s)</td>", b->os,
                      esc(ref.id).c_str(), esc(ref.name).c_str(), num(b->os).c_str());
   }
   return out;
@@ -140,10 +148,10 @@ std::string section(const AnnotationResults& r) {
     out += strFormat(", of which the best %zu per complex and species are listed here",
                      REPORT_TERMS_PER_COMPLEX);
   out += "; <code>go_enrichment.tsv</code> holds them all.</p>\n";
-  out +=
-      "<div class=\"wide\"><table class=\"sortable\">\n<thead><tr>" +
-      headerCells({"complex", "species", "term", "name", "aspect", "k", "n", "K", "N", "p", "corrected p"}) +
-      "</tr></thead>\n<tbody>\n" + rows + "</tbody></table></div>\n";
+  out += "<div class=\"wide\"><table class=\"sortable\">\n<thead><tr>" +
+         headerCells({"complex", "species", "term", "name", "aspect", "k", "n", "K", "N", "p", "corrected p"},
+                     2, 4) +
+         "</tr></thead>\n<tbody>\n" + rows + "</tbody></table></div>\n";
   return out;
 }
 
