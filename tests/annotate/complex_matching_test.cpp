@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numeric>
 #include <random>
 
 #include "test_util.h"
@@ -90,6 +91,82 @@ TEST(WeightedMatchingTest, EqualsBruteForceOnRandomSparseGraphs) {
     }
     std::shuffle(pairs.begin(), pairs.end(), rng);
     EXPECT_NEAR(maxWeightMatching(pairs), bruteForceMatching(w), 1e-12) << "trial " << trial;
+  }
+}
+
+// Every figure from its definition on the dense T matrix, MMR by brute force.
+MatchFigures naiveFigures(const std::vector<std::vector<uint32_t>>& refs,
+                          const std::vector<std::vector<uint32_t>>& preds, double omega) {
+  const size_t R = refs.size(), P = preds.size();
+  std::vector<std::vector<double>> T(R, std::vector<double>(P, 0)), OS = T, matchable = T;
+  for (size_t i = 0; i < R; ++i) {
+    for (size_t j = 0; j < P; ++j) {
+      for (uint32_t a : refs[i]) T[i][j] += std::count(preds[j].begin(), preds[j].end(), a);
+      OS[i][j] = T[i][j] * T[i][j] / double(refs[i].size() * preds[j].size());
+      matchable[i][j] = OS[i][j] > omega ? OS[i][j] : 0;
+    }
+  }
+  const auto share = [](double part, double whole) { return whole > 0 ? part / whole : 0; };
+  MatchFigures f;
+  double refSizes = 0, rowMax = 0, colMax = 0, total = 0, sep = 0;
+  for (size_t i = 0; i < R; ++i) {
+    bool hit = false;
+    double best = 0;
+    for (size_t j = 0; j < P; ++j) hit = hit || OS[i][j] >= omega;
+    f.recall += hit;
+    refSizes += refs[i].size();
+    for (double t : T[i]) best = std::max(best, t);
+    rowMax += best;
+  }
+  for (size_t j = 0; j < P; ++j) {
+    bool hit = false;
+    double best = 0;
+    for (size_t i = 0; i < R; ++i) {
+      hit = hit || OS[i][j] >= omega;
+      best = std::max(best, T[i][j]);
+      total += T[i][j];
+    }
+    f.precision += hit;
+    colMax += best;
+  }
+  for (size_t i = 0; i < R; ++i) {
+    for (size_t j = 0; j < P; ++j) {
+      double rowSum = 0, colSum = 0;
+      for (size_t k = 0; k < P; ++k) rowSum += T[i][k];
+      for (size_t k = 0; k < R; ++k) colSum += T[k][j];
+      sep += share(T[i][j], rowSum) * share(T[i][j], colSum);
+    }
+  }
+  f.precision = share(f.precision, P);
+  f.recall = share(f.recall, R);
+  f.mmr = share(bruteForceMatching(matchable), R);
+  f.sn = share(rowMax, refSizes);
+  f.ppv = share(colMax, total);
+  f.acc = std::sqrt(f.sn * f.ppv);
+  f.sep = std::sqrt(share(sep, R) * share(sep, P));
+  return f;
+}
+
+TEST(ComplexMatchingTest, RandomCasesEqualTheDefinitions) {
+  std::mt19937 rng(17);
+  const auto complexes = [&rng](size_t count, size_t minSize) {
+    std::vector<std::vector<uint32_t>> out(count);
+    for (auto& c : out) {
+      std::vector<uint32_t> proteins(12);
+      std::iota(proteins.begin(), proteins.end(), 0);
+      std::shuffle(proteins.begin(), proteins.end(), rng);
+      c.assign(proteins.begin(), proteins.begin() + minSize + rng() % 4);
+    }
+    return out;
+  };
+  for (int trial = 0; trial < 300; ++trial) {
+    const auto refs = complexes(rng() % 6, 3), preds = complexes(rng() % 6, 2);
+    const double omega = (rng() % 5) / 10.0;
+    const MatchFigures want = naiveFigures(refs, preds, omega),
+                       got = matchComplexes(refs, preds, omega).figures;
+    const double g[] = {got.precision, got.recall, got.mmr, got.sn, got.ppv, got.acc, got.sep};
+    const double w[] = {want.precision, want.recall, want.mmr, want.sn, want.ppv, want.acc, want.sep};
+    for (int k = 0; k < 7; ++k) EXPECT_NEAR(g[k], w[k], 1e-12) << "trial " << trial << " figure " << k;
   }
 }
 
