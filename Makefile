@@ -34,8 +34,8 @@ PREFIX ?= /usr/local
 
 all: build
 
-# Installs the build tools, GoogleTest and zlib (for trellis2-prep and trellis2-annotate) when they are missing, and
-# Chromium for BROWSER_TESTS=1.
+# Installs the build tools, GoogleTest and zlib (for trellis2-prep and trellis2-annotate) when they
+# are missing, and Chromium for BROWSER_TESTS=1.
 deps:
 	@missing=""; \
 	command -v cmake >/dev/null 2>&1 || missing="$$missing cmake"; \
