@@ -227,6 +227,13 @@ TEST(AnnotateRunTest, WithoutReportTheTablesAreWrittenAndTheUserIsTold) {
       << r.output;
   EXPECT_FALSE(testutil::fileExists(dir.file("out/report.html")));
   EXPECT_EQ(table(dir.file("out/reference_match.tsv")).size(), 1u);
+  // Species 0's complexes given for species 1: nothing matches, and the user is told why.
+  const RunResult other = annotate(dir.file("out"), {"--reference", "1=" + DATA + "demo_ref_0.txt"});
+  EXPECT_EQ(other.status, 0);
+  EXPECT_NE(other.output.find("species 1: WARNING: no known complex of " + DATA +
+                              "demo_ref_0.txt keeps 3 proteins"),
+            std::string::npos)
+      << other.output;
 }
 
 TEST(AnnotateRunTest, MovedInputsAreFoundWithInput) {

@@ -44,6 +44,11 @@ void reportFunction(const GafAnnotations& gaf, const SpeciesFunction& f) {
       "species %u: population %zu of %zu network proteins (matched by object id %zu, symbol %zu, "
       "synonym %zu)\n",
       f.species, f.population, f.networkProteins, f.byObjectId, f.bySymbol, f.bySynonym);
+  if (f.population == 0 && gaf.rows() > 0)
+    std::printf(
+        "species %u: WARNING: no protein of the network is named in %s (columns 2, 3 or 11): the "
+        "network and the annotations name proteins differently\n",
+        f.species, gaf.file().c_str());
   std::printf("species %u: %zu complexes with n >= 2, %zu coherent, %zu terms at corrected p <= %g\n",
               f.species, f.tested, f.coherent, f.terms, COHERENT_P);
 }
@@ -54,6 +59,11 @@ void reportKnown(const SpeciesKnown& k) {
       "%zu kept; %zu predicted complexes\n",
       k.species, k.file.c_str(), k.format.c_str(), k.read, k.dropped, MIN_REFERENCE_PROTEINS,
       k.references.size(), k.predictedCount);
+  if (k.references.empty() && k.read > 0)
+    std::printf(
+        "species %u: WARNING: no known complex of %s keeps %zu proteins of the network: the network and "
+        "the known complexes name proteins differently, or belong to other species\n",
+        k.species, k.file.c_str(), MIN_REFERENCE_PROTEINS);
   const MatchFigures& m = k.figures;
   std::printf("species %u: precision %.6g, recall %.6g, MMR %.6g, Sn %.6g, PPV %.6g, Acc %.6g, Sep %.6g\n",
               k.species, m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep);
