@@ -1,5 +1,5 @@
 # Front door: `make` builds, `make test` runs every test, `make demo` runs the example,
-# `make install PREFIX=...` installs both programs and their man pages.
+# `make install PREFIX=...` installs the three programs and their man pages.
 # SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer in its own directory,
 # TSAN=1 with ThreadSanitizer in another.
 # `make fuzz` builds the libFuzzer targets with clang (tests/fuzz/, separate from the normal
@@ -34,8 +34,9 @@ PREFIX ?= /usr/local
 
 all: build
 
-# Installs the build tools, GoogleTest and zlib (for trellis2-prep), Snakemake and DIAMOND (the
-# workflow in workflow/ and its test) when they are missing, and Chromium for BROWSER_TESTS=1.
+# Installs the build tools, GoogleTest and zlib (for trellis2-prep and trellis2-annotate), Snakemake
+# and DIAMOND (the workflow in workflow/ and its test) when they are missing, and Chromium for
+# BROWSER_TESTS=1.
 deps:
 	@missing=""; \
 	command -v cmake >/dev/null 2>&1 || missing="$$missing cmake"; \
@@ -72,7 +73,7 @@ demo: build
 	  for s in 0 1 2; do echo "== $(DEMO_OUT)/species_$$s/complex_$$id"; cat $(DEMO_OUT)/species_$$s/complex_$$id; done; \
 	fi
 
-# Installs trellis2, trellis2-prep and their man pages under PREFIX (bin/, share/man/man1/).
+# Installs trellis2, trellis2-prep, trellis2-annotate and their man pages under PREFIX (bin/, share/man/man1/).
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 

@@ -16,6 +16,7 @@
 #include "network/netbuilder.h"
 #include "network/network.h"
 #include "progress/progress_meter.h"
+#include "report/run_manifest.h"
 #include "seeds/edges_seeds_generator.h"
 
 void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold, std::list<Seed>* out) {
@@ -211,6 +212,10 @@ int runPipeline(const RunParams& params) {
   std::puts("Writing filtered complexes to files..");
   failures += writeComplexesToFiles(params.out_prefix, static_cast<byte>(network->SPECIES_NUM), complexes);
   std::puts("Done");
+  if (!writeRunManifest(params.out_prefix, network->SPECIES_NUM, params.in_prefix)) {
+    std::printf("ERROR: Can't create file: %s/manifest.tsv\n", params.out_prefix.c_str());
+    ++failures;
+  }
   if (params.WRITE_REPORT) {
     completeSummary(params, *network, filter, complexes, &summary);
     failures += writeReportFiles(params.out_prefix, summary);

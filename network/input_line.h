@@ -34,3 +34,25 @@ InputLineStatus parseInputLine(const std::string& line, InputFileKind kind, Inpu
 
 // Short description of a status that skips a line, e.g. "weight outside [0, 1]".
 const char* inputLineStatusText(InputLineStatus status, InputFileKind kind);
+
+// Reads an interaction file the way trellis2 builds a species' network from it,
+// so that every reader of these files takes exactly the proteins the program
+// had. lines is any reader with `bool next(std::string*)` returning whole lines
+// without their line break (and without a CR before it). Calls onRecord(rec)
+// for every interaction the network receives, in file order, and
+// onIllegal(line) for every line that is skipped with a warning; comments and
+// self pairs are skipped silently.
+template <class Lines, class OnRecord, class OnIllegal>
+void readInteractionRecords(Lines& lines, OnRecord onRecord, OnIllegal onIllegal) {
+  std::string line;
+  InputRecord rec;
+  while (lines.next(&line)) {
+    const InputLineStatus status = parseInputLine(line, InputFileKind::INTERACTIONS, &rec);
+    if (status == InputLineStatus::COMMENT) continue;
+    if (status != InputLineStatus::RECORD) {
+      onIllegal(line);
+      continue;
+    }
+    if (rec.name1 != rec.name2) onRecord(rec);
+  }
+}

@@ -82,24 +82,20 @@ void NetworkBuiler::readNetwork(const std::string& prefix) {
 
 void NetworkBuiler::readPPIdata(byte species, const std::string& file) {
   LineReader reader(openOrExit(file, PPI_FILE_ERROR));
-  std::string line;
-  InputRecord rec;
   uint k = 0;
-  while (reader.next(&line)) {
-    const InputLineStatus status = parseInputLine(line, InputFileKind::INTERACTIONS, &rec);
-    if (status == InputLineStatus::COMMENT) continue;
-    if (status != InputLineStatus::RECORD) {
-      std::printf(" WARNING: SKIPPING illegal interactions line: %s\n\n", line.c_str());
-      continue;
-    }
-    if (rec.name1 == rec.name2) continue;
-    ++k;
-    Node* n1 = m_network->createNode(rec.name1.c_str(), species);
-    Node* n2 = m_network->createNode(rec.name2.c_str(), species);
-    weight_t weight = rec.value + k * LINE_INCREMENT;
-    n1->add_neighbor(n2, weight);
-    n2->add_neighbor(n1, weight);
-  }
+  readInteractionRecords(
+      reader,
+      [&](const InputRecord& rec) {
+        ++k;
+        Node* n1 = m_network->createNode(rec.name1.c_str(), species);
+        Node* n2 = m_network->createNode(rec.name2.c_str(), species);
+        weight_t weight = rec.value + k * LINE_INCREMENT;
+        n1->add_neighbor(n2, weight);
+        n2->add_neighbor(n1, weight);
+      },
+      [](const std::string& line) {
+        std::printf(" WARNING: SKIPPING illegal interactions line: %s\n\n", line.c_str());
+      });
   exitOnReadError(reader, file, PPI_FILE_ERROR);
 }
 

@@ -30,6 +30,8 @@ std::vector<ComplexRow> complexRows(const RunSummary& summary) {
       row.hasRandom = rs.samples > 0;
       row.randomThreshold = rs.threshold;
       row.randomBest = rs.best;
+      row.hasEmpiricalP = true;
+      row.empiricalP = rs.empiricalP(row.score);
     }
     rows.push_back(std::move(row));
   }

@@ -1,6 +1,6 @@
 // One row per final complex, as the summary table and the HTML report show it:
-// id, rank by score, sizes, scores per species, proteins per species and the
-// random-pass figures of its size.
+// id, rank by score, sizes, scores per species, proteins per species, the
+// random-pass figures of its size and its empirical p-value.
 #pragma once
 
 #include <vector>
@@ -22,6 +22,8 @@ struct ComplexRow {
   bool hasRandom = false;                                 // the random pass found complexes of this size
   double randomThreshold = 0;
   double randomBest = 0;
+  bool hasEmpiricalP = false;  // a random pass ran
+  double empiricalP = 0;       // share of random complexes of this size scoring as high (see RandomSizeStat)
 };
 
 // The rows of summary.complexes, in output order.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "report/annotation_slots.h"
 #include "report/complex_drawing.h"
 #include "report/markup.h"
 #include "report/score_histogram.h"
@@ -55,11 +56,15 @@ std::string numberCell(double v, const char* shown) {
   return strFormat("<td data-v=\"%.6f\">", v) + strFormat(shown, v) + "</td>";
 }
 
-// Header cells; those from firstLeft on are left-aligned like their text columns.
-std::string headerRow(const std::vector<std::string>& names, size_t firstLeft = SIZE_MAX) {
+// Header cells; those from firstLeft on are left-aligned like their text columns. slotAt: where
+// the annotation slot of the header goes (before that cell), SIZE_MAX for none.
+std::string headerRow(const std::vector<std::string>& names, size_t firstLeft = SIZE_MAX,
+                      size_t slotAt = SIZE_MAX) {
   std::string out = "<tr>";
-  for (size_t i = 0; i < names.size(); ++i)
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i == slotAt) out += annotationSlot(slot::HEAD);
     out += (i >= firstLeft ? "<th class=\"l\">" : "<th>") + escapeMarkup(names[i]) + "</th>";
+  }
   return out + "</tr>\n";
 }
 
@@ -111,6 +116,7 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
   if (summary.randomFilter) {
     names.push_back("random threshold");
     names.push_back("random best");
+    names.push_back("empirical p");
   }
   const size_t firstNames = names.size();
   for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(strFormat("proteins %u", s));
@@ -118,7 +124,7 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
   out +=
       "<p class=\"note\">Click a column header to sort (with scripts enabled); ids of drawn complexes link "
       "to their drawing.</p>\n<div class=\"wide\"><table class=\"sortable\">\n<thead>" +
-      headerRow(names, firstNames) + "</thead>\n<tbody>\n";
+      headerRow(names, firstNames, firstNames) + "</thead>\n<tbody>\n";
   for (const ComplexRow& r : rows) {
     out += r.rank <= DRAWN_COMPLEXES
                ? strFormat("<tr><td data-v=\"%u\"><a href=\"#c%05u\">%05u</a></td>", r.id, r.id, r.id)
@@ -126,9 +132,12 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
     out += strFormat("<td>%u</td><td>%zu</td><td>%zu</td>", r.rank, r.alignedNodes, r.proteins);
     out += numberCell(r.score, "%.2f");
     for (double v : r.speciesScores) out += numberCell(v, "%.2f");
-    if (summary.randomFilter)
+    if (summary.randomFilter) {
       out += r.hasRandom ? numberCell(r.randomThreshold, "%.2f") + numberCell(r.randomBest, "%.2f")
                          : std::string("<td></td><td></td>");
+      out += strFormat("<td data-v=\"%.6g\">%.3g</td>", r.empiricalP, r.empiricalP);
+    }
+    out += annotationSlot(slot::row(r.id));
     for (const std::vector<const Node*>& proteins : r.speciesProteins) {
       std::string names;
       for (const Node* n : proteins) names += (names.empty() ? "" : ", ") + n->m_name;
@@ -168,11 +177,12 @@ void writeHtmlReport(FILE* f, const RunSummary& summary, const std::vector<Compl
   page +=
       "<p><a href=\"#parameters\">Parameters</a> &middot; <a href=\"#networks\">Networks</a> &middot; "
       "<a href=\"#search\">Search</a> &middot; <a href=\"#scores\">Scores</a> &middot; "
-      "<a href=\"#complexes\">Complexes</a> &middot; <a href=\"#drawings\">Drawings</a></p>\n";
+      "<a href=\"#complexes\">Complexes</a> &middot; <a href=\"#drawings\">Drawings</a>" +
+      annotationSlot(slot::NAV) + "</p>\n" + annotationSlot(slot::SUMMARY) + "\n";
   page += parametersSection(summary) + networksSection(summary) + searchSection(summary);
   page += "<h2 id=\"scores\">Scores</h2>\n<figure class=\"wide\">\n" + drawScoreHistogram(rows, summary) +
           "\n</figure>\n";
-  page += complexesTable(summary, rows) + drawingsSection(summary, rows);
+  page += complexesTable(summary, rows) + annotationSlot(slot::SECTION) + "\n" + drawingsSection(summary, rows);
   page += std::string("<script>\n") + SORT_SCRIPT + "</script>\n</body>\n</html>\n";
   std::fputs(page.c_str(), f);
 }

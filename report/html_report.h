@@ -1,7 +1,8 @@
 // report.html: one self-contained page (no scripts needed to read it, no
 // external files) with the run parameters, network and model statistics,
 // search counts, the score histogram, the sortable complexes table and the
-// drawings of the best complexes.
+// drawings of the best complexes; with empty slots (annotation_slots.h) where
+// trellis2-annotate adds what the complexes mean.
 #pragma once
 
 #include <cstdio>

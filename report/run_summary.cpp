@@ -1,5 +1,7 @@
 #include "report/run_summary.h"
 
+#include <algorithm>
+
 #include "complexes/complexes_filter.h"
 
 SpeciesStats SpeciesStats::of(const Network& network, byte s) {
@@ -24,8 +26,15 @@ void RunSummary::takeRandomStats(const ComplexesFilter& filter) {
   for (uint size = MIN_COMPLEX_SIZE; size <= MAX_COMPLEX_SIZE; ++size) {
     const ComplexesFilter::stat_t& st = filter.getRandStat(static_cast<byte>(size));
     random[size].samples = st.samples;
+    random[size].scores = st.scoresVec;
+    std::sort(random[size].scores.begin(), random[size].scores.end());
     if (st.samples == 0) continue;
     random[size].best = st.maxScore;
     random[size].threshold = st.significantWeight;
   }
+}
+
+double RandomSizeStat::empiricalP(double score) const {
+  const size_t atLeast = static_cast<size_t>(scores.end() - std::lower_bound(scores.begin(), scores.end(), score));
+  return (1.0 + static_cast<double>(atLeast)) / (1.0 + static_cast<double>(scores.size()));
 }

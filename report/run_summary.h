@@ -41,9 +41,14 @@ struct SpeciesStats {
 
 // Random-pass scores of the complexes of one size.
 struct RandomSizeStat {
-  uint samples = 0;      // complexes of this size found on the random network
-  double best = 0;       // their best score (when samples > 0)
-  double threshold = 0;  // the score a real complex of this size must reach (when samples > 0)
+  uint samples = 0;             // complexes of this size found on the random network
+  double best = 0;              // their best score (when samples > 0)
+  double threshold = 0;         // the score a real complex of this size must reach (when samples > 0)
+  std::vector<double> scores;  // every one of their scores, ascending
+
+  // (1 + r>=) / (1 + r): r random complexes of this size, r>= of them scoring
+  // at least score. 1 when the random pass found none of this size.
+  double empiricalP(double score) const;
 };
 
 // Everything the summary writers need, gathered by the pipeline at the end of a run.
@@ -60,6 +65,6 @@ struct RunSummary {
   RandomSizeStat random[MAX_COMPLEX_SIZE + 1];
   const std::list<Complex>* complexes = nullptr;  // the final complexes, in output order
 
-  // Copies the per-size random statistics of filter and sets randomFilter.
+  // Copies the per-size random statistics and scores of filter and sets randomFilter.
   void takeRandomStats(const ComplexesFilter& filter);
 };

@@ -17,6 +17,7 @@ void writeSummaryTable(FILE* f, const std::vector<ComplexRow>& rows, const RunSu
   for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tscore_%u", s);
   for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tproteins_%u", s);
   if (summary.randomFilter) header += "\trandom_threshold\trandom_best";
+  header += "\tempirical_p";
   std::fprintf(f, "%s\n", header.c_str());
   for (const ComplexRow& r : rows) {
     std::string line = strFormat("%u\t%u\t%zu\t%zu\t%.6f", r.id, r.rank, r.alignedNodes, r.proteins, r.score);
@@ -28,6 +29,7 @@ void writeSummaryTable(FILE* f, const std::vector<ComplexRow>& rows, const RunSu
     }
     if (summary.randomFilter)
       line += r.hasRandom ? strFormat("\t%.6f\t%.6f", r.randomThreshold, r.randomBest) : std::string("\t\t");
+    line += r.hasEmpiricalP ? strFormat("\t%.6g", r.empiricalP) : std::string("\t");
     std::fprintf(f, "%s\n", line.c_str());
   }
 }

@@ -10,8 +10,9 @@
 #include "report/run_summary.h"
 
 // Columns: id, rank, aligned_nodes, proteins, score, score_<s>..., proteins_<s>...
-// (comma-separated) and, with a random pass, random_threshold and random_best
-// (empty for a size the random pass never produced).
+// (comma-separated), with a random pass random_threshold and random_best
+// (empty for a size the random pass never produced), and last empirical_p
+// (always in the header, empty without a random pass).
 void writeSummaryTable(FILE* f, const std::vector<ComplexRow>& rows, const RunSummary& summary);
 
 // A field as tab-separated readers take it: as is, or in double quotes with

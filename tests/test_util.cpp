@@ -103,9 +103,11 @@ int runSynth(const std::vector<std::string>& args) {
   return runCommand(commandLine(TRELLIS2_SYNTH_BIN, args, "") + " >/dev/null 2>&1").status;
 }
 
-RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd, const std::string& input) {
+// Runs bin keeping its standard error; input (when not empty) on standard input.
+static RunResult runTool(const char* bin, const std::vector<std::string>& args, const std::string& cwd,
+                         const std::string& input) {
   TempDir tmp;
-  std::string cmd = commandLine(TRELLIS2_PREP_BIN, args, cwd) + " 2>" + shellQuote(tmp.file("stderr"));
+  std::string cmd = commandLine(bin, args, cwd) + " 2>" + shellQuote(tmp.file("stderr"));
   if (!input.empty()) {
     writeFile(tmp.file("stdin"), input);
     cmd += " <" + shellQuote(tmp.file("stdin"));
@@ -113,6 +115,14 @@ RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd, 
   RunResult r = runCommand(cmd);
   r.errors = readFile(tmp.file("stderr"));
   return r;
+}
+
+RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd, const std::string& input) {
+  return runTool(TRELLIS2_PREP_BIN, args, cwd, input);
+}
+
+RunResult runAnnotate(const std::vector<std::string>& args, const std::string& cwd) {
+  return runTool(TRELLIS2_ANNOTATE_BIN, args, cwd, "");
 }
 
 // Replaces the text between each occurrence of `from` and the next `to` with `with`.

@@ -32,7 +32,7 @@ std::string captureStdout(const std::function<void()>& fn);
 struct RunResult {
   int status;          // exit status as the shell sees it; 128+signal when killed
   std::string output;  // standard output
-  std::string errors;  // standard error (runPrep only)
+  std::string errors;  // standard error (runPrep and runAnnotate only)
 };
 
 // Runs the trellis2 binary with the given arguments in directory cwd
@@ -45,6 +45,9 @@ int runSynth(const std::vector<std::string>& args);
 // Runs the trellis2-prep binary likewise, keeping its standard error too; input
 // (when not empty) is given on standard input.
 RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd = "", const std::string& input = "");
+
+// Runs the trellis2-annotate binary likewise, keeping its standard error.
+RunResult runAnnotate(const std::vector<std::string>& args, const std::string& cwd = "");
 
 // Drops the parts of the console output that change from run to run:
 // the build stamp and the elapsed-time seconds.

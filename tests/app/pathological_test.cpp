@@ -218,7 +218,8 @@ TEST(PathologicalTest, OutputDirectoryThatCannotBeCreated) {
   EXPECT_TRUE(contains(r.output, "ERROR: Can't create file: plain/out/alignments//ucomplex_00001.txt\n"))
       << r.output;
   EXPECT_TRUE(contains(r.output, "ERROR: Can't create file: plain/out/species_2/complex_00001.txt\n"));
-  EXPECT_TRUE(contains(r.output, "ERROR: 4 output files could not be written\n"));
+  EXPECT_TRUE(contains(r.output, "ERROR: Can't create file: plain/out/manifest.tsv\n"));
+  EXPECT_TRUE(contains(r.output, "ERROR: 5 output files could not be written\n"));
 }
 
 // A directory standing where one output file belongs loses that file only.

@@ -33,10 +33,10 @@ void copySmallInput(const TempDir& dir) {
     fs::copy_file(SMALL + "/" + name, dir.file(name));
 }
 
-const char* const SUMMARY_FILES[] = {"complexes.tsv", "complexes.sif", "nodes.tsv", "report.html"};
+const char* const SUMMARY_FILES[] = {"complexes.tsv", "complexes.sif", "nodes.tsv", "report.html", "manifest.tsv"};
 
 // Relative paths of all regular files below root, sorted, without the summary
-// outputs (the golden cases hold the per-complex files only).
+// outputs and the manifest (the golden cases hold the per-complex files only).
 std::vector<std::string> filesBelow(const std::string& root) {
   std::vector<std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
@@ -115,8 +115,9 @@ TEST(PipelineRunTest, UnwritableOutputIsReportedAndFailsTheRun) {
             std::string::npos);
   EXPECT_NE(r.output.find("ERROR: Can't create file: blocked/out/species_2/complex_00009.txt\n"),
             std::string::npos);
-  // 2 complexes: one alignment file and three species files each.
-  EXPECT_NE(r.output.find("ERROR: 8 output files could not be written\nReminder: outdir: blocked/out\n"
+  EXPECT_NE(r.output.find("Done\nERROR: Can't create file: blocked/out/manifest.tsv\n"), std::string::npos);
+  // 2 complexes: one alignment file and three species files each, and the manifest.
+  EXPECT_NE(r.output.find("ERROR: 9 output files could not be written\nReminder: outdir: blocked/out\n"
                           "\n--= FINISHED =--\n"),
             std::string::npos);
 }

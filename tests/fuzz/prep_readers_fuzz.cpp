@@ -17,8 +17,8 @@
 #include "tools/prep/interaction_reader.h"
 #include "tools/prep/pair_table.h"
 #include "tools/prep/prep_error.h"
-#include "tools/prep/text_fields.h"
-#include "tools/prep/text_input.h"
+#include "tools/common/text_fields.h"
+#include "tools/common/text_input.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-// Renders the demo's report.html in headless Chromium and checks that the
-// screenshot shows the page: not blank, with the histogram bars and the
-// species colours of the complex drawings. Built with -DBROWSER_TESTS=ON.
+// Renders the demo's report.html in headless Chromium, as trellis2 writes it and
+// after trellis2-annotate, and checks that the screenshot shows the page: not
+// blank, with the histogram bars and the species colours of the complex
+// drawings. Built with -DBROWSER_TESTS=ON.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -100,10 +101,8 @@ size_t pixelsNear(const Image& img, Rgb colour) {
   return n;
 }
 
-TEST(BrowserRenderTest, ReportRendersWithHistogramAndDrawings) {
-  testutil::TempDir dir;
-  const testutil::RunResult run = testutil::runTrellis({"3", DEMO, "out", "--pval-filter", "1"}, dir.path());
-  ASSERT_EQ(run.status, 0) << run.output;
+// Renders page in headless Chromium; problem says why there is no picture.
+Image screenshot(const testutil::TempDir& dir, const std::string& page, std::string* problem) {
   const std::string shot = dir.file("shot.png");
   const std::string cmd = std::string("timeout 120 '") + CHROMIUM_BIN +
                           "' --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
@@ -111,15 +110,18 @@ TEST(BrowserRenderTest, ReportRendersWithHistogramAndDrawings) {
                           "--hide-scrollbars --user-data-dir='" +
                           dir.file("profile") + "' --screenshot='" + shot +
                           "' --window-size=" + std::to_string(WIDTH) + "," + std::to_string(HEIGHT) +
-                          " 'file://" + dir.file("out/report.html") + "' >'" + dir.file("chromium.log") +
-                          "' 2>&1";
-  ASSERT_EQ(std::system(cmd.c_str()), 0) << testutil::readFile(dir.file("chromium.log"));
-  std::string problem;
-  const Image img = decodePng(testutil::readFile(shot), &problem);
-  ASSERT_EQ(problem, "");
+                          " 'file://" + page + "' >'" + dir.file("chromium.log") + "' 2>&1";
+  if (std::system(cmd.c_str()) != 0) {
+    *problem = testutil::readFile(dir.file("chromium.log"));
+    return Image();
+  }
+  return decodePng(testutil::readFile(shot), problem);
+}
+
+// Not blank, with the histogram bars and the species colours of the drawings.
+void expectReportShown(const Image& img) {
   ASSERT_EQ(img.width, WIDTH);
   ASSERT_EQ(img.height, HEIGHT);
-
   const Rgb background = img.pixels[0];
   size_t painted = 0;
   for (const Rgb& p : img.pixels) painted += !(p == background);
@@ -128,6 +130,32 @@ TEST(BrowserRenderTest, ReportRendersWithHistogramAndDrawings) {
   // Circles and curves of the three species columns.
   for (Rgb species : {Rgb{0x1f, 0x77, 0xb4}, Rgb{0xd6, 0x27, 0x28}, Rgb{0x2c, 0xa0, 0x2c}})
     EXPECT_GT(pixelsNear(img, species), 1000u) << "a species colour is missing from the drawings";
+}
+
+TEST(BrowserRenderTest, ReportRendersWithHistogramAndDrawings) {
+  testutil::TempDir dir;
+  const testutil::RunResult run = testutil::runTrellis({"3", DEMO, "out", "--pval-filter", "1"}, dir.path());
+  ASSERT_EQ(run.status, 0) << run.output;
+  std::string problem;
+  const Image img = screenshot(dir, dir.file("out/report.html"), &problem);
+  ASSERT_EQ(problem, "");
+  expectReportShown(img);
+}
+
+// The annotated page still renders as a whole: the summary near the top pushes the rest down,
+// so the drawings then start lower, yet the page keeps its histogram and drawings in view.
+TEST(BrowserRenderTest, AnnotatedReportStillRenders) {
+  testutil::TempDir dir;
+  ASSERT_EQ(testutil::runTrellis({"3", DEMO, "out", "--pval-filter", "1"}, dir.path()).status, 0);
+  const std::string data = std::string(TEST_DATA_DIR) + "/annotate/";
+  const testutil::RunResult annotated =
+      testutil::runAnnotate({dir.file("out"), "--obo", data + "demo_go.obo", "--gaf",
+                             "0=" + data + "demo_go_0.gaf", "--reference", "1=" + data + "demo_ref_1.tsv"});
+  ASSERT_EQ(annotated.status, 0) << annotated.errors;
+  std::string problem;
+  const Image img = screenshot(dir, dir.file("out/report.html"), &problem);
+  ASSERT_EQ(problem, "");
+  expectReportShown(img);
 }
 
 }  // namespace

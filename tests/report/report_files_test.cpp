@@ -117,21 +117,24 @@ TEST_F(DemoReportTest, SummaryTableAgreesWithTheResultFiles) {
   EXPECT_EQ(
       reportcheck::header(tsv),
       split("id rank aligned_nodes proteins score score_0 score_1 score_2 proteins_0 proteins_1 proteins_2 "
-            "random_threshold random_best",
+            "random_threshold random_best empirical_p",
             ' '));
   std::string problem;
   auto rows = reportcheck::readTsv(tsv, &problem);
   ASSERT_EQ(problem, "");
   ASSERT_EQ(rows.size(), files->size());
 
-  // Random-pass figures per size as the console prints them: size -> "top 5% best".
+  // Random-pass figures per size as the console prints them: size -> "top 5% best", and the counts.
   std::map<size_t, std::string> randomBySize;
+  std::map<size_t, unsigned> randomCount;
   for (const std::string& line : split(result->output, '\n')) {
     unsigned size, count;
     double best, worst, avg, top;
     if (std::sscanf(line.c_str(), "%u# Count: %u Score {Best: %lf Worst: %lf Avg: %lf, Top 5%%: %lf}", &size,
-                    &count, &best, &worst, &avg, &top) == 6)
+                    &count, &best, &worst, &avg, &top) == 6) {
       randomBySize[size] = oneDecimal(std::to_string(top)) + " " + oneDecimal(std::to_string(best));
+      randomCount[size] = count;
+    }
   }
   bool emptyRandomColumn = false;
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -154,9 +157,17 @@ TEST_F(DemoReportTest, SummaryTableAgreesWithTheResultFiles) {
     if (random == randomBySize.end()) {
       emptyRandomColumn = true;
       EXPECT_EQ(row["random_threshold"] + row["random_best"], "") << id;
+      EXPECT_EQ(row["empirical_p"], "1") << "no random complex of the size: " << id;
     } else {
       EXPECT_EQ(oneDecimal(row["random_threshold"]) + " " + oneDecimal(row["random_best"]), random->second)
           << id;
+      // (1 + r>=) / (1 + r): between 1 / (1 + r) (above the best) and 1.
+      const double p = std::stod(row["empirical_p"]), r = randomCount[f.alignedNodes.size()];
+      EXPECT_GE(p, 1 / (1 + r) - 1e-6) << id;
+      EXPECT_LE(p, 1.0) << id;
+      if (std::stod(row["score"]) > std::stod(row["random_best"])) {
+        EXPECT_NEAR(p, 1 / (1 + r), 1e-6) << id;
+      }
     }
     // Rank 1 is the best score; of equal scores the earlier row ranks first.
     for (size_t j = 0; j < i; ++j)

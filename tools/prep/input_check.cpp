@@ -6,8 +6,8 @@
 
 #include "network/input_line.h"
 #include "tools/prep/prep_error.h"
-#include "tools/prep/text_fields.h"
-#include "tools/prep/text_input.h"
+#include "tools/common/text_fields.h"
+#include "tools/common/text_input.h"
 #include "tools/prep/trellis_probe.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "tools/prep/pair_table.h"
 #include "tools/prep/prep_error.h"
 #include "tools/prep/string_links_reader.h"
-#include "tools/prep/text_fields.h"
+#include "tools/common/text_fields.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "tools/prep/drop_log.h"
 #include "tools/prep/prep_error.h"
-#include "tools/prep/text_fields.h"
+#include "tools/common/text_fields.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "tools/prep/pair_table.h"
 #include "tools/prep/prep_command_line.h"
 #include "tools/prep/prep_error.h"
-#include "tools/prep/text_input.h"
+#include "tools/common/text_input.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "app/command_line.h"
 #include "tools/prep/prep_error.h"
-#include "tools/prep/text_fields.h"
+#include "tools/common/text_fields.h"
 
 namespace {
 

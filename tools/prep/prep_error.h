@@ -3,15 +3,6 @@
 // status 2, any other with status 1.
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "tools/common/tool_error.h"
 
-class PrepError : public std::runtime_error {
- public:
-  explicit PrepError(const std::string& message, bool usage = false)
-      : std::runtime_error(message), m_usage(usage) {}
-  bool usage() const { return m_usage; }
-
- private:
-  bool m_usage;
-};
+using PrepError = ToolError;

@@ -2,8 +2,8 @@
 
 #include "tools/prep/drop_log.h"
 #include "tools/prep/prep_error.h"
-#include "tools/prep/text_fields.h"
-#include "tools/prep/text_input.h"
+#include "tools/common/text_fields.h"
+#include "tools/common/text_input.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/prep/text_fields.h"
+#include "tools/common/text_fields.h"
 
 #include <cctype>
 #include <charconv>

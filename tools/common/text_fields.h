@@ -1,4 +1,4 @@
-// Splitting and number handling shared by the readers of trellis2-prep.
+// Splitting and number handling shared by the readers of the tools beside trellis2.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "tools/prep/text_input.h"
+#include "tools/common/text_input.h"
 
 #include <unistd.h>
 #include <zlib.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "tools/prep/prep_error.h"
+#include "tools/common/tool_error.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TextInput::TextInput(const std::string& path)
   errno = 0;
   m_file = path == "-" ? gzdopen(dup(STDIN_FILENO), "rb") : gzopen(path.c_str(), "rb");
   if (!m_file) {
-    throw PrepError(m_name + ": cannot open: " + (errno ? std::strerror(errno) : "out of memory"));
+    throw ToolError(m_name + ": cannot open: " + (errno ? std::strerror(errno) : "out of memory"));
   }
   gzbuffer(m_file, BUFFER_SIZE);
   try {
@@ -48,7 +48,7 @@ void TextInput::checkStart() {
   if (!fill()) return;
   static const char ZIP_MAGIC[] = {'P', 'K', 3, 4};
   if (gzdirect(m_file) && m_end >= 4 && std::memcmp(m_buf.data(), ZIP_MAGIC, 4) == 0) {
-    throw PrepError(m_name + ": is a zip archive; extract the text file from it first (unzip)");
+    throw ToolError(m_name + ": is a zip archive; extract the text file from it first (unzip)");
   }
 }
 
@@ -61,7 +61,7 @@ bool TextInput::fill() {
   if (n < 0 || (code != Z_OK && code != Z_STREAM_END)) {
     std::string why = code == Z_ERRNO ? std::strerror(errno) : message;
     if (code == Z_BUF_ERROR) why = "the gzip data ends early (truncated file?)";
-    throw PrepError(m_name + ": read error after line " + std::to_string(m_line) + ": " + why);
+    throw ToolError(m_name + ": read error after line " + std::to_string(m_line) + ": " + why);
   }
   m_pos = 0;
   m_end = static_cast<size_t>(n);

@@ -10,7 +10,7 @@ struct gzFile_s;
 
 class TextInput {
  public:
-  // Opens `path`; "-" is standard input. Throws PrepError when the file cannot
+  // Opens `path`; "-" is standard input. Throws ToolError when the file cannot
   // be opened or is a zip archive (which has to be extracted first).
   explicit TextInput(const std::string& path);
   ~TextInput();
@@ -19,7 +19,7 @@ class TextInput {
 
   // The next line without its line break and without a carriage return in
   // front of it; false at the end. A last line without a line break is still
-  // a line. Throws PrepError on a read error or a truncated gzip stream.
+  // a line. Throws ToolError on a read error or a truncated gzip stream.
   bool next(std::string* line);
 
   // Whether the data is gzip-compressed (trellis2 itself reads plain text only).

@@ -1,0 +1,192 @@
+#include "report/run_manifest.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int FORMAT = 1;
+
+std::string escapeValue(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// False on an escape the writer never produces.
+bool unescapeValue(const std::string& text, std::string* out) {
+  out->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      *out += text[i];
+      continue;
+    }
+    if (++i == text.size()) return false;
+    switch (text[i]) {
+      case '\\':
+        *out += '\\';
+        break;
+      case 't':
+        *out += '\t';
+        break;
+      case 'n':
+        *out += '\n';
+        break;
+      case 'r':
+        *out += '\r';
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
+std::string currentDirectory() {
+  std::vector<char> buf(4096);
+  while (getcwd(buf.data(), buf.size()) == nullptr) {
+    if (errno != ERANGE) return "";
+    buf.resize(buf.size() * 2);
+  }
+  return buf.data();
+}
+
+bool writeAll(const std::string& path, const std::string& text) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  if (std::fclose(f) != 0) ok = false;
+  return ok;
+}
+
+bool readAll(const std::string& path, std::string* text, std::string* error) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    *error = path + ": cannot open: " + std::strerror(errno);
+    return false;
+  }
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text->append(buf, n);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) *error = path + ": read error";
+  return !failed;
+}
+
+// A whole decimal number in [low, high].
+bool parseCount(const std::string& text, long low, long high, long* out) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  *out = std::stol(text);
+  return *out >= low && *out <= high;
+}
+
+}  // namespace
+
+std::string absolutePrefix(const std::string& prefix) {
+  if (!prefix.empty() && prefix[0] == '/') return prefix;
+  const std::string cwd = currentDirectory();
+  if (cwd.empty()) return "";
+  size_t start = 0;
+  while (prefix.compare(start, 2, "./") == 0) {
+    start += 2;
+    while (start < prefix.size() && prefix[start] == '/') ++start;
+  }
+  return (cwd == "/" ? "" : cwd) + "/" + prefix.substr(start);
+}
+
+bool writeRunManifest(const std::string& outDir, uint speciesNum, const std::string& inPrefix) {
+  const std::string input = absolutePrefix(inPrefix);
+  if (input.empty()) return false;
+  std::string text = "key\tvalue\n";
+  text += "format\t" + std::to_string(FORMAT) + "\n";
+  text += "species\t" + std::to_string(speciesNum) + "\n";
+  text += "input\t" + escapeValue(input) + "\n";
+  const std::string path = outDir + "/manifest.tsv";
+  const std::string temporary = path + ".tmp";
+  if (writeAll(temporary, text) && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  std::remove(temporary.c_str());
+  return false;
+}
+
+bool readRunManifest(const std::string& path, RunManifest* out, std::string* error) {
+  std::string text;
+  if (!readAll(path, &text, error)) return false;
+  bool haveFormat = false, haveSpecies = false, haveInput = false;
+  size_t lineNo = 0;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string at = path + ":" + std::to_string(lineNo) + ": ";
+    const size_t tab = line.find('\t');
+    if (tab == std::string::npos || line.find('\t', tab + 1) != std::string::npos) {
+      *error = at + "expected key<TAB>value, found '" + line + "'";
+      return false;
+    }
+    const std::string key = line.substr(0, tab), value = line.substr(tab + 1);
+    if (lineNo == 1) {
+      if (key != "key" || value != "value") {
+        *error = at + "expected the header key<TAB>value, found '" + line + "'";
+        return false;
+      }
+      continue;
+    }
+    long number = 0;
+    if (key == "format") {
+      if (!parseCount(value, 1, 1000000, &number) || number != FORMAT) {
+        *error = at + "format '" + value + "': this program reads format " + std::to_string(FORMAT);
+        return false;
+      }
+      haveFormat = true;
+    } else if (key == "species") {
+      if (!parseCount(value, 2, MAX_SPECIES, &number)) {
+        *error = at + "species '" + value + "': expected 2.." + std::to_string(MAX_SPECIES);
+        return false;
+      }
+      out->speciesNum = static_cast<uint>(number);
+      haveSpecies = true;
+    } else if (key == "input") {
+      if (!unescapeValue(value, &out->inPrefix) || out->inPrefix.empty() || out->inPrefix[0] != '/') {
+        *error = at + "input '" + value + "': expected an absolute path";
+        return false;
+      }
+      haveInput = true;
+    }  // other keys belong to later versions of the same format
+  }
+  const char* missing = lineNo == 0    ? "the header"
+                        : !haveFormat  ? "format"
+                        : !haveSpecies ? "species"
+                        : !haveInput   ? "input"
+                                       : nullptr;
+  if (missing) {
+    *error = path + ": no " + missing + " line";
+    return false;
+  }
+  return true;
+}

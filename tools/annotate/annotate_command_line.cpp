@@ -1,0 +1,100 @@
+#include "tools/annotate/annotate_command_line.h"
+
+#include "tools/common/text_fields.h"
+#include "tools/common/tool_error.h"
+
+namespace {
+
+const char* const HELP =
+    "Usage: trellis2-annotate OUTDIR [options]\n"
+    "Tells what the complexes of a finished trellis2 run mean: Gene Ontology enrichment per complex and\n"
+    "species, and the recovery of known complexes. Reads OUTDIR/manifest.tsv, complexes.tsv and\n"
+    "species_<s>/, and the run's interaction files; writes its tables into OUTDIR and adds the\n"
+    "\"Function\" section to OUTDIR/report.html (replacing that of an earlier annotation).\n"
+    "\n"
+    "GO enrichment (go_enrichment.tsv, function_summary.tsv):\n"
+    "  --obo FILE        the ontology, OBO 1.2 (go-basic.obo)\n"
+    "  --gaf S=FILE      annotations of species S, GAF 2.1 or 2.2 (repeat per species)\n"
+    "  --max-p X         largest corrected p written to go_enrichment.tsv, in (0, 1]; default 0.05\n"
+    "Known complexes (reference_match.tsv, reference_hits.tsv):\n"
+    "  --reference S=FILE  known complexes of species S (repeat per species): Complex Portal complextab,\n"
+    "                    CORUM allComplexes.txt, or 'name<TAB>members' lines (members separated by\n"
+    "                    commas or blanks)\n"
+    "  --overlap X       overlap score a match must reach, in [0, 1]; default 0.2\n"
+    "Other:\n"
+    "  --input PREFIX    the run's input prefix, when its files have moved since the run\n"
+    "\n"
+    "Input files may be gzip-compressed. At least one analysis must be asked for. Exit status 0 on\n"
+    "success, 1 on an input error (the message names the file, the line and the value), 2 on a bad\n"
+    "command line. 'man trellis2-annotate' describes the tables and the formulas.\n";
+
+[[noreturn]] void usage(const std::string& message) { throw ToolError(message, true); }
+
+// "S=FILE" with S a species index.
+void speciesFile(const std::string& option, const std::string& value, std::map<unsigned, std::string>* into) {
+  const size_t eq = value.find('=');
+  const std::string index = value.substr(0, eq == std::string::npos ? 0 : eq);
+  if (eq == std::string::npos || index.empty() || index.size() > 2 ||
+      index.find_first_not_of("0123456789") != std::string::npos || eq + 1 == value.size())
+    usage(option + " " + quoted(value) + ": expected S=FILE, S a species index (0, 1, ...)");
+  const unsigned s = static_cast<unsigned>(std::stoul(index));
+  if (!into->emplace(s, value.substr(eq + 1)).second) usage(option + ": species " + index + " given twice");
+}
+
+double numberIn(const std::string& option, const std::string& value, double low, bool lowOpen, double high) {
+  double v = 0;
+  if (!parseNumber(value, &v) || v > high || v < low || (lowOpen && v == low))
+    usage(option + " " + quoted(value) + ": expected a number in " + (lowOpen ? "(" : "[") +
+          formatNumber(low) + ", " + formatNumber(high) + "]");
+  return v;
+}
+
+}  // namespace
+
+const char* annotateHelpText() { return HELP; }
+
+AnnotateOptions parseAnnotateArgs(const std::vector<std::string>& args) {
+  AnnotateOptions opts;
+  bool haveOutDir = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+      if (haveOutDir) usage("unexpected argument " + quoted(arg) + " (one OUTDIR only)");
+      opts.outDir = arg;
+      haveOutDir = true;
+      continue;
+    }
+    const size_t eq = arg.find('=');
+    const std::string name = arg.substr(0, eq);
+    std::string value;
+    if (eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      usage(name + " needs a value");
+    }
+    if (name == "--obo") {
+      opts.obo = value;
+    } else if (name == "--gaf") {
+      speciesFile(name, value, &opts.gafs);
+    } else if (name == "--max-p") {
+      opts.maxP = numberIn(name, value, 0, true, 1);
+    } else if (name == "--reference") {
+      speciesFile(name, value, &opts.references);
+    } else if (name == "--overlap") {
+      opts.overlap = numberIn(name, value, 0, false, 1);
+    } else if (name == "--input") {
+      opts.input = value;
+    } else {
+      usage("unknown option " + quoted(name));
+    }
+    if (value.empty()) usage(name + " needs a value");
+  }
+  if (!haveOutDir) usage("no OUTDIR given");
+  if (opts.obo.empty() != opts.gafs.empty())
+    usage(opts.obo.empty() ? "--gaf needs --obo (the ontology)" : "--obo needs at least one --gaf S=FILE");
+  if (!opts.goEnrichment() && !opts.knownComplexes())
+    usage("nothing to do: give --obo with --gaf S=FILE, or --reference S=FILE");
+  return opts;
+}

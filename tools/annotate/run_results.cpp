@@ -1,0 +1,147 @@
+#include "tools/annotate/run_results.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "network/input_line.h"
+#include "report/run_manifest.h"
+#include "tools/common/text_fields.h"
+#include "tools/common/text_input.h"
+#include "tools/common/tool_error.h"
+
+namespace {
+
+bool isDirectory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool exists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+std::string complexFile(const std::string& outDir, unsigned s, unsigned id) {
+  char name[64];
+  std::snprintf(name, sizeof name, "/species_%u/complex_%05u.txt", s, id);
+  return outDir + name;
+}
+
+// A complex id as the file names and complexes.tsv write it.
+bool parseId(const std::string& text, unsigned* id) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  *id = static_cast<unsigned>(std::stoul(text));
+  return true;
+}
+
+// The ids of the complex_<id>.txt files of dir, ascending.
+std::vector<unsigned> idsInDirectory(const std::string& dir) {
+  std::vector<unsigned> ids;
+  DIR* d = opendir(dir.c_str());
+  if (!d) throw ToolError(dir + ": cannot open the directory of the run's complexes");
+  for (const dirent* e = readdir(d); e != nullptr; e = readdir(d)) {
+    const std::string name = e->d_name;
+    unsigned id = 0;
+    if (name.size() > 12 && name.compare(0, 8, "complex_") == 0 &&
+        name.compare(name.size() - 4, 4, ".txt") == 0 && parseId(name.substr(8, name.size() - 12), &id))
+      ids.push_back(id);
+  }
+  closedir(d);
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
+}  // namespace
+
+RunResults::RunResults(const std::string& outDir, const std::string& inputOverride) : m_outDir(outDir) {
+  if (!isDirectory(outDir))
+    throw ToolError(outDir + ": not a directory (the output directory of a trellis2 run)");
+  readManifest(inputOverride);
+  for (unsigned id : complexIds()) readComplex(id);
+}
+
+void RunResults::readManifest(const std::string& inputOverride) {
+  const std::string path = m_outDir + "/manifest.tsv";
+  if (!exists(path) && !inputOverride.empty()) {
+    while (m_speciesNum < 10 && isDirectory(m_outDir + "/species_" + std::to_string(m_speciesNum)))
+      ++m_speciesNum;
+    if (m_speciesNum < 2)
+      throw ToolError(m_outDir +
+                      ": no manifest.tsv and no species_0, species_1 directories: not a trellis2 run");
+    m_inPrefix = inputOverride;
+    return;
+  }
+  RunManifest manifest;
+  std::string error;
+  if (!readRunManifest(path, &manifest, &error)) {
+    if (!exists(path)) error += " (older versions of trellis2 write none: give --input PREFIX)";
+    throw ToolError(error);
+  }
+  m_speciesNum = manifest.speciesNum;
+  m_inPrefix = inputOverride.empty() ? manifest.inPrefix : inputOverride;
+}
+
+std::vector<unsigned> RunResults::complexIds() const {
+  const std::string table = m_outDir + "/complexes.tsv";
+  if (!exists(table)) return idsInDirectory(m_outDir + "/species_0");
+  TextInput in(table);
+  std::string line;
+  if (!in.next(&line) || splitOn(line, '\t')[0] != "id")
+    throw ToolError(in.where() + "expected the header of complexes.tsv (id, rank, ...), found " +
+                    quoted(line));
+  std::vector<unsigned> ids;
+  while (in.next(&line)) {
+    const std::string field = splitOn(line, '\t')[0];
+    unsigned id = 0;
+    if (!parseId(field, &id))
+      throw ToolError(in.where() + "complex id " + quoted(field) + " is not a number");
+    ids.push_back(id);
+  }
+  return ids;
+}
+
+void RunResults::readComplex(unsigned id) {
+  RunComplex c;
+  c.id = id;
+  for (unsigned s = 0; s < m_speciesNum; ++s) {
+    TextInput in(complexFile(m_outDir, s, id));
+    std::string line;
+    if (!in.next(&line) || line.compare(0, 8, "# Score:") != 0)
+      throw ToolError(in.where() + "expected '# Score: ...', found " + quoted(line));
+    std::vector<std::string> proteins;
+    while (in.next(&line)) {
+      if (line.empty()) continue;
+      if (std::find(proteins.begin(), proteins.end(), line) == proteins.end()) proteins.push_back(line);
+    }
+    c.proteins.push_back(std::move(proteins));
+  }
+  m_complexes.push_back(std::move(c));
+}
+
+NetworkProteins RunResults::readNetwork(unsigned s) const {
+  NetworkProteins net;
+  net.file = m_inPrefix + "_int-" + std::to_string(s) + ".txt";
+  TextInput in(net.file);
+  const auto add = [&net](const std::string& name) {
+    if (net.set.insert(name).second) net.names.push_back(name);
+  };
+  readInteractionRecords(
+      in,
+      [&](const InputRecord& rec) {
+        add(rec.name1);
+        add(rec.name2);
+      },
+      [](const std::string&) {});
+  for (const RunComplex& c : m_complexes) {
+    for (const std::string& p : c.proteins[s]) {
+      if (!net.has(p))
+        throw ToolError(complexFile(m_outDir, s, c.id) + ": protein " + quoted(p) + " is not in " + net.file +
+                        ": the run read other input files (give their prefix with --input)");
+    }
+  }
+  return net;
+}
