@@ -75,16 +75,22 @@ class ForeachXforeachS1S2 {
     *x = lowestSpecies(m_Xs);
     *S2 = m_S2.next();
     *S1 = m_S & ~*S2 & ~(1u << *x);
-    if (*S2 == 0) {
-      m_Xs = ZLS(m_Xs);
-      const uint Xmask = m_Xs & (0u - m_Xs);
-      m_S2.first(m_S ^ Xmask);
-    }
+    if (*S2 == 0) endTurn();
     return true;
+  }
+  // Skips the splits left in the turn of x, the member last yielded.
+  void skipTurn(byte x) {
+    if (m_Xs != 0 && lowestSpecies(m_Xs) == x) endTurn();
   }
   uint mask() const { return m_S; }
 
  private:
+  void endTurn() {
+    m_Xs = ZLS(m_Xs);
+    const uint Xmask = m_Xs & (0u - m_Xs);
+    m_S2.first(m_S ^ Xmask);
+  }
+
   uint m_S;
   uint m_Xs;        // members whose turn as x has not ended
   bit_subset m_S2;  // part kept by the anchor during the current turn
@@ -106,6 +112,8 @@ class SpecSetsPathsGen {
     G2->init(0, m_depth + 1);
     return true;
   }
+  // Each member has one split: nothing is left of its turn.
+  void skipTurn(byte) {}
   uint mask() const { return gen.mask(); }
   uint depth() const { return m_depth; }
 
@@ -126,6 +134,8 @@ class SpecSetsTreesGen {
     G2->init(S2, m_depth);
     return true;
   }
+  // Skips the splits left that join x next.
+  void skipTurn(byte x) { gen.skipTurn(x); }
   uint mask() const { return gen.mask(); }
   uint depth() const { return m_depth; }
 
@@ -156,6 +166,8 @@ class SpecRestrictedTreesGen {
     m_curChild = static_cast<uint>(children.size());
     return true;
   }
+  // A restricted generator has a single split.
+  void skipTurn(byte) {}
   uint mask() const { return m_S; }
   uint depth() const { return m_depth; }
   // The species of the anchor this generator spans from.

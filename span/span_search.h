@@ -104,16 +104,23 @@ class SpanSearch {
     byte x = 0;
     Generator G1, G2;
     while (G.next(&x, &G1, &G2)) {
-      const double branchReach = m_problem->spanBound(G1.mask());
       const double ownReach = m_problem->candidatesReach(anchor, x);
-      if (ownReach == -std::numeric_limits<double>::infinity()) continue;
-      const auto list = m_problem->candidates(anchor, x);
       double need = best.found ? best.score : floor;
+      // Every split that joins x next spans the same species, so one bound
+      // rules them all out.
+      if (ownReach == -std::numeric_limits<double>::infinity() ||
+          below(ownReach, m_problem->spanBound(S ^ (1u << x)), need)) {
+        G.skipTurn(x);
+        continue;
+      }
+      const double branchReach = m_problem->spanBound(G1.mask());
       double anchorSpan = 0;
       if (!solveAbove(anchor, G2, need - ownReach - branchReach - slack(need, ownReach, branchReach),
                       &anchorSpan))
         continue;
       if (below(anchorSpan + ownReach, branchReach, need)) continue;
+      // Built only now: for the seed search, building the list is the costly part.
+      const auto list = m_problem->candidates(anchor, x);
       for (size_t i = 0; i < list.size(); ++i) {
         const Candidate c = list[i];
         if (i + 2 < list.size()) m_problem->prefetch(list[i + 2], G1.mask());

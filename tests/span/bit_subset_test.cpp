@@ -84,6 +84,24 @@ TEST(SpecSetsTreesGenTest, SplitsPartitionTheSetWithoutRepeats) {
   }
 }
 
+// Skipping the rest of a member's turn leaves exactly the splits of the later
+// members, whichever split of the turn it comes after.
+TEST(SpecSetsTreesGenTest, SkippedTurnsLeaveTheLaterMembersSplits) {
+  for (uint S : {bits({0, 1}), bits({1, 2, 4}), bits({0, 2, 3, 5, 6})}) {
+    const std::vector<split_t> all = splitsOf(SpecSetsTreesGen(S));
+    for (size_t at = 0; at < all.size(); ++at) {
+      SpecSetsTreesGen G(S), G1, G2;
+      byte x = 0;
+      for (size_t i = 0; i <= at; ++i) ASSERT_TRUE(G.next(&x, &G1, &G2));
+      G.skipTurn(x);
+      std::vector<split_t> want;
+      for (const split_t& s : all)
+        if (std::get<0>(s) > x) want.push_back(s);
+      EXPECT_EQ(splitsOf(G), want) << S << " after split " << at;
+    }
+  }
+}
+
 TEST(SpecSetsTreesGenTest, BranchGoesOneLevelDeeperAnchorStays) {
   SpecSetsTreesGen G(bits({0, 1, 2})), G1, G2, H1, H2;
   byte x;
