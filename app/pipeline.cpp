@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/output_files.h"
+#include "common/overlap_sweep.h"
 #include "complexes/complexes_crawler.h"
 #include "complexes/complexes_filter.h"
 #include "complexes/refinement.h"
@@ -20,20 +21,13 @@
 #include "seeds/edges_seeds_generator.h"
 
 void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold, std::list<Seed>* out) {
-  for (auto a = candidates.begin(); a != candidates.end(); ++a) {
-    bool dropped = false;
-    for (auto b = std::next(a); b != candidates.end();) {
-      if ((*a)->intersectRatio(**b) < threshold) {
-        ++b;
-      } else if ((*b)->getScore() > (*a)->getScore()) {
-        dropped = true;  // a is not removed from the list, but no later scan looks back at it
-        break;
-      } else {
-        b = candidates.erase(b);
-      }
-    }
-    if (!dropped) out->push_back(**a);
-  }
+  std::vector<const Seed*> seeds(candidates.begin(), candidates.end());
+  std::vector<OverlapItem> items;
+  items.reserve(seeds.size());
+  for (const Seed* seed : seeds) items.push_back(OverlapItem{seed->proteinIds(), seed->getScore()});
+  OverlapCounts counts;
+  const auto overlaps = [threshold](double ratio) { return !(ratio < threshold); };
+  for (size_t i : sweepOverlaps(items, overlaps, &counts)) out->push_back(*seeds[i]);
 }
 
 namespace {

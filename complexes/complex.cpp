@@ -1,5 +1,9 @@
 #include "complexes/complex.h"
 
+#include <iterator>
+
+#include "common/overlap_sweep.h"
+
 #include <algorithm>
 #include <functional>
 
@@ -45,25 +49,17 @@ std::vector<Node*>::const_iterator Complex::nodesEnd(byte s) const {
 }
 
 double Complex::intersectRatio(const Complex& cmplx) const {
-  const size_t smaller = std::min(m_nodesSet.size(), cmplx.m_nodesSet.size());
-  if (smaller == 0) return 0.0;
-  // Both sets are ordered the same way, so one merge walk counts the overlap.
-  size_t common = 0;
-  auto a = m_nodesSet.begin();
-  auto b = cmplx.m_nodesSet.begin();
-  const std::less<Node*> before;
-  while (a != m_nodesSet.end() && b != cmplx.m_nodesSet.end()) {
-    if (before(*a, *b)) {
-      ++a;
-    } else if (before(*b, *a)) {
-      ++b;
-    } else {
-      ++common;
-      ++a;
-      ++b;
-    }
-  }
-  return static_cast<double>(common) / static_cast<double>(smaller);
+  const std::vector<uint32_t> mine = proteinIds(), theirs = cmplx.proteinIds();
+  std::vector<uint32_t> common;
+  std::set_intersection(mine.begin(), mine.end(), theirs.begin(), theirs.end(), std::back_inserter(common));
+  return overlapRatio(common.size(), mine.size(), theirs.size());
+}
+
+std::vector<uint32_t> Complex::proteinIds() const {
+  std::vector<uint32_t> ids;
+  for (const Node* n : m_nodesSet) ids.push_back(n->m_id);
+  std::sort(ids.begin(), ids.end());
+  return ids;
 }
 
 void Complex::dbg_print(FILE* out) const {

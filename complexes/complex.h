@@ -39,6 +39,8 @@ class Complex {
   // Shared proteins divided by the protein count of the smaller complex;
   // 0 when either complex has no protein.
   double intersectRatio(const Complex& cmplx) const;
+  // The ids of its distinct proteins, ascending.
+  std::vector<uint32_t> proteinIds() const;
 
   // Console listing: header, one line per aligned node (with similarity
   // orientation flags for three-node aligned nodes), then the score.

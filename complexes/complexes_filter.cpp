@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/overlap_sweep.h"
+
 namespace {
 
 // 100 * part / whole; 0 when there is nothing to divide, so that a report never shows "nan".
@@ -71,7 +73,7 @@ const ComplexesFilter::stat_t& ComplexesFilter::getRandStat(byte size) const {
 void ComplexesFilter::filter(std::list<Complex>::const_iterator from, std::list<Complex>::const_iterator to,
                              std::list<Complex>* out) const {
   uint total = 0, noiceThresholded = 0, overlapping = 0, fullMatching = 0;
-  std::list<const Complex*> candidates;
+  std::vector<const Complex*> candidates;
   for (auto it = from; it != to; ++it) {
     ++total;
     if (isPoor(*it)) {
@@ -82,24 +84,15 @@ void ComplexesFilter::filter(std::list<Complex>::const_iterator from, std::list<
   }
 
   // Every overlapping pair removes one of the two, so only survivors meet later candidates.
-  for (auto i = candidates.begin(); i != candidates.end(); ++i) {
-    bool dropped = false;
-    for (auto j = std::next(i); j != candidates.end();) {
-      const double ratio = (*i)->intersectRatio(**j);
-      if (!(ratio > m_overlapThreshold)) {
-        ++j;
-        continue;
-      }
-      ++overlapping;
-      if (ratio == 1.0) ++fullMatching;
-      if ((*j)->getScore() > (*i)->getScore()) {
-        dropped = true;
-        break;
-      }
-      j = candidates.erase(j);
-    }
-    if (!dropped) out->push_back(**i);
-  }
+  std::vector<OverlapItem> items;
+  items.reserve(candidates.size());
+  for (const Complex* c : candidates) items.push_back(OverlapItem{c->proteinIds(), c->getScore()});
+  OverlapCounts counts;
+  const double threshold = m_overlapThreshold;
+  const auto overlaps = [threshold](double ratio) { return ratio > threshold; };
+  for (size_t i : sweepOverlaps(items, overlaps, &counts)) out->push_back(*candidates[i]);
+  overlapping = counts.overlapping;
+  fullMatching = counts.fullMatching;
 
   std::puts("Statistics");
   std::printf("1) Filtered out %d low-scored complexes (due to random noise threshold) (%.1f%%)\n",

@@ -1,5 +1,9 @@
 #include "seeds/seed.h"
 
+#include <iterator>
+
+#include "common/overlap_sweep.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <limits>
@@ -55,34 +59,22 @@ void Seed::append(const Seed* subSeed) {
 
 namespace {
 
-// Distinct proteins of a seed, sorted by id.
-std::vector<const Node*> nodesSet(const Seed& seed) {
-  std::vector<const Node*> nodes;
-  for (const VPath& path : seed.m_vpaths) nodes.insert(nodes.end(), path.begin(), path.end());
-  std::sort(nodes.begin(), nodes.end(), Network::nodeBefore);
-  nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
-  return nodes;
-}
-
 }  // namespace
 
 double Seed::intersectRatio(const Seed& x) const {
-  const std::vector<const Node*> my_nodesSet = nodesSet(*this);
-  const std::vector<const Node*> x_nodesSet = nodesSet(x);
-  const size_t smaller = std::min(my_nodesSet.size(), x_nodesSet.size());
-  if (smaller == 0) return 0;
-  size_t common = 0;
-  auto a = my_nodesSet.begin(), b = x_nodesSet.begin();
-  while (a != my_nodesSet.end() && b != x_nodesSet.end()) {
-    if (Network::nodeBefore(*a, *b)) {
-      ++a;
-    } else if (Network::nodeBefore(*b, *a)) {
-      ++b;
-    } else {
-      ++common, ++a, ++b;
-    }
-  }
-  return static_cast<double>(common) / static_cast<double>(smaller);
+  const std::vector<uint32_t> mine = proteinIds(), theirs = x.proteinIds();
+  std::vector<uint32_t> common;
+  std::set_intersection(mine.begin(), mine.end(), theirs.begin(), theirs.end(), std::back_inserter(common));
+  return overlapRatio(common.size(), mine.size(), theirs.size());
+}
+
+std::vector<uint32_t> Seed::proteinIds() const {
+  std::vector<uint32_t> ids;
+  for (const VPath& path : m_vpaths)
+    for (const Node* n : path.m_nodes) ids.push_back(n->m_id);
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
 }
 
 void Seed::dbg_print() const {

@@ -74,6 +74,8 @@ struct Seed {
   // Shared proteins over the protein count of the smaller seed, in [0, 1];
   // 0 when either seed is empty.
   double intersectRatio(const Seed& x) const;
+  // The ids of its distinct proteins, ascending.
+  std::vector<uint32_t> proteinIds() const;
   // "Seed: [ (b,a)--(d,c)]\t(3.500000)": one pair per position, last aligned
   // node first.
   void dbg_print() const;
