@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "app/output_dir.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -155,6 +157,46 @@ void buildOrientationTrees(const char* text, RunParams* params) {
   }
 }
 
+RunStage stageOption(const char* text) {
+  const struct {
+    const char* name;
+    RunStage stage;
+  } stages[] = {{"seeds", RunStage::SEEDS}, {"grow", RunStage::GROW}, {"refine", RunStage::REFINE},
+                {"finish", RunStage::FINISH}};
+  for (const auto& s : stages) {
+    if (!std::strcmp(text, s.name)) return s.stage;
+  }
+  std::printf("ERROR: Illegal value for option '--stage' (%s), should be seeds, grow, refine or finish\n", text);
+  fatalExit(-1);
+}
+
+// "I/N" with 1 <= I <= N.
+void shardOption(const char* text, RunParams* params) {
+  const char* slash = std::strchr(text, '/');
+  uint index = 0, count = 0;
+  if (slash == nullptr || !readUint(std::string(text, slash).c_str(), &index) || !readUint(slash + 1, &count) ||
+      index == 0 || index > count) {
+    std::printf("ERROR: Illegal value for option '--shard' (%s), should be I/N with 1 <= I <= N\n", text);
+    fatalExit(-1);
+  }
+  params->SHARD_INDEX = index;
+  params->SHARD_COUNT = count;
+}
+
+// A stage that does one block needs its block; the others take none.
+void checkStage(const RunParams& params) {
+  const bool blockStage =
+      params.STAGE == RunStage::SEEDS || params.STAGE == RunStage::GROW || params.STAGE == RunStage::REFINE;
+  if (blockStage && params.SHARD_COUNT == 0) {
+    std::puts("ERROR: '--stage seeds', 'grow' and 'refine' need '--shard I/N'");
+    fatalExit(-1);
+  }
+  if (!blockStage && params.SHARD_COUNT != 0) {
+    std::puts("ERROR: '--shard' belongs to '--stage seeds', 'grow' or 'refine'");
+    fatalExit(-1);
+  }
+}
+
 // Applies one option pair; exits on an unknown option or a bad value.
 void applyOption(const char* opt, const char* value, RunParams* params) {
   if (!std::strcmp(opt, "-S:")) {
@@ -186,6 +228,14 @@ void applyOption(const char* opt, const char* value, RunParams* params) {
     params->MAX_HOMOLOG_PER_NODE = uintOption(opt, value);
   } else if (!std::strcmp(opt, "--orient:")) {
     buildOrientationTrees(value, params);
+  } else if (!std::strcmp(opt, "--random-passes")) {
+    const uint v = uintOption(opt, value);
+    if (v == 0) illegalValue(opt, value);
+    params->RANDOM_PASSES = v;
+  } else if (!std::strcmp(opt, "--stage")) {
+    params->STAGE = stageOption(value);
+  } else if (!std::strcmp(opt, "--shard")) {
+    shardOption(value, params);
   } else if (!std::strcmp(opt, "--threads:")) {
     const uint v = uintOption(opt, value);
     if (v == 0) illegalValue(opt, value);
@@ -265,6 +315,7 @@ void parseCommandLine(uint argc, char** argv, RunParams* params) {
   if (argc > 3) params->out_prefix = argv[3];
   // Options come in (option, value) pairs; a lone trailing argument is ignored.
   for (uint i = 4; i + 1 < argc; i += 2) applyOption(argv[i], argv[i + 1], params);
+  checkStage(*params);
 }
 
 void printParameters(const RunParams& params) {
@@ -309,13 +360,24 @@ std::vector<std::pair<std::string, std::string>> parameterList(const RunParams& 
       {"-DUP: (protein reuse from size)", std::to_string(params.NODES_DUPS_THRESHOLD)},
       {"-R: (refinement attempts)", std::to_string(params.REFINMENT_ITERATIONS)},
       {"--pval-filter", params.RAND_NET_GROWTH_CONTROL ? "on" : "off"},
+      {"--random-passes", std::to_string(params.RANDOM_PASSES)},
   };
 }
 
 void newhandler() {
   std::puts("ERROR: new() out of memory");
   std::fflush(stdout);
+  reportExit();
   std::abort();
+}
+
+bool isBlockStage(uint argc, char** argv) {
+  for (uint i = 4; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--stage") != 0) continue;
+    const char* v = argv[i + 1];
+    if (!std::strcmp(v, "seeds") || !std::strcmp(v, "grow") || !std::strcmp(v, "refine")) return true;
+  }
+  return false;
 }
 
 long elapsedSeconds() { return static_cast<long>(std::time(nullptr) - start_sec); }
@@ -332,8 +394,11 @@ void startUp(uint argc, char** argv, RunParams* params) {
   std::printf("Initializing pseudo-random generator to %ld\n", RANDOM_SEED);
   srand48(RANDOM_SEED);
   std::set_new_handler(newhandler);
-  // An existing directory is fine; a directory that cannot be made shows up
-  // when the output files are written.
-  static_cast<void>(mkdir(params->out_prefix.c_str(), 0777));
+  // A long search must not end in files it cannot write: the directory is
+  // made, parents and all, before any input is read.
+  if (!makeOutputDirectory(params->out_prefix)) {
+    std::printf("ERROR: Can't create output directory: %s\n", params->out_prefix.c_str());
+    fatalExit(-1);
+  }
   std::fflush(stdout);
 }

@@ -12,6 +12,11 @@
 #include "common/common_types.h"
 #include "homology/homology.h"
 
+// A run in one process, or one stage of a run split into processes: the
+// seeds, growth and refinement of one block each, then the finishing stage
+// that writes everything.
+enum class RunStage { WHOLE, SEEDS, GROW, REFINE, FINISH };
+
 // Entries of p_true: one true-interaction factor per species (only the first
 // species_num are read).
 constexpr uint P_TRUE_ENTRIES = 16;
@@ -37,7 +42,11 @@ struct RunParams {
   uint REFINMENT_ITERATIONS = 5;            // "-R:" refinement attempts per complex; 0 = off
   bool RAND_NET_GROWTH_CONTROL = false;     // "--pval-filter" random-network pass
   bool WRITE_REPORT = true;                 // "--report:" 0 or 1: summary table, Cytoscape files, HTML
+  uint RANDOM_PASSES = 1;                   // "--random-passes" shuffled clones searched with --pval-filter
   uint THREADS;                             // "--threads:" >= 1; default: the hardware threads
+  RunStage STAGE = RunStage::WHOLE;         // "--stage": the part of a split run this process does
+  uint SHARD_INDEX = 0;                     // "--shard" I/N: this process's block, 1..N
+  uint SHARD_COUNT = 0;                     //   and the number of blocks (0: not given)
   double OVERLAP_THRESHOLD = 0.5;           // complexes filter overlap threshold
   double SEEDS_MAX_ALLOWED_OVERLAP = 0.66;  // protein overlap ratio of overlapping seeds
   weight_t p_true[P_TRUE_ENTRIES];          // per-species true-interaction factor
@@ -69,6 +78,10 @@ std::vector<std::pair<std::string, std::string>> parameterList(const RunParams& 
 
 // Handler for failed allocations: reports and aborts.
 [[noreturn]] void newhandler();
+
+// Whether the command line asks for a stage that does one block of a split
+// run (seeds, grow or refine); read before the command line is parsed.
+bool isBlockStage(uint argc, char** argv);
 
 // Whole seconds since the process started.
 long elapsedSeconds();

@@ -7,9 +7,13 @@
 #include <iterator>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/output_dir.h"
 #include "app/output_files.h"
+#include "app/pass_results.h"
 #include "common/overlap_sweep.h"
 #include "complexes/complexes_crawler.h"
 #include "complexes/complexes_filter.h"
@@ -30,33 +34,28 @@ void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold,
   for (size_t i : sweepOverlaps(items, overlaps, &counts)) out->push_back(*seeds[i]);
 }
 
-namespace {
-
-// The proteins the seed search starts from: all of them.
-size_t anchorProteins(const Network& network) {
-  size_t n = 0;
-  for (byte s = 0; s < network.SPECIES_NUM; ++s) n += network.layer(s).size();
-  return n;
-}
-
-}  // namespace
-
-void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out, PhaseCounts* counts) {
+bool searchSeeds(const Network* network, const RunParams& params, uint pass, PassResults& results,
+                 std::list<Seed>* out, PhaseCounts* counts) {
   EdgesSeedsGenerator generator(network, params.ORIENTATION_TREES, params.START_SEARCH_FROM_SEED_Dn > 1,
                                 params.SALIGN_NODES_TYPE);
+  generator.setThreads(params.THREADS);
   std::puts("Looking for seeds..");
   std::fflush(stdout);
-  ProgressMeter meter("Seeds", anchorProteins(*network));
-  generator.setProgress(&meter);
-  generator.setThreads(params.THREADS);
-  size_t found = generator.createSeeds();
+  ProgressMeter meter("Seeds", generator.anchorCount());
+  std::list<Seed> found;
+  results.seeds(pass, *network, generator, [&](size_t anchor, std::optional<Seed>& seed) {
+    EdgesSeedsGenerator::reportCovered(anchor + 1, found.size());
+    if (seed) found.push_back(std::move(*seed));
+    meter.advance();
+  });
   meter.finish();
-  std::printf("Done. %d seeds were found\n\n", static_cast<int>(found));
+  if (!results.growsSeeds()) return false;
+  std::printf("Done. %d seeds were found\n\n", static_cast<int>(found.size()));
   printElapsedTime();
   std::fflush(stdout);
 
   std::list<const Seed*> candidates;
-  for (auto it = generator.getSeedsBegin(); it != generator.getSeedsEnd(); ++it) candidates.push_back(&*it);
+  for (const Seed& seed : found) candidates.push_back(&seed);
   const double threshold = params.SEEDS_MAX_ALLOWED_OVERLAP;
   std::printf("Filtering overlapping seeds (threshold: %.2f)..\n", threshold);
   filterOverlappingSeeds(candidates, threshold, out);
@@ -69,23 +68,59 @@ void searchSeeds(const Network* network, const RunParams& params, std::list<Seed
   std::fflush(stdout);
   if (counts) {
     counts->ran = true;
-    counts->seedsFound = found;
-    counts->seedsKept = out->size();
+    counts->seedsFound += found.size();
+    counts->seedsKept += out->size();
   }
+  return true;
 }
 
-void searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
-                     const RunParams& params, std::list<Complex>* out, PhaseCounts* counts) {
-  ComplexesCrawler crawler(network, filter, 0, params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS,
-                           params.EALIGN_NODES_TYPE, params.ORIENTATION_TREES);
+void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out, PhaseCounts* counts) {
+  PassResults computed(params);
+  searchSeeds(network, params, 0, computed, out, counts);
+}
+
+namespace {
+
+std::vector<const Seed*> pointersTo(const std::list<Seed>& seeds) {
+  std::vector<const Seed*> out;
+  for (const Seed& s : seeds) out.push_back(&s);
+  return out;
+}
+
+std::vector<const Complex*> pointersTo(const std::list<Complex>& complexes) {
+  std::vector<const Complex*> out;
+  for (const Complex& c : complexes) out.push_back(&c);
+  return out;
+}
+
+// The kept seeds grown into complexes, with the progress lines.
+void growComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesCrawler& crawler, uint pass,
+                   bool randomPass, PassResults& results, std::list<Complex>* found) {
   std::puts("Looking for complexes..");
   std::fflush(stdout);
   ProgressMeter meter("Complexes", seeds.size());
-  crawler.setThreads(params.THREADS);
-  crawler.setProgress(&meter);
-  crawler.findComplexes(seeds.begin(), seeds.end());
+  std::puts("Started");
+  results.growth(pass, randomPass, *network, crawler, pointersTo(seeds),
+                 [&](size_t i, std::unique_ptr<Complex>& complex) {
+                   if (complex) found->push_back(std::move(*complex));
+                   meter.advance();
+                   ComplexesCrawler::reportProgress(static_cast<uint>(i + 1), found->size());
+                 });
   meter.finish();
-  std::list<Complex> found(crawler.getComplexesBegin(), crawler.getComplexesEnd());
+}
+
+}  // namespace
+
+bool searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
+                     const RunParams& params, uint pass, PassResults& results, std::list<Complex>* out,
+                     PhaseCounts* counts) {
+  ComplexesCrawler crawler(network, filter, 0, params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS,
+                           params.EALIGN_NODES_TYPE, params.ORIENTATION_TREES);
+  crawler.setThreads(params.THREADS);
+  const bool randomPass = filter == nullptr;
+  std::list<Complex> found;
+  growComplexes(network, seeds, crawler, pass, randomPass, results, &found);
+  if (!results.refinesComplexes()) return false;
   std::puts("Statistics before filtering:");
   ComplexesFilter::print_statistics(found);
   std::printf("Done, %d complexes found\n", static_cast<int>(found.size()));
@@ -108,12 +143,18 @@ void searchComplexes(const Network* network, const std::list<Seed>& seeds, Compl
     filtered = found;
   }
 
+  // Without attempts a refine stage still hands the complexes on.
+  const bool refines = params.REFINMENT_ITERATIONS != 0 || results.stage() == RunStage::REFINE;
   if (params.REFINMENT_ITERATIONS != 0) {
-    std::printf("Refining complexes (%d iterations/complex)..\n",
-                static_cast<int>(params.REFINMENT_ITERATIONS));
+    std::printf("Refining complexes (%d iterations/complex)..\n", static_cast<int>(params.REFINMENT_ITERATIONS));
     std::fflush(stdout);
+  }
+  if (refines) {
     ProgressMeter refining("Refinement", filtered.size());
-    refineComplexes(network, crawler, params.REFINMENT_ITERATIONS, filtered, out, &refining);
+    results.refinement(pass, randomPass, *network, crawler, pointersTo(filtered), [&](size_t, Complex& refined) {
+      out->push_back(std::move(refined));
+      refining.advance();
+    });
     refining.finish();
   } else {
     *out = filtered;
@@ -123,11 +164,12 @@ void searchComplexes(const Network* network, const std::list<Seed>& seeds, Compl
   printElapsedTime();
   std::fflush(stdout);
   if (counts) {
-    counts->complexesFound = found.size();
+    counts->complexesFound += found.size();
     counts->complexesFiltered = filter != nullptr;
-    counts->complexesKept = filtered.size();
-    counts->complexesFinal = out->size();
+    counts->complexesKept += filtered.size();
+    counts->complexesFinal += out->size();
   }
+  return true;
 }
 
 namespace {
@@ -158,65 +200,88 @@ std::unique_ptr<Network> readingPhase(const RunParams& params) {
   return network;
 }
 
-// Runs the whole search once on a shuffled clone and teaches the filter its scores.
-void randomPass(const Network& network, const RunParams& params, ComplexesFilter* filter,
-                PhaseCounts* counts) {
-  std::puts("Cloning network:");
-  std::unique_ptr<Network> clone(network.clone());
-  TRELLIS_ASSERT(clone != nullptr);
-  printElapsedTime();
-  std::puts("Ok\n");
-  std::printf("** Shuffling clone network. i%u/%u.. **\n", 1u, 1u);
-  clone->shuffleNetwork(100);
-  printElapsedTime();
-  std::puts("Ok\n");
-  std::puts("Processing randomized clone network..");
-  clone->finalize(params.DENSITY_BETA, params.p_true);
-  std::list<Seed> seeds;
-  searchSeeds(clone.get(), params, &seeds, counts);
-  std::list<Complex> complexes;
-  searchComplexes(clone.get(), seeds, nullptr, params, &complexes, counts);
-  std::puts("Processing random results..");
-  filter->feedRandomSamples(complexes.begin(), complexes.end());
-  printElapsedTime();
-  std::puts("Done\n");
+// Searches shuffled clones of the network, one after another, each shuffled
+// where the generator was left by the one before, and teaches the filter
+// the scores of their complexes.
+void randomPasses(const Network& network, const RunParams& params, PassResults& results, ComplexesFilter* filter,
+                  PhaseCounts* counts) {
+  const uint passes = params.RANDOM_PASSES;
+  for (uint pass = 0; pass < passes; ++pass) {
+    std::puts("Cloning network:");
+    std::unique_ptr<Network> clone(network.clone());
+    TRELLIS_ASSERT(clone != nullptr);
+    printElapsedTime();
+    std::puts("Ok\n");
+    std::printf("** Shuffling clone network. i%u/%u.. **\n", pass + 1, passes);
+    clone->shuffleNetwork(100);
+    printElapsedTime();
+    std::puts("Ok\n");
+    std::puts("Processing randomized clone network..");
+    clone->finalize(params.DENSITY_BETA, params.p_true);
+    std::list<Seed> seeds;
+    if (!searchSeeds(clone.get(), params, pass, results, &seeds, counts)) continue;
+    std::list<Complex> complexes;
+    if (!searchComplexes(clone.get(), seeds, nullptr, params, pass, results, &complexes, counts)) continue;
+    std::puts("Processing random results..");
+    filter->feedRandomSamples(complexes.begin(), complexes.end());
+    printElapsedTime();
+    std::puts("Done\n");
+  }
 }
 
-}  // namespace
-
-int runPipeline(const RunParams& params) {
-  std::unique_ptr<Network> network = readingPhase(params);
-  ComplexesFilter filter(params.OVERLAP_THRESHOLD);
-  RunSummary summary;
-  if (params.RAND_NET_GROWTH_CONTROL) randomPass(*network, params, &filter, &summary.randomPass);
-
-  std::puts("** Processing real biological network **");
-  network->finalize(params.DENSITY_BETA, params.p_true);
-  std::list<Seed> seeds;
-  searchSeeds(network.get(), params, &seeds, &summary.realPass);
-  std::list<Complex> complexes;
-  searchComplexes(network.get(), seeds, &filter, params, &complexes, &summary.realPass);
-  std::puts("Done\n");
-
+// The per-complex files, the manifest and the summary outputs; returns the
+// number of files that could not be written.
+uint writeOutputs(const RunParams& params, const Network& network, const ComplexesFilter& filter,
+                  const std::list<Complex>& complexes, RunSummary* summary) {
+  const uint removed = removeEarlierResults(params.out_prefix, network.SPECIES_NUM, complexes);
+  if (removed != 0)
+    std::printf(" WARNING: removed %u files of an earlier run from %s\n", removed, params.out_prefix.c_str());
   std::puts("Writing alignments to files..");
   const std::string alignDir = params.out_prefix + "/alignments/";
   mkdir(alignDir.c_str(), 0777);
   uint failures = writeAlignmentsToFiles(alignDir, complexes);
   std::puts("Done");
   std::puts("Writing filtered complexes to files..");
-  failures += writeComplexesToFiles(params.out_prefix, static_cast<byte>(network->SPECIES_NUM), complexes);
+  failures += writeComplexesToFiles(params.out_prefix, static_cast<byte>(network.SPECIES_NUM), complexes);
   std::puts("Done");
-  if (!writeRunManifest(params.out_prefix, network->SPECIES_NUM, params.in_prefix)) {
+  if (!writeRunManifest(params.out_prefix, network.SPECIES_NUM, params.in_prefix)) {
     std::printf("ERROR: Can't create file: %s/manifest.tsv\n", params.out_prefix.c_str());
     ++failures;
   }
   if (params.WRITE_REPORT) {
-    completeSummary(params, *network, filter, complexes, &summary);
-    failures += writeReportFiles(params.out_prefix, summary);
+    completeSummary(params, network, filter, complexes, summary);
+    failures += writeReportFiles(params.out_prefix, *summary);
   }
+  return failures;
+}
+
+}  // namespace
+
+int runPipeline(const RunParams& params, PassResults& results) {
+  std::unique_ptr<Network> network = readingPhase(params);
+  ComplexesFilter filter(params.OVERLAP_THRESHOLD);
+  RunSummary summary;
+  if (params.RAND_NET_GROWTH_CONTROL) randomPasses(*network, params, results, &filter, &summary.randomPass);
+
+  std::puts("** Processing real biological network **");
+  network->finalize(params.DENSITY_BETA, params.p_true);
+  const uint realPass = params.RAND_NET_GROWTH_CONTROL ? params.RANDOM_PASSES : 0;
+  std::list<Seed> seeds;
+  std::list<Complex> complexes;
+  if (searchSeeds(network.get(), params, realPass, results, &seeds, &summary.realPass))
+    searchComplexes(network.get(), seeds, &filter, params, realPass, results, &complexes, &summary.realPass);
+  if (!results.writesOutputs()) return results.commitShard();
+  std::puts("Done\n");
+
+  const uint failures = writeOutputs(params, *network, filter, complexes, &summary);
   if (failures) std::printf("ERROR: %u output files could not be written\n", failures);
   std::printf("Reminder: outdir: %s\n", params.out_prefix.c_str());
   std::puts("\n--= FINISHED =--");
   std::fflush(stdout);
   return failures ? 252 : 0;
+}
+
+int runPipeline(const RunParams& params) {
+  PassResults results(params);
+  return runPipeline(params, results);
 }

@@ -6,7 +6,21 @@
 void trellisAssertFail(const char* expr, const char* file, int line, const char* func) {
   std::printf("Assertion failed: %s, file %s, line %d, function %s\n", expr, file, line, func);
   std::fflush(stdout);
+  reportExit();
   std::abort();
+}
+
+namespace {
+exit_reporter_t exit_reporter = nullptr;
+}  // namespace
+
+void setExitReporter(exit_reporter_t reporter) { exit_reporter = reporter; }
+
+void reportExit() {
+  const exit_reporter_t reporter = exit_reporter;
+  exit_reporter = nullptr;
+  std::fflush(stdout);
+  if (reporter) reporter();
 }
 
 namespace {
@@ -29,6 +43,7 @@ void fatalMessage(int code, const std::string& text) {
 
 void fatalExit(int code) {
   std::fflush(stdout);
+  reportExit();
   if (fatal_exit_handler) fatal_exit_handler(code);
   std::exit(code);
 }

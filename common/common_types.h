@@ -55,3 +55,12 @@ void setWorkerThread(bool worker);
 // exception of its own. A handler that returns does not stop the exit.
 typedef void (*fatal_exit_handler_t)(int code);
 void setFatalExitHandler(fatal_exit_handler_t handler);
+
+// Installs a function that every ending of the process on an error (a fatal
+// exit, a broken invariant, exhausted memory) calls first, after flushing
+// standard output; null removes it. It lets a process that diverted its
+// console show it after all.
+typedef void (*exit_reporter_t)();
+void setExitReporter(exit_reporter_t reporter);
+// Calls the installed reporter, if any, once.
+void reportExit();

@@ -386,32 +386,38 @@ std::unique_ptr<ComplexesCrawler> ComplexesCrawler::twin() const {
       mParamAlignNodesType, mParamANodesOrientation, m_index));
 }
 
-void ComplexesCrawler::reportProgress(uint seedNum) const {
+void ComplexesCrawler::reportProgress(uint seedNum, size_t complexes) {
   if ((seedNum <= 499 && seedNum % 100 == 0) || seedNum % 1000 == 0) {
-    printf("Seeds processed: %4u. Complexes found: %4u\n", seedNum, static_cast<uint>(m_complexes.size()));
+    printf("Seeds processed: %4u. Complexes found: %4u\n", seedNum, static_cast<uint>(complexes));
     fflush(stdout);
   }
+}
+
+void ComplexesCrawler::growSeeds(const std::vector<const Seed*>& seeds, size_t first, size_t last,
+                                 const std::function<void(size_t, std::unique_ptr<Complex>&)>& take) {
+  // Every seed grows on its own, so workers take them as they come and the
+  // results are taken here in seed order, as one thread would make them.
+  runJobsInOrder<ComplexesCrawler, std::unique_ptr<Complex>>(
+      m_threads, this, [this] { return twin(); }, last - first,
+      [this, &seeds, first](ComplexesCrawler& crawler, size_t k) {
+        const size_t i = first + k;
+        std::unique_ptr<Complex> complex(new Complex(static_cast<uint>(i + 1), m_network));
+        if (!crawler.expandComplex(*seeds[i], complex.get())) complex.reset();
+        return complex;
+      },
+      [&take, first](size_t k, std::unique_ptr<Complex>&& complex) { take(first + k, complex); });
+  clearSpanCache();
 }
 
 size_t ComplexesCrawler::findComplexes(std::list<Seed>::const_iterator from,
                                        std::list<Seed>::const_iterator to) {
   puts("Started");
-  // Every seed grows on its own, so workers take them as they come and the
-  // results are taken here in seed order, as one thread would make them.
   std::vector<const Seed*> seeds;
   for (auto it = from; it != to; ++it) seeds.push_back(&*it);
-  runJobsInOrder<ComplexesCrawler, std::unique_ptr<Complex>>(
-      m_threads, this, [this] { return twin(); }, seeds.size(),
-      [this, &seeds](ComplexesCrawler& crawler, size_t i) {
-        std::unique_ptr<Complex> complex(new Complex(static_cast<uint>(i + 1), m_network));
-        if (!crawler.expandComplex(*seeds[i], complex.get())) complex.reset();
-        return complex;
-      },
-      [this](size_t i, std::unique_ptr<Complex>&& complex) {
-        if (complex) m_complexes.push_back(std::move(*complex));
-        if (m_progress) m_progress->advance();
-        reportProgress(static_cast<uint>(i + 1));
-      });
-  clearSpanCache();
+  growSeeds(seeds, 0, seeds.size(), [this](size_t i, std::unique_ptr<Complex>& complex) {
+    if (complex) m_complexes.push_back(std::move(*complex));
+    if (m_progress) m_progress->advance();
+    reportProgress(static_cast<uint>(i + 1), m_complexes.size());
+  });
   return m_complexes.size();
 }

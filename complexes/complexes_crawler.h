@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <list>
 #include <memory>
@@ -49,6 +50,13 @@ class ComplexesCrawler : public SearchSpaceClasses {
   // that reach MIN_COMPLEX_SIZE, with the seed number as id. Returns the number
   // of complexes kept so far.
   size_t findComplexes(std::list<Seed>::const_iterator from, std::list<Seed>::const_iterator to);
+  // Grows seeds[first] .. seeds[last-1] on threads() threads: take(i, complex)
+  // in order, complex null when seed i+1 gave none (ids are seed numbers).
+  void growSeeds(const std::vector<const Seed*>& seeds, size_t first, size_t last,
+                 const std::function<void(size_t, std::unique_ptr<Complex>&)>& take);
+  // After seed number seedNum: the progress line, when it is due, with the
+  // number of complexes kept so far.
+  static void reportProgress(uint seedNum, size_t complexes);
   // Meter advanced once per seed by findComplexes; null for none.
   void setProgress(ProgressMeter* meter) { m_progress = meter; }
   // Threads that findComplexes grows seeds on (each with a crawler of its
@@ -181,6 +189,4 @@ class ComplexesCrawler : public SearchSpaceClasses {
   uint m_threads = 1;
 
  private:
-  // After seed number seedNum: the progress line, when it is due.
-  void reportProgress(uint seedNum) const;
 };

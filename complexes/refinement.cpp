@@ -34,14 +34,20 @@ Complex refineComplex(ComplexesCrawler* crawler, const Network* network, uint it
 }
 
 void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
+                     const std::vector<const Complex*>& in, size_t first, size_t last,
+                     const std::function<void(size_t, Complex&)>& take) {
+  runJobsInOrder<ComplexesCrawler, Complex>(
+      crawler.threads(), &crawler, [&crawler] { return crawler.twin(); }, last - first,
+      [&](ComplexesCrawler& worker, size_t k) { return refineComplex(&worker, network, iterations, *in[first + k]); },
+      [&take, first](size_t k, Complex&& refined) { take(first + k, refined); });
+}
+
+void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
                      const std::list<Complex>& in, std::list<Complex>* out, ProgressMeter* meter) {
   std::vector<const Complex*> originals;
   for (const Complex& c : in) originals.push_back(&c);
-  runJobsInOrder<ComplexesCrawler, Complex>(
-      crawler.threads(), &crawler, [&crawler] { return crawler.twin(); }, originals.size(),
-      [&](ComplexesCrawler& worker, size_t i) { return refineComplex(&worker, network, iterations, *originals[i]); },
-      [&](size_t, Complex&& refined) {
-        out->push_back(std::move(refined));
-        if (meter) meter->advance();
-      });
+  refineComplexes(network, crawler, iterations, originals, 0, originals.size(), [&](size_t, Complex& refined) {
+    out->push_back(std::move(refined));
+    if (meter) meter->advance();
+  });
 }

@@ -4,7 +4,9 @@
 // independently of each other: on any thread, in any order, in any process.
 #pragma once
 
+#include <functional>
 #include <list>
+#include <vector>
 
 #include "complexes/complex.h"
 #include "complexes/complexes_crawler.h"
@@ -32,3 +34,7 @@ Complex refineComplex(ComplexesCrawler* crawler, const Network* network, uint it
 // its id.
 void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
                      const std::list<Complex>& in, std::list<Complex>* out, ProgressMeter* meter = nullptr);
+// Refines in[first] .. in[last-1] the same way: take(j, refined) in order.
+void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
+                     const std::vector<const Complex*>& in, size_t first, size_t last,
+                     const std::function<void(size_t, Complex&)>& take);

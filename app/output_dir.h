@@ -1,0 +1,21 @@
+// The output directory of a run: made with its missing parents before any
+// input is read, and cleared of an earlier run's complex files that this run
+// would not overwrite, so that stale complexes never read as results.
+#pragma once
+
+#include <list>
+#include <string>
+
+#include "common/common_types.h"
+#include "complexes/complex.h"
+
+// Creates path and its missing parents (mode 0777); true when it then is a
+// directory this process can write into.
+bool makeOutputDirectory(const std::string& path);
+
+// Removes, under outDir, alignments/ucomplex_<id>.txt and
+// species_<s>/complex_<id>.txt files named as this program names them whose id
+// is not among complexes, and those of species directories from speciesNum
+// on (such a directory goes too when nothing else is left in it). Other files
+// are never touched. Returns the number of files removed.
+uint removeEarlierResults(const std::string& outDir, uint speciesNum, const std::list<Complex>& complexes);

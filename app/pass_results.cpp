@@ -1,0 +1,305 @@
+#include "app/pass_results.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+#include "complexes/refinement.h"
+#include "stages/shard_codec.h"
+
+namespace {
+
+// Every option that changes results, as the fingerprint of a split run holds it.
+std::string resultOptions(const RunParams& params) {
+  const auto shape = [](gen_type_t t) { return t == PATH ? "path" : t == TREE ? "tree" : "oriented"; };
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "species %u; -S: %s; -E: %s; --orient: %s; -H: %.17g; --maxhoms: %u; -B: %.17g; -D: %u; -DUP: %u; "
+                "-R: %u; --pval-filter %s; --random-passes %u",
+                params.species_num, shape(params.SALIGN_NODES_TYPE), shape(params.EALIGN_NODES_TYPE),
+                params.orientation_str.empty() ? "none" : params.orientation_str.c_str(), params.BLAST_TRESHOLD,
+                params.MAX_HOMOLOG_PER_NODE, params.DENSITY_BETA, params.START_SEARCH_FROM_SEED_Dn,
+                params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS,
+                params.RAND_NET_GROWTH_CONTROL ? "on" : "off", params.RANDOM_PASSES);
+  return text;
+}
+
+std::vector<std::string> inputFiles(const RunParams& params) {
+  std::vector<std::string> files;
+  for (uint s = 0; s < params.species_num; ++s)
+    files.push_back(params.in_prefix + "_int-" + std::to_string(s) + ".txt");
+  files.push_back(params.in_prefix + "_blast.txt");
+  return files;
+}
+
+uint passCount(const RunParams& params) {
+  return (params.RAND_NET_GROWTH_CONTROL ? params.RANDOM_PASSES : 0) + 1;
+}
+
+const char* stageName(RunStage stage) {
+  switch (stage) {
+    case RunStage::SEEDS:
+      return "seeds";
+    case RunStage::GROW:
+      return "grow";
+    case RunStage::REFINE:
+      return "refine";
+    default:
+      return "finish";
+  }
+}
+
+}  // namespace
+
+std::string shardsDir(const std::string& outDir) { return outDir + "/shards"; }
+
+PassResults::PassResults(const RunParams& params) : m_params(params) {
+  if (stage() == RunStage::WHOLE) return;
+  m_fingerprint = RunFingerprint::of(resultOptions(params), inputFiles(params));
+  m_count = stage() == RunStage::FINISH ? findShardCount() : params.SHARD_COUNT;
+  // A refine stage refines the real pass alone.
+  m_shard.putU32(stage() == RunStage::REFINE ? 1 : passCount(params));
+}
+
+uint32_t PassResults::findShardCount() const {
+  const std::string dir = shardsDir(m_params.out_prefix);
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) {
+    fatalMessage(-1, "ERROR: no shard files in " + dir + ": run the seeds, grow and refine stages first\n");
+  }
+  std::set<uint32_t> counts;
+  while (const dirent* e = readdir(d)) {
+    unsigned index = 0, count = 0;
+    char tail[8] = {};
+    if (std::sscanf(e->d_name, "refine-%u-of-%u%7s", &index, &count, tail) == 3 && !std::strcmp(tail, ".bin"))
+      counts.insert(count);
+  }
+  closedir(d);
+  if (counts.empty()) {
+    fatalMessage(-1, "ERROR: no refine shard files in " + dir + ": run the seeds, grow and refine stages first\n");
+  }
+  if (counts.size() > 1) {
+    fatalMessage(-1, "ERROR: " + dir + " holds refine shards of " + std::to_string(counts.size()) +
+                         " different splits (of " + std::to_string(*counts.begin()) + " and of " +
+                         std::to_string(*counts.rbegin()) + "): remove the files of the splits not wanted\n");
+  }
+  return *counts.begin();
+}
+
+std::vector<std::unique_ptr<ShardReader>> PassResults::openShards(ShardKind kind) const {
+  std::vector<std::unique_ptr<ShardReader>> readers;
+  for (uint32_t i = 1; i <= m_count; ++i) {
+    readers.emplace_back(
+        new ShardReader(shardPath(m_params.out_prefix, kind, i, m_count), kind, i, m_count, m_fingerprint));
+    if (readers.back()->getU32() != passCount(m_params)) readers.back()->refuse("holds another number of passes");
+  }
+  return readers;
+}
+
+void PassResults::seekPass(std::vector<std::unique_ptr<ShardReader>>* readers, uint pass) {
+  for (std::unique_ptr<ShardReader>& reader : *readers) {
+    for (uint p = 0; p < pass; ++p) reader->skipSection();
+    reader->getU64();  // the section's length
+  }
+}
+
+void PassResults::checkBlock(ShardReader* reader, uint32_t index, size_t items, size_t* first, size_t* last) const {
+  shardBlock(index, m_count, items, first, last);
+  const uint64_t from = reader->getU64(), to = reader->getU64();
+  if (from != *first || to != *last)
+    reader->refuse("holds items " + std::to_string(from) + ".." + std::to_string(to) + " where " +
+                   std::to_string(*first) + ".." + std::to_string(*last) + " belong");
+}
+
+void PassResults::logLine(const std::string& text) { m_log.push_back(text); }
+
+void PassResults::seeds(uint pass, const Network& network, EdgesSeedsGenerator& generator, const TakeSeed& take) {
+  const size_t anchors = generator.anchorCount();
+  if (stage() == RunStage::WHOLE) {
+    generator.searchAnchors(0, anchors, take);
+    return;
+  }
+  if (stage() == RunStage::SEEDS) {
+    size_t first = 0, last = 0;
+    shardBlock(m_params.SHARD_INDEX, m_count, anchors, &first, &last);
+    ShardWriter section;
+    section.putU64(first);
+    section.putU64(last);
+    std::vector<std::pair<size_t, Seed>> found;
+    generator.searchAnchors(first, last, [&](size_t anchor, std::optional<Seed>& seed) {
+      if (seed) found.emplace_back(anchor, *seed);
+      take(anchor, seed);
+    });
+    section.putU32(static_cast<uint32_t>(found.size()));
+    for (const auto& entry : found) {
+      section.putU64(entry.first);
+      writeSeed(entry.second, &section);
+    }
+    m_shard.putSection(section);
+    logLine("pass " + std::to_string(pass + 1) + ": anchors " + std::to_string(first) + ".." +
+            std::to_string(last) + " of " + std::to_string(anchors) + ", " + std::to_string(found.size()) +
+            " seeds");
+    return;
+  }
+  // Read: every shard's seeds, in anchor order.
+  const NodesById nodes(network);
+  std::vector<std::unique_ptr<ShardReader>> readers = openShards(ShardKind::SEEDS);
+  seekPass(&readers, pass);
+  for (uint32_t i = 1; i <= m_count; ++i) {
+    ShardReader* in = readers[i - 1].get();
+    size_t first = 0, last = 0;
+    checkBlock(in, i, anchors, &first, &last);
+    const uint32_t n = in->getCount(16);
+    size_t next = first;
+    for (uint32_t k = 0; k < n; ++k) {
+      const uint64_t anchor = in->getU64();
+      if (anchor < next || anchor >= last) in->refuse("holds seeds out of order");
+      std::optional<Seed> none;
+      for (; next < anchor; ++next) take(next, none);
+      std::optional<Seed> seed(readSeed(in, nodes));
+      take(next++, seed);
+    }
+    std::optional<Seed> none;
+    for (; next < last; ++next) take(next, none);
+  }
+}
+
+void PassResults::growth(uint pass, bool randomPass, const Network& network, ComplexesCrawler& crawler,
+                         const std::vector<const Seed*>& seeds, const TakeComplex& take) {
+  if (stage() == RunStage::WHOLE) {
+    crawler.growSeeds(seeds, 0, seeds.size(), take);
+    return;
+  }
+  if (stage() == RunStage::GROW) {
+    size_t first = 0, last = 0;
+    shardBlock(m_params.SHARD_INDEX, m_count, seeds.size(), &first, &last);
+    ShardWriter section;
+    section.putU64(first);
+    section.putU64(last);
+    std::vector<std::pair<size_t, Complex>> grown;
+    crawler.growSeeds(seeds, first, last, [&](size_t i, std::unique_ptr<Complex>& complex) {
+      if (complex) grown.emplace_back(i, *complex);
+      take(i, complex);
+    });
+    section.putU32(static_cast<uint32_t>(grown.size()));
+    for (const auto& entry : grown) {
+      section.putU64(entry.first);
+      writeComplex(entry.second, &section);
+    }
+    if (randomPass) {
+      // A random pass has no complex filter: its complexes are refined here.
+      std::vector<const Complex*> in;
+      for (const auto& entry : grown) in.push_back(&entry.second);
+      const uint iterations = m_params.REFINMENT_ITERATIONS;
+      refineComplexes(&network, crawler, iterations, in, 0, in.size(),
+                      [&](size_t, Complex& refined) { writeComplex(refined, &section); });
+    }
+    m_shard.putSection(section);
+    logLine("pass " + std::to_string(pass + 1) + ": seeds " + std::to_string(first) + ".." + std::to_string(last) +
+            " of " + std::to_string(seeds.size()) + ", " + std::to_string(grown.size()) + " complexes" +
+            (randomPass ? " grown and refined" : ""));
+    return;
+  }
+  const NodesById nodes(network);
+  std::vector<std::unique_ptr<ShardReader>> readers = openShards(ShardKind::GROW);
+  seekPass(&readers, pass);
+  m_randomRefined.clear();
+  for (uint32_t i = 1; i <= m_count; ++i) {
+    ShardReader* in = readers[i - 1].get();
+    size_t first = 0, last = 0;
+    checkBlock(in, i, seeds.size(), &first, &last);
+    const uint32_t n = in->getCount(16);
+    size_t next = first;
+    for (uint32_t k = 0; k < n; ++k) {
+      const uint64_t seed = in->getU64();
+      if (seed < next || seed >= last) in->refuse("holds complexes out of order");
+      std::unique_ptr<Complex> none;
+      for (; next < seed; ++next) take(next, none);
+      std::unique_ptr<Complex> complex(new Complex(readComplex(in, network, nodes)));
+      if (complex->m_id != seed + 1) in->refuse("holds a complex under another id");
+      take(next++, complex);
+    }
+    std::unique_ptr<Complex> none;
+    for (; next < last; ++next) take(next, none);
+    if (randomPass) {
+      for (uint32_t k = 0; k < n; ++k) m_randomRefined.push_back(readComplex(in, network, nodes));
+    }
+  }
+}
+
+void PassResults::refinement(uint pass, bool randomPass, const Network& network, ComplexesCrawler& crawler,
+                             const std::vector<const Complex*>& complexes, const TakeRefined& take) {
+  const uint iterations = m_params.REFINMENT_ITERATIONS;
+  if (stage() == RunStage::WHOLE) {
+    refineComplexes(&network, crawler, iterations, complexes, 0, complexes.size(), take);
+    return;
+  }
+  if (randomPass) {
+    // Refined by the grow stage, read with the growth.
+    TRELLIS_ASSERT(m_randomRefined.size() == complexes.size());
+    for (size_t j = 0; j < m_randomRefined.size(); ++j) take(j, m_randomRefined[j]);
+    m_randomRefined.clear();
+    return;
+  }
+  if (stage() == RunStage::REFINE) {
+    size_t first = 0, last = 0;
+    shardBlock(m_params.SHARD_INDEX, m_count, complexes.size(), &first, &last);
+    ShardWriter section;
+    section.putU64(first);
+    section.putU64(last);
+    refineComplexes(&network, crawler, iterations, complexes, first, last, [&](size_t j, Complex& refined) {
+      writeComplex(refined, &section);
+      take(j, refined);
+    });
+    m_shard.putSection(section);
+    logLine("pass " + std::to_string(pass + 1) + ": complexes " + std::to_string(first) + ".." +
+            std::to_string(last) + " of " + std::to_string(complexes.size()) + " refined");
+    return;
+  }
+  const NodesById nodes(network);
+  std::vector<std::unique_ptr<ShardReader>> readers;
+  for (uint32_t i = 1; i <= m_count; ++i) {
+    // Only the real pass is refined in a refine stage: its one section.
+    readers.emplace_back(new ShardReader(shardPath(m_params.out_prefix, ShardKind::REFINE, i, m_count),
+                                         ShardKind::REFINE, i, m_count, m_fingerprint));
+    if (readers.back()->getU32() != 1) readers.back()->refuse("holds another number of passes");
+    readers.back()->getU64();
+  }
+  for (uint32_t i = 1; i <= m_count; ++i) {
+    ShardReader* in = readers[i - 1].get();
+    size_t first = 0, last = 0;
+    checkBlock(in, i, complexes.size(), &first, &last);
+    for (size_t j = first; j < last; ++j) {
+      Complex refined = readComplex(in, network, nodes);
+      if (refined.m_id != complexes[j]->m_id) in->refuse("holds a complex under another id");
+      take(j, refined);
+    }
+    in->expectEnd();
+  }
+}
+
+int PassResults::commitShard() {
+  TRELLIS_ASSERT(stage() == RunStage::SEEDS || stage() == RunStage::GROW || stage() == RunStage::REFINE);
+  const ShardKind kind = stage() == RunStage::SEEDS  ? ShardKind::SEEDS
+                         : stage() == RunStage::GROW ? ShardKind::GROW
+                                                     : ShardKind::REFINE;
+  const std::string path = shardPath(m_params.out_prefix, kind, m_params.SHARD_INDEX, m_count);
+  static_cast<void>(mkdir(shardsDir(m_params.out_prefix).c_str(), 0777));
+  if (!m_shard.commit(path, kind, m_params.SHARD_INDEX, m_count, m_fingerprint)) {
+    logLine("ERROR: Can't create file: " + path + " (" + std::strerror(errno) + ")");
+    return 252;
+  }
+  logLine("Wrote " + path + " (" + std::to_string(m_shard.size()) + " bytes)");
+  return 0;
+}
+
+void PassResults::printLog() const {
+  std::printf("trellis2 stage %s, shard %u/%u\n", stageName(stage()), m_params.SHARD_INDEX, m_count);
+  for (const std::string& line : m_log) std::printf("  %s\n", line.c_str());
+  printElapsedTime();
+  std::fflush(stdout);
+}
