@@ -98,7 +98,7 @@ class RunConfigTest(TempDirTest):
         self.assertEqual(run.shard_file("grow", 2), "res/run/shards/grow-2-of-2.bin")
         default = RunConfig(self.config())
         self.assertEqual(len(default.result_files()), 5)
-        self.assertEqual(default.resource("seeds", "threads"), 1)
+        self.assertEqual(default.resource("seeds", "threads"), 4)
 
 
 class ProteomeTest(TempDirTest):

@@ -17,7 +17,7 @@ DEFAULT_DIAMOND = "--sensitive --evalue 1e-5 --max-target-seqs 0"
 # Per rule: threads, memory (MB) and wall time (minutes). The search stages grow with the
 # similarity links per protein; the preparation rules are light.
 DEFAULT_RESOURCES = {
-    "seeds": {"threads": 1, "mem_mb": 4000, "runtime": 720},
+    "seeds": {"threads": 4, "mem_mb": 4000, "runtime": 720},
     "grow": {"threads": 4, "mem_mb": 4000, "runtime": 720},
     "refine": {"threads": 4, "mem_mb": 4000, "runtime": 720},
     "finish": {"threads": 2, "mem_mb": 4000, "runtime": 240},
