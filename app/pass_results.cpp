@@ -53,6 +53,24 @@ const char* stageName(RunStage stage) {
   }
 }
 
+// Reads a block's entries (position, item), each after the one before and
+// inside the block, and hands take every position of the block in order,
+// with its item or with an empty holder.
+template <class Holder, class Read, class Take>
+void takeSparseBlock(ShardReader* in, uint32_t entries, size_t first, size_t last, Read read, Take take) {
+  size_t next = first;
+  for (uint32_t k = 0; k < entries; ++k) {
+    const uint64_t at = in->getU64();
+    if (at < next || at >= last) in->refuse("holds results out of order");
+    Holder none;
+    for (; next < at; ++next) take(next, none);
+    Holder item = read(at);
+    take(next++, item);
+  }
+  Holder none;
+  for (; next < last; ++next) take(next, none);
+}
+
 }  // namespace
 
 std::string shardsDir(const std::string& outDir) { return outDir + "/shards"; }
@@ -115,6 +133,14 @@ void PassResults::checkBlock(ShardReader* reader, uint32_t index, size_t items, 
                    std::to_string(*first) + ".." + std::to_string(*last) + " belong");
 }
 
+ShardWriter PassResults::startBlock(size_t items, size_t* first, size_t* last) const {
+  shardBlock(m_params.SHARD_INDEX, m_count, items, first, last);
+  ShardWriter section;
+  section.putU64(*first);
+  section.putU64(*last);
+  return section;
+}
+
 void PassResults::logLine(const std::string& text) { m_log.push_back(text); }
 
 void PassResults::seeds(uint pass, const Network& network, EdgesSeedsGenerator& generator, const TakeSeed& take) {
@@ -125,10 +151,7 @@ void PassResults::seeds(uint pass, const Network& network, EdgesSeedsGenerator& 
   }
   if (stage() == RunStage::SEEDS) {
     size_t first = 0, last = 0;
-    shardBlock(m_params.SHARD_INDEX, m_count, anchors, &first, &last);
-    ShardWriter section;
-    section.putU64(first);
-    section.putU64(last);
+    ShardWriter section = startBlock(anchors, &first, &last);
     std::vector<std::pair<size_t, Seed>> found;
     generator.searchAnchors(first, last, [&](size_t anchor, std::optional<Seed>& seed) {
       if (seed) found.emplace_back(anchor, *seed);
@@ -153,18 +176,8 @@ void PassResults::seeds(uint pass, const Network& network, EdgesSeedsGenerator& 
     ShardReader* in = readers[i - 1].get();
     size_t first = 0, last = 0;
     checkBlock(in, i, anchors, &first, &last);
-    const uint32_t n = in->getCount(16);
-    size_t next = first;
-    for (uint32_t k = 0; k < n; ++k) {
-      const uint64_t anchor = in->getU64();
-      if (anchor < next || anchor >= last) in->refuse("holds seeds out of order");
-      std::optional<Seed> none;
-      for (; next < anchor; ++next) take(next, none);
-      std::optional<Seed> seed(readSeed(in, nodes));
-      take(next++, seed);
-    }
-    std::optional<Seed> none;
-    for (; next < last; ++next) take(next, none);
+    takeSparseBlock<std::optional<Seed>>(
+        in, in->getCount(16), first, last, [&](size_t) { return std::optional<Seed>(readSeed(in, nodes)); }, take);
   }
 }
 
@@ -176,10 +189,7 @@ void PassResults::growth(uint pass, bool randomPass, const Network& network, Com
   }
   if (stage() == RunStage::GROW) {
     size_t first = 0, last = 0;
-    shardBlock(m_params.SHARD_INDEX, m_count, seeds.size(), &first, &last);
-    ShardWriter section;
-    section.putU64(first);
-    section.putU64(last);
+    ShardWriter section = startBlock(seeds.size(), &first, &last);
     std::vector<std::pair<size_t, Complex>> grown;
     crawler.growSeeds(seeds, first, last, [&](size_t i, std::unique_ptr<Complex>& complex) {
       if (complex) grown.emplace_back(i, *complex);
@@ -213,18 +223,14 @@ void PassResults::growth(uint pass, bool randomPass, const Network& network, Com
     size_t first = 0, last = 0;
     checkBlock(in, i, seeds.size(), &first, &last);
     const uint32_t n = in->getCount(16);
-    size_t next = first;
-    for (uint32_t k = 0; k < n; ++k) {
-      const uint64_t seed = in->getU64();
-      if (seed < next || seed >= last) in->refuse("holds complexes out of order");
-      std::unique_ptr<Complex> none;
-      for (; next < seed; ++next) take(next, none);
-      std::unique_ptr<Complex> complex(new Complex(readComplex(in, network, nodes)));
-      if (complex->m_id != seed + 1) in->refuse("holds a complex under another id");
-      take(next++, complex);
-    }
-    std::unique_ptr<Complex> none;
-    for (; next < last; ++next) take(next, none);
+    takeSparseBlock<std::unique_ptr<Complex>>(
+        in, n, first, last,
+        [&](size_t seed) {
+          std::unique_ptr<Complex> complex(new Complex(readComplex(in, network, nodes)));
+          if (complex->m_id != seed + 1) in->refuse("holds a complex under another id");
+          return complex;
+        },
+        take);
     if (randomPass) {
       for (uint32_t k = 0; k < n; ++k) m_randomRefined.push_back(readComplex(in, network, nodes));
     }
@@ -247,10 +253,7 @@ void PassResults::refinement(uint pass, bool randomPass, const Network& network,
   }
   if (stage() == RunStage::REFINE) {
     size_t first = 0, last = 0;
-    shardBlock(m_params.SHARD_INDEX, m_count, complexes.size(), &first, &last);
-    ShardWriter section;
-    section.putU64(first);
-    section.putU64(last);
+    ShardWriter section = startBlock(complexes.size(), &first, &last);
     refineComplexes(&network, crawler, iterations, complexes, first, last, [&](size_t j, Complex& refined) {
       writeComplex(refined, &section);
       take(j, refined);

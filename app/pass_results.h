@@ -67,6 +67,8 @@ class PassResults {
   static void seekPass(std::vector<std::unique_ptr<ShardReader>>* readers, uint pass);
   uint32_t findShardCount() const;
   void checkBlock(ShardReader* reader, uint32_t index, size_t items, size_t* first, size_t* last) const;
+  // This stage's block of `items`, and a section that starts with it.
+  ShardWriter startBlock(size_t items, size_t* first, size_t* last) const;
   void logLine(const std::string& text);
 
   const RunParams& m_params;

@@ -8,7 +8,32 @@ double overlapRatio(size_t common, size_t sizeA, size_t sizeB) {
   return static_cast<double>(common) / static_cast<double>(smaller);
 }
 
+double overlapRatio(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  size_t common = 0;
+  for (auto i = a.begin(), j = b.begin(); i != a.end() && j != b.end();) {
+    if (*i < *j) {
+      ++i;
+    } else if (*j < *i) {
+      ++j;
+    } else {
+      ++common, ++i, ++j;
+    }
+  }
+  return overlapRatio(common, a.size(), b.size());
+}
+
 namespace {
+
+// Judges one overlapping pair (current item i, later item j): counts it and
+// tells whether i is dropped (j scores higher) or else removes j.
+bool judge(const std::vector<OverlapItem>& items, size_t i, size_t j, double ratio, std::vector<bool>* removed,
+           OverlapCounts* counts) {
+  ++counts->overlapping;
+  if (ratio == 1.0) ++counts->fullMatching;
+  if (items[j].score > items[i].score) return true;
+  (*removed)[j] = true;
+  return false;
+}
 
 // The later items still there that share a protein with item i, ascending,
 // with the number of proteins shared.
@@ -72,18 +97,8 @@ std::vector<size_t> sweepAllPairs(const std::vector<OverlapItem>& items, const s
     bool dropped = false;
     for (size_t j = i + 1; j < items.size() && !dropped; ++j) {
       if (removed[j]) continue;
-      std::vector<uint32_t> common;
-      std::set_intersection(items[i].proteins.begin(), items[i].proteins.end(), items[j].proteins.begin(),
-                            items[j].proteins.end(), std::back_inserter(common));
-      const double ratio = overlapRatio(common.size(), items[i].proteins.size(), items[j].proteins.size());
-      if (!overlaps(ratio)) continue;
-      ++counts->overlapping;
-      if (ratio == 1.0) ++counts->fullMatching;
-      if (items[j].score > items[i].score) {
-        dropped = true;
-      } else {
-        removed[j] = true;
-      }
+      const double ratio = overlapRatio(items[i].proteins, items[j].proteins);
+      if (overlaps(ratio)) dropped = judge(items, i, j, ratio, &removed, counts);
     }
     if (!dropped) kept.push_back(i);
   }
@@ -107,14 +122,7 @@ std::vector<size_t> sweepOverlaps(const std::vector<OverlapItem>& items, const s
       const uint32_t shared = finder.takeShared(j);
       if (dropped) continue;  // only the counts are reset now
       const double ratio = overlapRatio(shared, items[i].proteins.size(), items[j].proteins.size());
-      if (!overlaps(ratio)) continue;
-      ++counts->overlapping;
-      if (ratio == 1.0) ++counts->fullMatching;
-      if (items[j].score > items[i].score) {
-        dropped = true;
-      } else {
-        removed[j] = true;
-      }
+      if (overlaps(ratio)) dropped = judge(items, i, j, ratio, &removed, counts);
     }
     if (!dropped) kept.push_back(i);
   }

@@ -26,6 +26,8 @@ struct OverlapItem {
 // Shared proteins over the protein count of the smaller set; 0 when either
 // set is empty. The same number as the items' own overlap ratios.
 double overlapRatio(size_t common, size_t sizeA, size_t sizeB);
+// The same for two protein id sets, each ascending.
+double overlapRatio(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b);
 
 struct OverlapCounts {
   uint overlapping = 0;   // pairs found overlapping (each removes one item)

@@ -1,7 +1,5 @@
 #include "complexes/complex.h"
 
-#include <iterator>
-
 #include "common/overlap_sweep.h"
 
 #include <algorithm>
@@ -49,10 +47,7 @@ std::vector<Node*>::const_iterator Complex::nodesEnd(byte s) const {
 }
 
 double Complex::intersectRatio(const Complex& cmplx) const {
-  const std::vector<uint32_t> mine = proteinIds(), theirs = cmplx.proteinIds();
-  std::vector<uint32_t> common;
-  std::set_intersection(mine.begin(), mine.end(), theirs.begin(), theirs.end(), std::back_inserter(common));
-  return overlapRatio(common.size(), mine.size(), theirs.size());
+  return overlapRatio(proteinIds(), cmplx.proteinIds());
 }
 
 std::vector<uint32_t> Complex::proteinIds() const {

@@ -1,7 +1,5 @@
 #include "seeds/seed.h"
 
-#include <iterator>
-
 #include "common/overlap_sweep.h"
 
 #include <algorithm>
@@ -62,10 +60,7 @@ namespace {
 }  // namespace
 
 double Seed::intersectRatio(const Seed& x) const {
-  const std::vector<uint32_t> mine = proteinIds(), theirs = x.proteinIds();
-  std::vector<uint32_t> common;
-  std::set_intersection(mine.begin(), mine.end(), theirs.begin(), theirs.end(), std::back_inserter(common));
-  return overlapRatio(common.size(), mine.size(), theirs.size());
+  return overlapRatio(proteinIds(), x.proteinIds());
 }
 
 std::vector<uint32_t> Seed::proteinIds() const {

@@ -129,34 +129,19 @@ void ShardReader::need(size_t n) {
   if (m_end < m_pos || m_end - m_pos < n) refuse("is truncated");
 }
 
-uint8_t ShardReader::getU8() {
-  need(1);
-  return static_cast<uint8_t>(m_bytes[m_pos++]);
-}
-
-uint32_t ShardReader::getU32() {
-  uint32_t v;
+template <class T>
+T ShardReader::get() {
+  T v;
   need(sizeof v);
   std::memcpy(&v, m_bytes.data() + m_pos, sizeof v);
   m_pos += sizeof v;
   return v;
 }
 
-uint64_t ShardReader::getU64() {
-  uint64_t v;
-  need(sizeof v);
-  std::memcpy(&v, m_bytes.data() + m_pos, sizeof v);
-  m_pos += sizeof v;
-  return v;
-}
-
-double ShardReader::getDouble() {
-  double v;
-  need(sizeof v);
-  std::memcpy(&v, m_bytes.data() + m_pos, sizeof v);
-  m_pos += sizeof v;
-  return v;
-}
+uint8_t ShardReader::getU8() { return get<uint8_t>(); }
+uint32_t ShardReader::getU32() { return get<uint32_t>(); }
+uint64_t ShardReader::getU64() { return get<uint64_t>(); }
+double ShardReader::getDouble() { return get<double>(); }
 
 uint32_t ShardReader::getCount(size_t itemBytes) {
   const uint32_t n = getU32();

@@ -61,6 +61,8 @@ class ShardReader {
 
  private:
   void need(size_t n);
+  template <class T>
+  T get();
 
   std::string m_path;
   std::vector<char> m_bytes;
