@@ -30,9 +30,10 @@ Usage: bench/compare.sh --old BIN [options]
                        sSxP[dD]  synthetic, S species x P proteins, D extra similarity links per
                                  protein and species (s4x900 = s4x900d3, s5x3000 = s5x3000d1,
                                  others d0; s10x1000: the generator's defaults, 10 x 1000)
-                       dSxP[mM][hH]
+                       dSxP[mM][hH][sL]
                                  synthetic dense interactome: background mean degree M (default
-                                 22), largest degree H (default P/10), e.g. d5x15000m22h1500
+                                 22), largest degree H (default P/10), L extra similarity links
+                                 (default 0), e.g. d5x15000m22h1500, d5x15000s2
                        NAME      a data set under a data directory: NAPAbench 2 (n5cg1, n5dmc1,
                                  n5dmr1, n5st1, n8cg1), NetCoffee (nc3, nc4, nc4ev, nc5, nc5h)
                      (default $INPUTS)

@@ -70,8 +70,9 @@ linkDataSet() {
 # "SPECIES PREFIX". Names:
 #   sSxP[dD]         synthetic, sparse background, D extra similarity links per protein and species;
 #                    s10x1000 is the generator's defaults for 10 species x 1000 proteins
-#   dSxP[mM][hH]     synthetic, dense background of mean degree M (default 22) and hub degree H
-#                    (default the generator's: a tenth of P)
+#   dSxP[mM][hH][sL] synthetic, dense background of mean degree M (default 22) and hub degree H
+#                    (default the generator's: a tenth of P), L extra similarity links per protein
+#                    and species (default 0)
 #   anything else    a data set NAME_int-<i>.txt / NAME_blast.txt[.gz] under a data root
 prepareInput() {
   local name=$1 species proteins dense mean hub
@@ -88,13 +89,14 @@ prepareInput() {
       generate "$name" --species "$species" --proteins "$proteins" --complexes "$(plantedComplexes "$proteins")" \
         --dense "$dense"
     fi
-  elif [[ "$name" =~ ^d([0-9]+)x([0-9]+)(m([0-9]+(\.[0-9]+)?))?(h([0-9]+))?$ ]]; then
+  elif [[ "$name" =~ ^d([0-9]+)x([0-9]+)(m([0-9]+(\.[0-9]+)?))?(h([0-9]+))?(s([0-9]+))?$ ]]; then
     species=${BASH_REMATCH[1]}
     proteins=${BASH_REMATCH[2]}
     mean=${BASH_REMATCH[4]:-22}
     hub=${BASH_REMATCH[7]}
+    dense=${BASH_REMATCH[9]:-0}
     generate "$name" --species "$species" --proteins "$proteins" --complexes "$(plantedComplexes "$proteins")" \
-      --mean-degree "$mean" ${hub:+--hub-degree "$hub"}
+      --mean-degree "$mean" ${hub:+--hub-degree "$hub"} --dense "$dense"
   else
     species=$(linkDataSet "$name") || exit 2
   fi

@@ -24,7 +24,7 @@ usage() {
   cat <<EOF
 Usage: bench/threads.sh [options]
   --bin BIN          the trellis2 binary (default build/trellis2)
-  --inputs LIST      comma separated, as for bench/compare.sh: sSxP[dD], dSxP[mM][hH], or a data
+  --inputs LIST      comma separated, as for bench/compare.sh: sSxP[dD], dSxP[mM][hH][sL], or a data
                      set name (n5cg1, n8cg1, nc5, ...) (default $INPUTS)
   --threads LIST     thread counts, comma separated; 1 is always run, as the reference
                      (default 1,2 and all hardware threads: 1,$(nproc 2>/dev/null || echo 2) here)
