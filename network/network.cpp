@@ -452,16 +452,16 @@ double Network::scoreNodesPair(const Node* n1, const Node* n2) const {
 }
 
 bool Network::areD1nodes(const Node* n1, const Node* n2, const edge_t** edgeP) {
-  // Scan the shorter list; it is sorted, so stop at the first partner past the target.
+  // The first entry of the target in the shorter list; the list is sorted
+  // by partner, so a binary search finds it (hubs have thousands of entries).
   const bool fromSecond = n2->m_d1_neigbors.size() < n1->m_d1_neigbors.size();
-  const Node* owner = fromSecond ? n2 : n1;
+  const edges_list_t& list = (fromSecond ? n2 : n1)->m_d1_neigbors;
   const Node* target = fromSecond ? n1 : n2;
-  for (const edge_t& e : owner->m_d1_neigbors) {
-    if (e.node == target) {
-      *edgeP = &e;
-      return true;
-    }
-    if (nodeBefore(target, e.node)) break;
+  const auto it = std::lower_bound(list.begin(), list.end(), target,
+                                   [](const edge_t& e, const Node* t) { return nodeBefore(e.node, t); });
+  if (it != list.end() && it->node == target) {
+    *edgeP = &*it;
+    return true;
   }
   *edgeP = nullptr;
   return false;
