@@ -221,9 +221,10 @@ bool ComplexesCrawler::ownScore(uint32_t id, double* score) {
   TRELLIS_ASSERT(m_searchSpace.distance(n) == EUNREACHABLE);
   if (m_demandConnectivity) return false;
   // Scored on demand: n stays in class 2 with this score for the rest of the
-  // expansion, whether or not its span wins.
+  // expansion, whether or not its span wins. Outside the search space, it
+  // interacts with no complex protein.
   m_searchSpace.upgradeNode(n, EDIST2);
-  assignNodeAScore(n, false);
+  assignNodeAScore(n, true);
   *score = m_searchSpace.score(n);
   return true;
 }
@@ -292,8 +293,9 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
     Node* f = roots[i];
     m_order.push_back({m_searchSpace.score(f) + m_spanReach[all & ~(1u << f->m_speciesIdx)], i});
   }
-  std::stable_sort(m_order.begin(), m_order.end(),
-                   [](const Promise& a, const Promise& b) { return a.reach > b.reach; });
+  std::sort(m_order.begin(), m_order.end(), [](const Promise& a, const Promise& b) {
+    return a.reach > b.reach || (a.reach == b.reach && a.index < b.index);
+  });
   size_t bestIndex = 0;
   for (const Promise& p : m_order) {
     Node* f = roots[p.index];
@@ -301,7 +303,7 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
     // Only a total reaching the best so far (or above the floor) can win.
     const double target = best != nullptr ? bestTotal : above;
     const double slack = 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.reach) + std::fabs(target));
-    if (p.reach + slack < target) continue;
+    if (p.reach + slack < target) break;  // the frontends after it promise no more
     double span = 0;
     if (!solveFrontend<Shape>(&search, f, target - own - slack, &span)) continue;
     const weight_t total = span + own;
