@@ -73,7 +73,8 @@ void ContinuationBuilder::build(const SeedFrontend& frontend, byte s, std::vecto
 
 // -------------------------------------------------------------------- store
 
-ContinuationStore::ContinuationStore(size_t byteBudget) : m_shelves(SHELVES), m_budget(byteBudget) {}
+ContinuationStore::ContinuationStore(size_t byteBudget)
+    : m_index(byteBudget / 4), m_shelves(SHELVES), m_budget(byteBudget - byteBudget / 4) {}
 
 double ContinuationStore::bestScore(const Continuation* first, size_t count) {
   double best = -std::numeric_limits<double>::infinity();
@@ -82,12 +83,7 @@ double ContinuationStore::bestScore(const Continuation* first, size_t count) {
 }
 
 bool ContinuationStore::find(const SeedFrontend& frontend, byte s, List* out) const {
-  const WideKey k = key(frontend, s);
-  return m_shelves.with(flatHash(k), [&](const Shelf& shelf) {
-    const List* list = shelf.index.find(k);
-    if (list != nullptr) *out = *list;
-    return list != nullptr;
-  });
+  return m_index.find(key(frontend, s), out);
 }
 
 Continuation* ContinuationStore::reserve(Shelf* shelf, size_t n) {
@@ -117,29 +113,34 @@ Continuation* ContinuationStore::reserve(Shelf* shelf, size_t n) {
 bool ContinuationStore::store(const SeedFrontend& frontend, byte s, const std::vector<Continuation>& built,
                               List* out) {
   const WideKey k = key(frontend, s);
-  return m_shelves.with(flatHash(k), [&](Shelf& shelf) {
-    if (const List* known = shelf.index.find(k)) {
-      *out = *known;
-      return true;
-    }
-    const size_t growth = shelf.index.bytesAfterGrowth() - shelf.index.bytes();
-    if (m_bytes.load(std::memory_order_relaxed) + growth > m_budget) return false;
-    Continuation* room = reserve(&shelf, built.size());
-    if (room == nullptr && !built.empty()) return false;
+  if (m_index.find(k, out)) return true;
+  List list;
+  list.count = static_cast<uint32_t>(built.size());
+  list.best = bestScore(built.data(), built.size());
+  if (!built.empty()) {
+    Continuation* room = m_shelves.with(flatHash(k), [&](Shelf& shelf) { return reserve(&shelf, built.size()); });
+    if (room == nullptr) return false;
     std::copy(built.begin(), built.end(), room);
-    m_bytes.fetch_add(growth, std::memory_order_relaxed);
-    List list;
     list.first = room;
-    list.count = static_cast<uint32_t>(built.size());
-    list.best = bestScore(built.data(), built.size());
-    *out = shelf.index.insert(k, list);
-    return true;
-  });
+  }
+  // Two threads may store one list at once: the first is kept, the other's
+  // copy stays unused until the store is cleared.
+  if (!m_index.insert(k, list)) return false;
+  return m_index.find(k, out) || (*out = list, true);
+}
+
+void ContinuationStore::maintain() {
+  // The lists go with their index: neither is emptied alone.
+  if (m_index.full() || 4 * m_bytes.load(std::memory_order_relaxed) > 3 * m_budget) {
+    clear();
+    return;
+  }
+  m_index.maintain();
 }
 
 void ContinuationStore::clear() {
+  m_index.clear();
   m_shelves.forEach([](Shelf& shelf) {
-    shelf.index.release();
     shelf.blocks.clear();
     shelf.used = CHUNK;
   });

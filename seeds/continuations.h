@@ -13,6 +13,7 @@
 
 #include "common/common_types.h"
 #include "common/flat_map.h"
+#include "common/concurrent_table.h"
 #include "common/striped_map.h"
 #include "network/network.h"
 #include "network/non_edge_scores.h"
@@ -71,15 +72,17 @@ class ContinuationStore {
   bool store(const SeedFrontend& frontend, byte s, const std::vector<Continuation>& built, List* out);
 
   static double bestScore(const Continuation* first, size_t count);
-  bool nearlyFull() const { return 4 * m_bytes.load(std::memory_order_relaxed) > 3 * m_budget; }
-  size_t bytes() const { return m_bytes.load(std::memory_order_relaxed); }
+  // No other thread may use the store meanwhile: grows its index or, when
+  // nearly full, empties it.
+  void maintain();
+  size_t bytes() const { return m_index.bytes() + m_bytes.load(std::memory_order_relaxed); }
   // Forgets every list; no other thread may use the store meanwhile.
   void clear();
 
  private:
   static constexpr size_t CHUNK = 1u << 14;  // continuations per block of storage
+  // Where lists are kept: blocks that never move, filled under a lock.
   struct Shelf {
-    FlatMap<WideKey, List> index;
     std::vector<std::unique_ptr<Continuation[]>> blocks;
     size_t used = CHUNK;  // taken in the last block
   };
@@ -89,6 +92,7 @@ class ContinuationStore {
   // Room for n continuations on the shelf; null when the budget forbids.
   Continuation* reserve(Shelf* shelf, size_t n);
 
+  ConcurrentTable<List> m_index;  // read without locks
   mutable Striped<Shelf> m_shelves;
   const size_t m_budget;
   std::atomic<size_t> m_bytes{0};

@@ -10,20 +10,19 @@ namespace {
 // nearly full; a thread's own ones once over budget.
 constexpr size_t SPANS_BUDGET = 320u << 20;
 constexpr size_t CONTINUATIONS_BUDGET = 256u << 20;
-constexpr size_t LOCAL_SPANS_BUDGET = 32u << 20;
-constexpr size_t BOUNDS_BUDGET = 16u << 20;
-constexpr size_t SPAN_STRIPES = 1024;
+constexpr size_t LOCAL_SPANS_BUDGET = 16u << 20;
+constexpr size_t BOUNDS_BUDGET = 8u << 20;
 
 WideKey spanKey(uint64_t tag, uint mask) { return WideKey{tag, mask}; }
 
 }  // namespace
 
 SeedMemos::SeedMemos(const Network* net)
-    : index(*net), spans(SPAN_STRIPES, SPANS_BUDGET), continuations(CONTINUATIONS_BUDGET) {}
+    : index(*net), spans(SPANS_BUDGET), continuations(CONTINUATIONS_BUDGET) {}
 
 void SeedMemos::maintain() {
-  if (spans.nearlyFull()) spans.clear();
-  if (continuations.nearlyFull()) continuations.clear();
+  spans.maintain();
+  continuations.maintain();
 }
 
 SeedSearch::SeedSearch(const Network* net, SeedMemos* memos, const std::vector<const VTree*>& trees,
@@ -202,14 +201,21 @@ bool SeedSearch::lookupBounded(const SeedFrontend& f, uint mask, bool* exact, do
   return true;
 }
 
-void SeedSearch::storeBounded(const SeedFrontend& f, uint mask, bool exact, double value, uint32_t joined,
+void SeedSearch::storeBounded(const SeedFrontend& f, uint mask, bool exact, double value, const Choice& joined,
                               uint anchorSet) {
   const WideKey key = spanKey(f.tag(), mask);
   if (exact || value == NO_SPAN) {
     TRELLIS_ASSERT(!exact || f.nodeId(0) < f.nodeId(1));
-    const SpanRecord record{exact ? value : 0, joined >> 4, static_cast<uint16_t>(anchorSet),
-                            static_cast<byte>(joined & 15), exact};
-    if (!m_memos->spans.insert(key, record) && m_local.find(key) == nullptr) m_local.insert(key, record);
+    const byte species = static_cast<byte>(joined.packed & 15);
+    const SpanRecord record{exact ? value : 0, joined.packed >> 4, static_cast<uint16_t>(anchorSet), species, exact};
+    // Another thread may rebuild a shared span, so its parts must be shared
+    // too: a span whose parts only this thread holds stays with it.
+    const uint branchSet = mask ^ anchorSet ^ (1u << species);
+    SpanRecord part;
+    const bool partsShared = !exact || ((anchorSet == 0 || m_memos->spans.find(spanKey(f.tag(), anchorSet), &part)) &&
+                                        (branchSet == 0 || m_memos->spans.find(spanKey(joined.tag, branchSet), &part)));
+    if (partsShared && m_memos->spans.insert(key, record)) return;
+    if (m_local.find(key) == nullptr) m_local.insert(key, record);
     return;
   }
   // Only exact spans are ever handed out; a bound only prunes.

@@ -11,7 +11,7 @@
 
 #include "common/common_types.h"
 #include "common/flat_map.h"
-#include "common/striped_map.h"
+#include "common/concurrent_table.h"
 #include "homology/homology.h"
 #include "network/network.h"
 #include "network/similarity_index.h"
@@ -40,7 +40,7 @@ struct SeedMemos {
   size_t bytes() const { return spans.bytes() + continuations.bytes(); }
 
   const SimilarityIndex index;
-  StripedMap<WideKey, SpanRecord> spans;  // (tag, set) -> exact span or "none"
+  ConcurrentTable<SpanRecord> spans;  // (tag, set) -> exact span or "none"
   ContinuationStore continuations;
 };
 
@@ -85,7 +85,12 @@ class SeedSearch {
   // ---- the span search's problem (span/span_search.h) ----
   typedef SeedFrontend Anchor;
   typedef SeedFrontend Candidate;
-  typedef uint32_t Choice;
+  // The joined frontend: its species (below 16) and its place among the
+  // continuations packed, and its cache tag.
+  struct Choice {
+    uint32_t packed;
+    uint64_t tag;
+  };
   // The continuations of one (frontend, species): a range of the memo, or a
   // list of their own when the memo is full.
   struct Candidates {
@@ -101,11 +106,12 @@ class SeedSearch {
     }
   };
   bool lookup(const SeedFrontend& f, uint mask, bool* exists, double* score) const;
-  void store(const SeedFrontend& f, uint mask, bool exists, double score, uint32_t joined, uint anchorSet) {
+  void store(const SeedFrontend& f, uint mask, bool exists, double score, const Choice& joined, uint anchorSet) {
     storeBounded(f, mask, exists, exists ? score : NO_SPAN, joined, anchorSet);
   }
   bool lookupBounded(const SeedFrontend& f, uint mask, bool* exact, double* value) const;
-  void storeBounded(const SeedFrontend& f, uint mask, bool exact, double value, uint32_t joined, uint anchorSet);
+  void storeBounded(const SeedFrontend& f, uint mask, bool exact, double value, const Choice& joined,
+                    uint anchorSet);
   double spanBound(uint mask) const { return m_spanReach[mask]; }
   bool ownBound(const SeedFrontend& f, double* bound) const {
     *bound = f.score();
@@ -126,9 +132,9 @@ class SeedSearch {
     return true;
   }
   // The joined frontend's species (below 16) and its place among the continuations.
-  uint32_t choose(const SeedFrontend& f, size_t i) const {
+  Choice choose(const SeedFrontend& f, size_t i) const {
     TRELLIS_ASSERT(i < (1u << 28));
-    return static_cast<uint32_t>(i << 4) | f.species();
+    return Choice{static_cast<uint32_t>(i << 4) | f.species(), f.tag()};
   }
 
   Node* nodeById(uint32_t id) const { return m_memos->index.node(id); }
