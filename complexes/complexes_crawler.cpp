@@ -215,9 +215,10 @@ void ComplexesCrawler::computeReach() {
 }
 
 bool ComplexesCrawler::ownScore(uint32_t id, double* score) {
-  Node* n = m_index->node(id);
-  *score = m_searchSpace.score(n);
+  // By id: the node itself is needed only to score it.
+  *score = m_searchSpace.score(id);
   if (*score != kNotScored) return true;
+  Node* n = m_index->node(id);
   TRELLIS_ASSERT(m_searchSpace.distance(n) == EUNREACHABLE);
   if (m_demandConnectivity) return false;
   // Scored on demand: n stays in class 2 with this score for the rest of the

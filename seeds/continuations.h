@@ -14,7 +14,7 @@
 #include "common/common_types.h"
 #include "common/flat_map.h"
 #include "common/concurrent_table.h"
-#include "common/striped_map.h"
+#include "common/striped.h"
 #include "network/network.h"
 #include "network/non_edge_scores.h"
 #include "network/similarity_index.h"
