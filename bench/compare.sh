@@ -95,13 +95,7 @@ SCRATCH=$(cd "$SCRATCH" && pwd)
 
 # Every input first, so that a bad name stops the script before hours of runs.
 declare -A SPECIES PREFIX INPUT_SUM
-for name in ${INPUTS//,/ }; do
-  made=$(prepareInput "$name") || exit 2
-  read -r species prefix <<<"$made"
-  SPECIES[$name]=$species
-  PREFIX[$name]=$prefix
-  INPUT_SUM[$name]=$(inputChecksum "${SPECIES[$name]}" "${PREFIX[$name]}")
-done
+prepareInputs "$INPUTS" || exit 2
 declare -A BIN_SUM=([old]=$(fileChecksum "$OLD") [new]=$(fileChecksum "$NEW"))
 
 echo "== old: $OLD"

@@ -103,6 +103,19 @@ prepareInput() {
   echo "$species $SCRATCH/inputs/$name"
 }
 
+# prepareInputs LIST: every input of the comma-separated LIST prepared, its species, prefix and
+# checksum put into the caller's associative arrays SPECIES, PREFIX and INPUT_SUM.
+prepareInputs() {
+  local name made species prefix
+  for name in ${1//,/ }; do
+    made=$(prepareInput "$name") || return 1
+    read -r species prefix <<<"$made"
+    SPECIES[$name]=$species
+    PREFIX[$name]=$prefix
+    INPUT_SUM[$name]=$(inputChecksum "$species" "$prefix")
+  done
+}
+
 # inputChecksum SPECIES PREFIX: one checksum of all files of an input set.
 inputChecksum() {
   local i files=()

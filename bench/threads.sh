@@ -90,13 +90,7 @@ SCRATCH=$(cd "$SCRATCH" && pwd)
 
 # Every input first, so that a bad name stops the script before hours of runs.
 declare -A SPECIES PREFIX INPUT_SUM
-for name in ${INPUTS//,/ }; do
-  made=$(prepareInput "$name") || exit 2
-  read -r species prefix <<<"$made"
-  SPECIES[$name]=$species
-  PREFIX[$name]=$prefix
-  INPUT_SUM[$name]=$(inputChecksum "$species" "$prefix")
-done
+prepareInputs "$INPUTS" || exit 2
 BIN_SUM=$(fileChecksum "$BIN")
 
 # One line per run, rewritten by every invocation from the runs it covers.
