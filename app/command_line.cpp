@@ -1,7 +1,5 @@
 #include "app/command_line.h"
 
-#include "app/output_dir.h"
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -18,6 +16,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "app/output_dir.h"
 
 namespace {
 
@@ -161,12 +161,15 @@ RunStage stageOption(const char* text) {
   const struct {
     const char* name;
     RunStage stage;
-  } stages[] = {{"seeds", RunStage::SEEDS}, {"grow", RunStage::GROW}, {"refine", RunStage::REFINE},
+  } stages[] = {{"seeds", RunStage::SEEDS},
+                {"grow", RunStage::GROW},
+                {"refine", RunStage::REFINE},
                 {"finish", RunStage::FINISH}};
   for (const auto& s : stages) {
     if (!std::strcmp(text, s.name)) return s.stage;
   }
-  std::printf("ERROR: Illegal value for option '--stage' (%s), should be seeds, grow, refine or finish\n", text);
+  std::printf("ERROR: Illegal value for option '--stage' (%s), should be seeds, grow, refine or finish\n",
+              text);
   fatalExit(-1);
 }
 
@@ -174,8 +177,8 @@ RunStage stageOption(const char* text) {
 void shardOption(const char* text, RunParams* params) {
   const char* slash = std::strchr(text, '/');
   uint index = 0, count = 0;
-  if (slash == nullptr || !readUint(std::string(text, slash).c_str(), &index) || !readUint(slash + 1, &count) ||
-      index == 0 || index > count) {
+  if (slash == nullptr || !readUint(std::string(text, slash).c_str(), &index) ||
+      !readUint(slash + 1, &count) || index == 0 || index > count) {
     std::printf("ERROR: Illegal value for option '--shard' (%s), should be I/N with 1 <= I <= N\n", text);
     fatalExit(-1);
   }

@@ -53,7 +53,8 @@ uint removeStale(const std::string& dir, const char* prefix, const std::set<uint
     if (std::remove(path.c_str()) == 0) {
       ++removed;
     } else {
-      std::printf(" WARNING: could not remove %s of an earlier run: %s\n", path.c_str(), std::strerror(errno));
+      std::printf(" WARNING: could not remove %s of an earlier run: %s\n", path.c_str(),
+                  std::strerror(errno));
     }
   }
   return removed;

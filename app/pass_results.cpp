@@ -17,14 +17,15 @@ namespace {
 std::string resultOptions(const RunParams& params) {
   const auto shape = [](gen_type_t t) { return t == PATH ? "path" : t == TREE ? "tree" : "oriented"; };
   char text[512];
-  std::snprintf(text, sizeof text,
-                "species %u; -S: %s; -E: %s; --orient: %s; -H: %.17g; --maxhoms: %u; -B: %.17g; -D: %u; -DUP: %u; "
-                "-R: %u; --pval-filter %s; --random-passes %u",
-                params.species_num, shape(params.SALIGN_NODES_TYPE), shape(params.EALIGN_NODES_TYPE),
-                params.orientation_str.empty() ? "none" : params.orientation_str.c_str(), params.BLAST_TRESHOLD,
-                params.MAX_HOMOLOG_PER_NODE, params.DENSITY_BETA, params.START_SEARCH_FROM_SEED_Dn,
-                params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS,
-                params.RAND_NET_GROWTH_CONTROL ? "on" : "off", params.RANDOM_PASSES);
+  std::snprintf(
+      text, sizeof text,
+      "species %u; -S: %s; -E: %s; --orient: %s; -H: %.17g; --maxhoms: %u; -B: %.17g; -D: %u; -DUP: %u; "
+      "-R: %u; --pval-filter %s; --random-passes %u",
+      params.species_num, shape(params.SALIGN_NODES_TYPE), shape(params.EALIGN_NODES_TYPE),
+      params.orientation_str.empty() ? "none" : params.orientation_str.c_str(), params.BLAST_TRESHOLD,
+      params.MAX_HOMOLOG_PER_NODE, params.DENSITY_BETA, params.START_SEARCH_FROM_SEED_Dn,
+      params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS, params.RAND_NET_GROWTH_CONTROL ? "on" : "off",
+      params.RANDOM_PASSES);
   return text;
 }
 
@@ -98,7 +99,8 @@ uint32_t PassResults::findShardCount() const {
   }
   closedir(d);
   if (counts.empty()) {
-    fatalMessage(-1, "ERROR: no refine shard files in " + dir + ": run the seeds, grow and refine stages first\n");
+    fatalMessage(
+        -1, "ERROR: no refine shard files in " + dir + ": run the seeds, grow and refine stages first\n");
   }
   if (counts.size() > 1) {
     fatalMessage(-1, "ERROR: " + dir + " holds refine shards of " + std::to_string(counts.size()) +
@@ -113,7 +115,8 @@ std::vector<std::unique_ptr<ShardReader>> PassResults::openShards(ShardKind kind
   for (uint32_t i = 1; i <= m_count; ++i) {
     readers.emplace_back(
         new ShardReader(shardPath(m_params.out_prefix, kind, i, m_count), kind, i, m_count, m_fingerprint));
-    if (readers.back()->getU32() != passCount(m_params)) readers.back()->refuse("holds another number of passes");
+    if (readers.back()->getU32() != passCount(m_params))
+      readers.back()->refuse("holds another number of passes");
   }
   return readers;
 }
@@ -125,7 +128,8 @@ void PassResults::seekPass(std::vector<std::unique_ptr<ShardReader>>* readers, u
   }
 }
 
-void PassResults::checkBlock(ShardReader* reader, uint32_t index, size_t items, size_t* first, size_t* last) const {
+void PassResults::checkBlock(ShardReader* reader, uint32_t index, size_t items, size_t* first,
+                             size_t* last) const {
   shardBlock(index, m_count, items, first, last);
   const uint64_t from = reader->getU64(), to = reader->getU64();
   if (from != *first || to != *last)
@@ -143,7 +147,8 @@ ShardWriter PassResults::startBlock(size_t items, size_t* first, size_t* last) c
 
 void PassResults::logLine(const std::string& text) { m_log.push_back(text); }
 
-void PassResults::seeds(uint pass, const Network& network, EdgesSeedsGenerator& generator, const TakeSeed& take) {
+void PassResults::seeds(uint pass, const Network& network, EdgesSeedsGenerator& generator,
+                        const TakeSeed& take) {
   const size_t anchors = generator.anchorCount();
   if (stage() == RunStage::WHOLE) {
     generator.searchAnchors(0, anchors, take);
@@ -177,7 +182,8 @@ void PassResults::seeds(uint pass, const Network& network, EdgesSeedsGenerator& 
     size_t first = 0, last = 0;
     checkBlock(in, i, anchors, &first, &last);
     takeSparseBlock<std::optional<Seed>>(
-        in, in->getCount(16), first, last, [&](size_t) { return std::optional<Seed>(readSeed(in, nodes)); }, take);
+        in, in->getCount(16), first, last, [&](size_t) { return std::optional<Seed>(readSeed(in, nodes)); },
+        take);
   }
 }
 
@@ -209,9 +215,9 @@ void PassResults::growth(uint pass, bool randomPass, const Network& network, Com
                       [&](size_t, Complex& refined) { writeComplex(refined, &section); });
     }
     m_shard.putSection(section);
-    logLine("pass " + std::to_string(pass + 1) + ": seeds " + std::to_string(first) + ".." + std::to_string(last) +
-            " of " + std::to_string(seeds.size()) + ", " + std::to_string(grown.size()) + " complexes" +
-            (randomPass ? " grown and refined" : ""));
+    logLine("pass " + std::to_string(pass + 1) + ": seeds " + std::to_string(first) + ".." +
+            std::to_string(last) + " of " + std::to_string(seeds.size()) + ", " +
+            std::to_string(grown.size()) + " complexes" + (randomPass ? " grown and refined" : ""));
     return;
   }
   const NodesById nodes(network);

@@ -73,8 +73,8 @@ class PassResults {
 
   const RunParams& m_params;
   RunFingerprint m_fingerprint;
-  uint32_t m_count = 0;  // shards of the split
-  ShardWriter m_shard;   // this stage's sections, one per pass
+  uint32_t m_count = 0;                  // shards of the split
+  ShardWriter m_shard;                   // this stage's sections, one per pass
   std::vector<Complex> m_randomRefined;  // a random pass's, read with its growth
   std::vector<std::string> m_log;
 };

@@ -146,15 +146,17 @@ bool searchComplexes(const Network* network, const std::list<Seed>& seeds, Compl
   // Without attempts a refine stage still hands the complexes on.
   const bool refines = params.REFINMENT_ITERATIONS != 0 || results.stage() == RunStage::REFINE;
   if (params.REFINMENT_ITERATIONS != 0) {
-    std::printf("Refining complexes (%d iterations/complex)..\n", static_cast<int>(params.REFINMENT_ITERATIONS));
+    std::printf("Refining complexes (%d iterations/complex)..\n",
+                static_cast<int>(params.REFINMENT_ITERATIONS));
     std::fflush(stdout);
   }
   if (refines) {
     ProgressMeter refining("Refinement", filtered.size());
-    results.refinement(pass, randomPass, *network, crawler, pointersTo(filtered), [&](size_t, Complex& refined) {
-      out->push_back(std::move(refined));
-      refining.advance();
-    });
+    results.refinement(pass, randomPass, *network, crawler, pointersTo(filtered),
+                       [&](size_t, Complex& refined) {
+                         out->push_back(std::move(refined));
+                         refining.advance();
+                       });
     refining.finish();
   } else {
     *out = filtered;
@@ -203,8 +205,8 @@ std::unique_ptr<Network> readingPhase(const RunParams& params) {
 // Searches shuffled clones of the network, one after another, each shuffled
 // where the generator was left by the one before, and teaches the filter
 // the scores of their complexes.
-void randomPasses(const Network& network, const RunParams& params, PassResults& results, ComplexesFilter* filter,
-                  PhaseCounts* counts) {
+void randomPasses(const Network& network, const RunParams& params, PassResults& results,
+                  ComplexesFilter* filter, PhaseCounts* counts) {
   const uint passes = params.RANDOM_PASSES;
   for (uint pass = 0; pass < passes; ++pass) {
     std::puts("Cloning network:");

@@ -3,9 +3,8 @@
 // sees its value whole. Open addressing in one array sized by a byte budget,
 // which never moves: beyond its load limit the table stores nothing more
 // until maintain(), called when no other thread uses it, empties it. Made
-// for memos of pure
-// functions: when two threads store the same key, the first value stays and
-// both are equal.
+// for memos of pure functions: when two threads store the same key, the
+// first value stays and both are equal.
 #pragma once
 
 #include <sys/mman.h>
@@ -108,7 +107,8 @@ class ConcurrentTable {
   // zero page and written later would make every write fault and flush the
   // other threads' address caches.
   void allocate() {
-    void* p = mmap(nullptr, arrayBytes(), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    void* p = mmap(nullptr, arrayBytes(), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE,
+                   -1, 0);
     if (p != MAP_FAILED) {
       m_slots = static_cast<Slot*>(p);
       return;

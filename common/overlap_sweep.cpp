@@ -26,8 +26,8 @@ namespace {
 
 // Judges one overlapping pair (current item i, later item j): counts it and
 // tells whether i is dropped (j scores higher) or else removes j.
-bool judge(const std::vector<OverlapItem>& items, size_t i, size_t j, double ratio, std::vector<bool>* removed,
-           OverlapCounts* counts) {
+bool judge(const std::vector<OverlapItem>& items, size_t i, size_t j, double ratio,
+           std::vector<bool>* removed, OverlapCounts* counts) {
   ++counts->overlapping;
   if (ratio == 1.0) ++counts->fullMatching;
   if (items[j].score > items[i].score) return true;
@@ -88,8 +88,8 @@ class SharingFinder {
 
 // Every pair compared: needed when two items without a shared protein count
 // as overlapping.
-std::vector<size_t> sweepAllPairs(const std::vector<OverlapItem>& items, const std::function<bool(double)>& overlaps,
-                                  OverlapCounts* counts) {
+std::vector<size_t> sweepAllPairs(const std::vector<OverlapItem>& items,
+                                  const std::function<bool(double)>& overlaps, OverlapCounts* counts) {
   std::vector<size_t> kept;
   std::vector<bool> removed(items.size(), false);
   for (size_t i = 0; i < items.size(); ++i) {
@@ -107,8 +107,8 @@ std::vector<size_t> sweepAllPairs(const std::vector<OverlapItem>& items, const s
 
 }  // namespace
 
-std::vector<size_t> sweepOverlaps(const std::vector<OverlapItem>& items, const std::function<bool(double)>& overlaps,
-                                  OverlapCounts* counts) {
+std::vector<size_t> sweepOverlaps(const std::vector<OverlapItem>& items,
+                                  const std::function<bool(double)>& overlaps, OverlapCounts* counts) {
   if (overlaps(0.0)) return sweepAllPairs(items, overlaps, counts);
   SharingFinder finder(items);
   std::vector<bool> removed(items.size(), false);

@@ -36,5 +36,5 @@ struct OverlapCounts {
 
 // Runs the filter; overlaps(ratio) tells whether two items of that ratio
 // overlap. Returns the positions of the kept items, ascending.
-std::vector<size_t> sweepOverlaps(const std::vector<OverlapItem>& items, const std::function<bool(double)>& overlaps,
-                                  OverlapCounts* counts);
+std::vector<size_t> sweepOverlaps(const std::vector<OverlapItem>& items,
+                                  const std::function<bool(double)>& overlaps, OverlapCounts* counts);

@@ -1,9 +1,9 @@
 #include "complexes/complex.h"
 
-#include "common/overlap_sweep.h"
-
 #include <algorithm>
 #include <functional>
+
+#include "common/overlap_sweep.h"
 
 namespace {
 

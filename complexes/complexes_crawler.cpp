@@ -163,7 +163,8 @@ SearchSpace::SpanSlot& ComplexesCrawler::currentSlot(uint32_t id) {
 
 double ComplexesCrawler::candidatesReach(uint32_t f, byte x) {
   const SearchSpace::SpanSlot& slot = currentSlot(f);
-  double& reach = m_candidatesReach[(slot.block >> (m_network->SPECIES_NUM - 1)) * m_network->SPECIES_NUM + x];
+  double& reach =
+      m_candidatesReach[(slot.block >> (m_network->SPECIES_NUM - 1)) * m_network->SPECIES_NUM + x];
   if (!std::isnan(reach)) return reach;
   // Classes and admission stay as they are within a step, and scoring on
   // demand only lowers a bound, so the value stays an upper bound.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/common_types.h"
+#include "common/flat_map.h"
 #include "complexes/complex.h"
 #include "complexes/search_space.h"
 #include "homology/homology.h"
@@ -23,7 +24,6 @@
 #include "network/similarity_index.h"
 #include "seeds/seed.h"
 #include "span/bit_subset.h"
-#include "common/flat_map.h"
 #include "span/span_search.h"
 
 class ComplexesFilter;
@@ -165,9 +165,9 @@ class ComplexesCrawler : public SearchSpaceClasses {
   ComplexesFilter* m_filter;
   std::shared_ptr<const SimilarityIndex> m_index;  // shared with the crawler's twins
   NonEdgeScores m_nonEdge;
-  std::vector<SpanState> m_spanStates;             // the blocks of the current step's nodes
-  std::vector<double> m_candidatesReach;           // per block and species; NaN until computed
-  uint32_t m_step = 1;                             // current step; every clearSpanCache starts a new one
+  std::vector<SpanState> m_spanStates;    // the blocks of the current step's nodes
+  std::vector<double> m_candidatesReach;  // per block and species; NaN until computed
+  uint32_t m_step = 1;                    // current step; every clearSpanCache starts a new one
   double m_ownReach[MAX_SPECIES];
   double m_spanReach[1u << MAX_SPECIES];
   std::vector<Node*> m_frontends;

@@ -16,7 +16,8 @@ ComplexCoins::ComplexCoins(uint id) {
 
 double ComplexCoins::next() { return erand48(m_state); }
 
-Complex refineComplex(ComplexesCrawler* crawler, const Network* network, uint iterations, const Complex& original) {
+Complex refineComplex(ComplexesCrawler* crawler, const Network* network, uint iterations,
+                      const Complex& original) {
   ComplexCoins coins(original.m_id);
   Complex best = original;
   for (uint attempt = 0; attempt < iterations; ++attempt) {
@@ -38,7 +39,9 @@ void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint ite
                      const std::function<void(size_t, Complex&)>& take) {
   runJobsInOrder<ComplexesCrawler, Complex>(
       crawler.threads(), &crawler, [&crawler] { return crawler.twin(); }, last - first,
-      [&](ComplexesCrawler& worker, size_t k) { return refineComplex(&worker, network, iterations, *in[first + k]); },
+      [&](ComplexesCrawler& worker, size_t k) {
+        return refineComplex(&worker, network, iterations, *in[first + k]);
+      },
       [&take, first](size_t k, Complex&& refined) { take(first + k, refined); });
 }
 
@@ -46,8 +49,9 @@ void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint ite
                      const std::list<Complex>& in, std::list<Complex>* out, ProgressMeter* meter) {
   std::vector<const Complex*> originals;
   for (const Complex& c : in) originals.push_back(&c);
-  refineComplexes(network, crawler, iterations, originals, 0, originals.size(), [&](size_t, Complex& refined) {
-    out->push_back(std::move(refined));
-    if (meter) meter->advance();
-  });
+  refineComplexes(network, crawler, iterations, originals, 0, originals.size(),
+                  [&](size_t, Complex& refined) {
+                    out->push_back(std::move(refined));
+                    if (meter) meter->advance();
+                  });
 }

@@ -27,7 +27,8 @@ class ComplexCoins {
 // `iterations` attempts on one complex, in order: each keeps the first two
 // aligned nodes of the best complex so far and each later one on a coin flip,
 // re-grows the rest, and takes the result when it scores strictly higher.
-Complex refineComplex(ComplexesCrawler* crawler, const Network* network, uint iterations, const Complex& original);
+Complex refineComplex(ComplexesCrawler* crawler, const Network* network, uint iterations,
+                      const Complex& original);
 
 // Refines every complex of `in` on crawler.threads() threads (each with a twin
 // of the crawler); out receives one complex per input complex, in order, with

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "common/common_types.h"
-#include "network/network.h"
 #include "common/flat_map.h"
+#include "network/network.h"
 
 class NonEdgeScores {
  public:

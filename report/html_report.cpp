@@ -182,7 +182,8 @@ void writeHtmlReport(FILE* f, const RunSummary& summary, const std::vector<Compl
   page += parametersSection(summary) + networksSection(summary) + searchSection(summary);
   page += "<h2 id=\"scores\">Scores</h2>\n<figure class=\"wide\">\n" + drawScoreHistogram(rows, summary) +
           "\n</figure>\n";
-  page += complexesTable(summary, rows) + annotationSlot(slot::SECTION) + "\n" + drawingsSection(summary, rows);
+  page +=
+      complexesTable(summary, rows) + annotationSlot(slot::SECTION) + "\n" + drawingsSection(summary, rows);
   page += std::string("<script>\n") + SORT_SCRIPT + "</script>\n</body>\n</html>\n";
   std::fputs(page.c_str(), f);
 }

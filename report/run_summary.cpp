@@ -35,6 +35,7 @@ void RunSummary::takeRandomStats(const ComplexesFilter& filter) {
 }
 
 double RandomSizeStat::empiricalP(double score) const {
-  const size_t atLeast = static_cast<size_t>(scores.end() - std::lower_bound(scores.begin(), scores.end(), score));
+  const size_t atLeast =
+      static_cast<size_t>(scores.end() - std::lower_bound(scores.begin(), scores.end(), score));
   return (1.0 + static_cast<double>(atLeast)) / (1.0 + static_cast<double>(scores.size()));
 }

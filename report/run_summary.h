@@ -41,9 +41,9 @@ struct SpeciesStats {
 
 // Random-pass scores of the complexes of one size.
 struct RandomSizeStat {
-  uint samples = 0;             // complexes of this size found on the random network
-  double best = 0;              // their best score (when samples > 0)
-  double threshold = 0;         // the score a real complex of this size must reach (when samples > 0)
+  uint samples = 0;            // complexes of this size found on the random network
+  double best = 0;             // their best score (when samples > 0)
+  double threshold = 0;        // the score a real complex of this size must reach (when samples > 0)
   std::vector<double> scores;  // every one of their scores, ascending
 
   // (1 + r>=) / (1 + r): r random complexes of this size, r>= of them scoring

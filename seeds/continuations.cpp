@@ -52,7 +52,8 @@ void ContinuationBuilder::build(const SeedFrontend& frontend, byte s, std::vecto
   // What testing every candidate's partners against the marks costs.
   size_t candidatesCost = 0;
   for (const uint32_t* p = first1; p != last1; ++p) candidatesCost += m_ids.degree(*p);
-  for (const uint32_t* p0 = m_ids.begin(frontend.nodeId(0), s); p0 != m_ids.end(frontend.nodeId(0), s); ++p0) {
+  for (const uint32_t* p0 = m_ids.begin(frontend.nodeId(0), s); p0 != m_ids.end(frontend.nodeId(0), s);
+       ++p0) {
     const uint32_t m0 = *p0;
     const bool secondMarked = markAround(m0, candidatesCost);
     for (const uint32_t* p1 = first1; p1 != last1; ++p1) {
@@ -105,7 +106,8 @@ Continuation* ContinuationStore::reserve(Shelf* shelf, size_t n) {
     shelf->used = n;
   } else {
     // Keep the current block the last one, to fill it further.
-    shelf->blocks.insert(shelf->blocks.empty() ? shelf->blocks.end() : shelf->blocks.end() - 1, std::move(block));
+    shelf->blocks.insert(shelf->blocks.empty() ? shelf->blocks.end() : shelf->blocks.end() - 1,
+                         std::move(block));
   }
   return room;
 }
@@ -118,7 +120,8 @@ bool ContinuationStore::store(const SeedFrontend& frontend, byte s, const std::v
   list.count = static_cast<uint32_t>(built.size());
   list.best = bestScore(built.data(), built.size());
   if (!built.empty()) {
-    Continuation* room = m_shelves.with(flatHash(k), [&](Shelf& shelf) { return reserve(&shelf, built.size()); });
+    Continuation* room =
+        m_shelves.with(flatHash(k), [&](Shelf& shelf) { return reserve(&shelf, built.size()); });
     if (room == nullptr) return false;
     std::copy(built.begin(), built.end(), room);
     list.first = room;

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "common/common_types.h"
-#include "common/flat_map.h"
 #include "common/concurrent_table.h"
+#include "common/flat_map.h"
 #include "common/striped.h"
 #include "network/network.h"
 #include "network/non_edge_scores.h"

@@ -28,7 +28,8 @@ std::unique_ptr<SeedSearch> EdgesSeedsGenerator::newSearch() {
       new SeedSearch(m_network, &m_memos, m_seedsOrientation, m_d2enabled, m_seedsType));
 }
 
-EdgesSeedsGenerator::Block EdgesSeedsGenerator::searchBlock(SeedSearch* search, size_t first, size_t last) const {
+EdgesSeedsGenerator::Block EdgesSeedsGenerator::searchBlock(SeedSearch* search, size_t first,
+                                                            size_t last) const {
   Block block(last - first);
   for (size_t i = first; i < last; ++i) {
     search->maintain();
@@ -40,7 +41,8 @@ EdgesSeedsGenerator::Block EdgesSeedsGenerator::searchBlock(SeedSearch* search, 
 
 void EdgesSeedsGenerator::reportCovered(size_t covered, size_t seedsBefore) {
   if ((covered & (covered - 1)) != 0) return;
-  std::printf("Covered %d proteins, created %d seeds\n", static_cast<int>(covered), static_cast<int>(seedsBefore));
+  std::printf("Covered %d proteins, created %d seeds\n", static_cast<int>(covered),
+              static_cast<int>(seedsBefore));
   std::fflush(stdout);
 }
 

@@ -89,18 +89,19 @@ class EdgesSeedsGenerator {
 template <class Take>
 void EdgesSeedsGenerator::searchAnchors(size_t first, size_t last, Take take) {
   TRELLIS_ASSERT(first <= last && last <= m_anchors.size());
-  OrderedJobs<SeedSearch> jobs(last - first > BLOCK ? m_threads : 1, &m_search, [this] { return newSearch(); });
+  OrderedJobs<SeedSearch> jobs(last - first > BLOCK ? m_threads : 1, &m_search,
+                               [this] { return newSearch(); });
   for (size_t round = first; round < last; round += ROUND) {
     const size_t end = std::min(last, round + ROUND);
-    jobs.template run<Block>(
-        (end - round + BLOCK - 1) / BLOCK,
-        [this, round, end](SeedSearch& search, size_t b) {
-          const size_t from = round + b * BLOCK;
-          return searchBlock(&search, from, std::min(end, from + BLOCK));
-        },
-        [&take, round](size_t b, Block&& block) {
-          for (size_t i = 0; i < block.size(); ++i) take(round + b * BLOCK + i, block[i]);
-        });
+    jobs.template run<Block>((end - round + BLOCK - 1) / BLOCK,
+                             [this, round, end](SeedSearch& search, size_t b) {
+                               const size_t from = round + b * BLOCK;
+                               return searchBlock(&search, from, std::min(end, from + BLOCK));
+                             },
+                             [&take, round](size_t b, Block&& block) {
+                               for (size_t i = 0; i < block.size(); ++i)
+                                 take(round + b * BLOCK + i, block[i]);
+                             });
     m_memos.maintain();
   }
 }

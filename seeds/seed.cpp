@@ -1,10 +1,10 @@
 #include "seeds/seed.h"
 
-#include "common/overlap_sweep.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+
+#include "common/overlap_sweep.h"
 
 // ---------------------------------------------------------------------------
 // SeedFrontend, FrontendExpander
@@ -55,13 +55,9 @@ void Seed::append(const Seed* subSeed) {
   m_score += subSeed->m_score;
 }
 
-namespace {
+namespace {}  // namespace
 
-}  // namespace
-
-double Seed::intersectRatio(const Seed& x) const {
-  return overlapRatio(proteinIds(), x.proteinIds());
-}
+double Seed::intersectRatio(const Seed& x) const { return overlapRatio(proteinIds(), x.proteinIds()); }
 
 std::vector<uint32_t> Seed::proteinIds() const {
   std::vector<uint32_t> ids;

@@ -150,7 +150,8 @@ bool SeedSearch::bestSeedOfAll(const std::vector<SeedFrontend>& roots, Seed* see
 void SeedSearch::appendSeed(const SeedFrontend& root, double span, Seed* seed) {
   seed->append(root);
   seed->m_score += span;
-  appendSpan(root.tag(), ((1u << m_network->SPECIES_NUM) - 1) ^ (1u << root.species()), root.node(0), false, seed);
+  appendSpan(root.tag(), ((1u << m_network->SPECIES_NUM) - 1) ^ (1u << root.species()), root.node(0), false,
+             seed);
 }
 
 void SeedSearch::appendSpan(uint64_t tag, uint S, const Node* requesterFirst, bool flip, Seed* seed) {
@@ -201,19 +202,21 @@ bool SeedSearch::lookupBounded(const SeedFrontend& f, uint mask, bool* exact, do
   return true;
 }
 
-void SeedSearch::storeBounded(const SeedFrontend& f, uint mask, bool exact, double value, const Choice& joined,
-                              uint anchorSet) {
+void SeedSearch::storeBounded(const SeedFrontend& f, uint mask, bool exact, double value,
+                              const Choice& joined, uint anchorSet) {
   const WideKey key = spanKey(f.tag(), mask);
   if (exact || value == NO_SPAN) {
     TRELLIS_ASSERT(!exact || f.nodeId(0) < f.nodeId(1));
     const byte species = static_cast<byte>(joined.packed & 15);
-    const SpanRecord record{exact ? value : 0, joined.packed >> 4, static_cast<uint16_t>(anchorSet), species, exact};
+    const SpanRecord record{exact ? value : 0, joined.packed >> 4, static_cast<uint16_t>(anchorSet), species,
+                            exact};
     // Another thread may rebuild a shared span, so its parts must be shared
     // too: a span whose parts only this thread holds stays with it.
     const uint branchSet = mask ^ anchorSet ^ (1u << species);
     SpanRecord part;
-    const bool partsShared = !exact || ((anchorSet == 0 || m_memos->spans.find(spanKey(f.tag(), anchorSet), &part)) &&
-                                        (branchSet == 0 || m_memos->spans.find(spanKey(joined.tag, branchSet), &part)));
+    const bool partsShared =
+        !exact || ((anchorSet == 0 || m_memos->spans.find(spanKey(f.tag(), anchorSet), &part)) &&
+                   (branchSet == 0 || m_memos->spans.find(spanKey(joined.tag, branchSet), &part)));
     if (partsShared && m_memos->spans.insert(key, record)) return;
     if (m_local.find(key) == nullptr) m_local.insert(key, record);
     return;

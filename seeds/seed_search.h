@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/common_types.h"
-#include "common/flat_map.h"
 #include "common/concurrent_table.h"
+#include "common/flat_map.h"
 #include "homology/homology.h"
 #include "network/network.h"
 #include "network/similarity_index.h"
@@ -106,7 +106,8 @@ class SeedSearch {
     }
   };
   bool lookup(const SeedFrontend& f, uint mask, bool* exists, double* score) const;
-  void store(const SeedFrontend& f, uint mask, bool exists, double score, const Choice& joined, uint anchorSet) {
+  void store(const SeedFrontend& f, uint mask, bool exists, double score, const Choice& joined,
+             uint anchorSet) {
     storeBounded(f, mask, exists, exists ? score : NO_SPAN, joined, anchorSet);
   }
   bool lookupBounded(const SeedFrontend& f, uint mask, bool* exact, double* value) const;

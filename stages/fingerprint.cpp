@@ -5,7 +5,6 @@
 #include <cstring>
 #include <vector>
 
-
 namespace {
 
 uint64_t mix(uint64_t h) {

@@ -10,7 +10,8 @@ NodesById::NodesById(const Network& network) {
 }
 
 Node* NodesById::at(uint32_t id, const ShardReader& reader) const {
-  if (id >= m_nodes.size() || m_nodes[id] == nullptr) reader.refuse("names a protein the network does not have");
+  if (id >= m_nodes.size() || m_nodes[id] == nullptr)
+    reader.refuse("names a protein the network does not have");
   return m_nodes[id];
 }
 

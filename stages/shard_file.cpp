@@ -43,8 +43,8 @@ const char* shardKindName(ShardKind kind) {
 }
 
 std::string shardPath(const std::string& outDir, ShardKind kind, uint32_t index, uint32_t count) {
-  return outDir + "/shards/" + shardKindName(kind) + "-" + std::to_string(index) + "-of-" + std::to_string(count) +
-         ".bin";
+  return outDir + "/shards/" + shardKindName(kind) + "-" + std::to_string(index) + "-of-" +
+         std::to_string(count) + ".bin";
 }
 
 void ShardWriter::putU32(uint32_t v) { append(&m_bytes, &v, sizeof v); }
@@ -112,7 +112,8 @@ ShardReader::ShardReader(const std::string& path, ShardKind kind, uint32_t index
   const std::string text(m_bytes.data() + m_pos, textSize);
   m_pos += textSize;
   if (m_end < m_pos || trailer[0] != m_end - m_pos) refuse("is truncated");
-  if (trailer[1] != payloadHash(m_bytes.data() + m_pos, m_end - m_pos)) refuse("is damaged (its content hash differs)");
+  if (trailer[1] != payloadHash(m_bytes.data() + m_pos, m_end - m_pos))
+    refuse("is damaged (its content hash differs)");
   if (fileKind != static_cast<uint32_t>(kind))
     refuse(std::string("holds ") + shardKindName(static_cast<ShardKind>(fileKind)) + " results");
   if (fileHash != fingerprint.hash || text != fingerprint.text)

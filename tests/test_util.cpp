@@ -87,7 +87,8 @@ static RunResult runCommand(const std::string& cmd) {
   return r;
 }
 
-static std::string commandLine(const char* bin, const std::vector<std::string>& args, const std::string& cwd) {
+static std::string commandLine(const char* bin, const std::vector<std::string>& args,
+                               const std::string& cwd) {
   std::string cmd;
   if (!cwd.empty()) cmd = "cd " + shellQuote(cwd) + " && ";
   cmd += shellQuote(bin);

@@ -44,7 +44,8 @@ int runSynth(const std::vector<std::string>& args);
 
 // Runs the trellis2-prep binary likewise, keeping its standard error too; input
 // (when not empty) is given on standard input.
-RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd = "", const std::string& input = "");
+RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd = "",
+                  const std::string& input = "");
 
 // Runs the trellis2-annotate binary likewise, keeping its standard error.
 RunResult runAnnotate(const std::vector<std::string>& args, const std::string& cwd = "");

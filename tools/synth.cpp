@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
-#include <unordered_set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -211,7 +211,8 @@ class Generator {
       m_edgeKeys[s].clear();
       if (!placed(s, connectByTargets(s, denseTargets(mean, top), edges, true), edges)) return false;
       const double largest = largestDegree(s);
-      if (attempt == kHubAttempts || std::fabs(largest - hub) <= std::max(1.0, kHubTolerance * hub)) return true;
+      if (attempt == kHubAttempts || std::fabs(largest - hub) <= std::max(1.0, kHubTolerance * hub))
+        return true;
       // The secant through the last two attempts, once they rise; the ratio before.
       const double slope = lastTop > 0 ? (largest - lastLargest) / (top - lastTop) : 0;
       const double next = slope > 0 ? top + (hub - largest) / slope : top * hub / largest;
@@ -507,7 +508,7 @@ class Generator {
   Rng m_rng;
   std::vector<std::vector<Interaction>> m_edges;
   std::vector<std::unordered_set<uint64_t>> m_edgeKeys;  // pairs per species, for uniqueness
-  std::vector<std::vector<unsigned>> m_free;  // proteins not yet in a complex or family
+  std::vector<std::vector<unsigned>> m_free;             // proteins not yet in a complex or family
   std::vector<Similarity> m_links;
   std::vector<Complex> m_complexes;
 };
@@ -575,14 +576,14 @@ bool parseOptions(int argc, char** argv, Options* opt) {
       return false;
     }
     const char* value = argv[i + 1];
-    unsigned* target = flag == "--species"     ? &opt->species
-                       : flag == "--proteins"  ? &opt->proteins
-                       : flag == "--complexes" ? &opt->complexes
-                       : flag == "--seed"      ? &opt->seed
-                       : flag == "--hubs"      ? &opt->hubs
-                       : flag == "--dense"     ? &opt->dense
+    unsigned* target = flag == "--species"      ? &opt->species
+                       : flag == "--proteins"   ? &opt->proteins
+                       : flag == "--complexes"  ? &opt->complexes
+                       : flag == "--seed"       ? &opt->seed
+                       : flag == "--hubs"       ? &opt->hubs
+                       : flag == "--dense"      ? &opt->dense
                        : flag == "--hub-degree" ? &opt->hubDegree
-                                               : nullptr;
+                                                : nullptr;
     double* fraction = flag == "--families"   ? &opt->familyShare
                        : flag == "--spurious" ? &opt->spuriousRate
                                               : nullptr;
@@ -657,14 +658,14 @@ bool checkDensity(const Options& opt) {
   const double mean = opt.meanDegree > 0 ? opt.meanDegree : kAverageDegree;
   const double maxMean = opt.proteins * kMaxMeanDegreeShare;
   if (mean < kMinMeanDegree || mean > maxMean) {
-    std::printf("ERROR: --mean-degree must be %g..%g for %u proteins, got %g\n", kMinMeanDegree, maxMean, opt.proteins,
-                mean);
+    std::printf("ERROR: --mean-degree must be %g..%g for %u proteins, got %g\n", kMinMeanDegree, maxMean,
+                opt.proteins, mean);
     return false;
   }
   const unsigned hub = hubDegree(opt);
   if (hub < mean || hub > opt.proteins - 1) {
-    std::printf("ERROR: --hub-degree must be %g..%u (the mean degree .. proteins - 1), got %u\n", std::ceil(mean),
-                opt.proteins - 1, hub);
+    std::printf("ERROR: --hub-degree must be %g..%u (the mean degree .. proteins - 1), got %u\n",
+                std::ceil(mean), opt.proteins - 1, hub);
     return false;
   }
   const double interactions = opt.species * (opt.proteins * mean / 2);

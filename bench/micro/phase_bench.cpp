@@ -77,9 +77,10 @@ int main(int argc, char** argv) {
   const double refineTime = secondsSince(start);
   double total = 0;
   for (const Complex& c : refine > 0 ? refined : found) total += c.getScore();
-  std::fprintf(stderr, "seeds %.3f s (%zu kept), filter %.3f s, grow %.3f s (%zu seeds, %zu complexes), "
+  std::fprintf(stderr,
+               "seeds %.3f s (%zu kept), filter %.3f s, grow %.3f s (%zu seeds, %zu complexes), "
                "refine %.3f s; total score %.6f\n",
-               seedTime, std::distance(generator.getSeedsBegin(), generator.getSeedsEnd()), filterTime, growTime,
-               seeds.size(), found.size(), refineTime, total);
+               seedTime, std::distance(generator.getSeedsBegin(), generator.getSeedsEnd()), filterTime,
+               growTime, seeds.size(), found.size(), refineTime, total);
   return 0;
 }

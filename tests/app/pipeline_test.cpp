@@ -34,7 +34,8 @@ void copySmallInput(const TempDir& dir) {
     fs::copy_file(SMALL + "/" + name, dir.file(name));
 }
 
-const char* const SUMMARY_FILES[] = {"complexes.tsv", "complexes.sif", "nodes.tsv", "report.html", "manifest.tsv"};
+const char* const SUMMARY_FILES[] = {"complexes.tsv", "complexes.sif", "nodes.tsv", "report.html",
+                                     "manifest.tsv"};
 
 // Relative paths of all regular files below root, sorted, without the summary
 // outputs and the manifest (the golden cases hold the per-complex files only).
@@ -116,7 +117,8 @@ TEST(PipelineRunTest, UnwritableOutputIsReportedAndFailsTheRun) {
   ASSERT_EQ(mkdir(dir.file("out/manifest.tsv").c_str(), 0777), 0);
   RunResult r = testutil::runTrellis({"3", "small", "out"}, dir.path());
   EXPECT_EQ(r.status, 252);
-  EXPECT_NE(r.output.find("ERROR: Can't create file: out/alignments//ucomplex_00005.txt\n"), std::string::npos);
+  EXPECT_NE(r.output.find("ERROR: Can't create file: out/alignments//ucomplex_00005.txt\n"),
+            std::string::npos);
   EXPECT_NE(r.output.find("Done\nERROR: Can't create file: out/manifest.tsv\n"), std::string::npos);
   // 2 complexes: one alignment file each, and the manifest.
   EXPECT_NE(r.output.find("ERROR: 3 output files could not be written\nReminder: outdir: out\n"

@@ -24,7 +24,8 @@ std::map<std::string, std::string> treeOf(const std::string& root) {
   std::map<std::string, std::string> files;
   for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
     const std::string rel = fs::relative(e.path(), root).string();
-    if (e.is_regular_file() && rel.compare(0, 7, "shards/") != 0) files[rel] = testutil::readFile(e.path().string());
+    if (e.is_regular_file() && rel.compare(0, 7, "shards/") != 0)
+      files[rel] = testutil::readFile(e.path().string());
   }
   return files;
 }
@@ -36,7 +37,8 @@ std::string masked(const std::string& console) {
   const std::string text = testutil::normalizeConsole(console);
   while (start < text.size()) {
     const size_t end = text.find('\n', start);
-    const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start + 1);
+    const std::string line =
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start + 1);
     if (line.compare(0, 9, "Cmd line:") != 0) out += line;
     if (end == std::string::npos) break;
     start = end + 1;
@@ -45,7 +47,8 @@ std::string masked(const std::string& console) {
 }
 
 std::vector<std::string> argsOf(const std::string& species, const std::string& in, const std::string& out,
-                                const std::vector<std::string>& options, const std::vector<std::string>& more = {}) {
+                                const std::vector<std::string>& options,
+                                const std::vector<std::string>& more = {}) {
   std::vector<std::string> args{species, in, out};
   args.insert(args.end(), options.begin(), options.end());
   args.insert(args.end(), more.begin(), more.end());
@@ -57,10 +60,11 @@ RunResult runStages(const TempDir& dir, const std::string& species, const std::v
   for (const char* stage : {"seeds", "grow", "refine"}) {
     for (uint i = 1; i <= shards; ++i) {
       const std::string shard = std::to_string(i) + "/" + std::to_string(shards);
-      const RunResult r =
-          testutil::runTrellis(argsOf(species, "in", out, options, {"--stage", stage, "--shard", shard}), dir.path());
+      const RunResult r = testutil::runTrellis(
+          argsOf(species, "in", out, options, {"--stage", stage, "--shard", shard}), dir.path());
       EXPECT_EQ(r.status, 0) << stage << " " << shard << "\n" << r.output;
-      EXPECT_NE(r.output.find(std::string("trellis2 stage ") + stage + ", shard " + shard), std::string::npos);
+      EXPECT_NE(r.output.find(std::string("trellis2 stage ") + stage + ", shard " + shard),
+                std::string::npos);
     }
   }
   return testutil::runTrellis(argsOf(species, "in", out, options, {"--stage", "finish"}), dir.path());
@@ -75,7 +79,10 @@ struct Case {
 
 TEST(StagedRunTest, SameConsoleAndFilesAsAWholeRun) {
   const std::vector<Case> cases = {
-      {"3", {"--species", "3", "--proteins", "150", "--seed", "5"}, {"--pval-filter", "1", "-R:", "2"}, {1, 3, 25}},
+      {"3",
+       {"--species", "3", "--proteins", "150", "--seed", "5"},
+       {"--pval-filter", "1", "-R:", "2"},
+       {1, 3, 25}},
       {"4",
        {"--species", "4", "--proteins", "120", "--dense", "1", "--seed", "6"},
        {"-S:", "o", "-E:", "o", "--orient:", "(0,(2),(1,(3)))", "--pval-filter", "1", "--random-passes", "2"},
@@ -117,9 +124,11 @@ class StagedRefusalTest : public ::testing::Test {
   // The finish stage refuses with a message naming the file; the output
   // directory keeps the earlier run's files as they were.
   void expectRefused(const std::string& file, const std::string& why) {
-    const RunResult r = testutil::runTrellis(argsOf("3", "in", "out", options, {"--stage", "finish"}), dir.path());
+    const RunResult r =
+        testutil::runTrellis(argsOf("3", "in", "out", options, {"--stage", "finish"}), dir.path());
     EXPECT_EQ(r.status, 255);
-    EXPECT_NE(r.output.find("ERROR: shard file out/shards/" + file + " " + why), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("ERROR: shard file out/shards/" + file + " " + why), std::string::npos)
+        << r.output;
     EXPECT_EQ(treeOf(dir.file("out")), before);
   }
   std::string shard(const std::string& name) const { return dir.file("out/shards/" + name); }
@@ -158,23 +167,28 @@ TEST_F(StagedRefusalTest, DamagedShard) {
   std::string bytes = testutil::readFile(shard("seeds-1-of-2.bin"));
   bytes[bytes.size() / 2] ^= 0x5A;
   testutil::writeFile(shard("seeds-1-of-2.bin"), bytes);
-  const RunResult r = testutil::runTrellis(argsOf("3", "in", "out", options, {"--stage", "grow", "--shard", "1/2"}),
-                                           dir.path());
+  const RunResult r = testutil::runTrellis(
+      argsOf("3", "in", "out", options, {"--stage", "grow", "--shard", "1/2"}), dir.path());
   EXPECT_EQ(r.status, 255);
   EXPECT_NE(r.output.find("ERROR: shard file out/shards/seeds-1-of-2.bin is"), std::string::npos) << r.output;
 }
 
 TEST(StageOptionsTest, BlockStagesNeedTheirShard) {
   TempDir dir;
-  ASSERT_EQ(testutil::runSynth({"--species", "2", "--proteins", "60", "--complexes", "2", "--out", dir.file("in")}), 0);
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"--stage", "grow"}, {"--stage", "finish", "--shard", "1/2"}, {"--stage", "seed", "--shard", "1/2"},
-           {"--stage", "seeds", "--shard", "3/2"}, {"--stage", "seeds", "--shard", "0/2"}}) {
+  ASSERT_EQ(
+      testutil::runSynth({"--species", "2", "--proteins", "60", "--complexes", "2", "--out", dir.file("in")}),
+      0);
+  for (const auto& args : std::vector<std::vector<std::string>>{{"--stage", "grow"},
+                                                                {"--stage", "finish", "--shard", "1/2"},
+                                                                {"--stage", "seed", "--shard", "1/2"},
+                                                                {"--stage", "seeds", "--shard", "3/2"},
+                                                                {"--stage", "seeds", "--shard", "0/2"}}) {
     const RunResult r = testutil::runTrellis(argsOf("2", "in", "out", {}, args), dir.path());
     EXPECT_EQ(r.status, 255) << args[1];
     EXPECT_NE(r.output.find("ERROR: "), std::string::npos) << r.output;
   }
-  const RunResult none = testutil::runTrellis(argsOf("2", "in", "out", {}, {"--stage", "finish"}), dir.path());
+  const RunResult none =
+      testutil::runTrellis(argsOf("2", "in", "out", {}, {"--stage", "finish"}), dir.path());
   EXPECT_EQ(none.status, 255);
   EXPECT_NE(none.output.find("ERROR: no "), std::string::npos) << none.output;
 }
@@ -183,7 +197,8 @@ TEST(StageOptionsTest, BlockStagesNeedTheirShard) {
 // that it does not write again, says how many, and touches nothing else.
 TEST(OutputDirectoryTest, RerunRemovesStaleComplexesOnly) {
   TempDir dir;
-  ASSERT_EQ(testutil::runSynth({"--species", "3", "--proteins", "150", "--seed", "5", "--out", dir.file("in")}), 0);
+  ASSERT_EQ(
+      testutil::runSynth({"--species", "3", "--proteins", "150", "--seed", "5", "--out", dir.file("in")}), 0);
   fs::create_directories(dir.file("out/species_3"));
   fs::create_directories(dir.file("out/species_4"));
   fs::create_directories(dir.file("out/alignments"));
@@ -196,8 +211,10 @@ TEST(OutputDirectoryTest, RerunRemovesStaleComplexesOnly) {
   testutil::writeFile(dir.file("out/species_0/complex_00099.txt.bak"), "mine");
   const RunResult r = testutil::runTrellis({"3", "in", "out"}, dir.path());
   ASSERT_EQ(r.status, 0);
-  EXPECT_NE(r.output.find("Done\n\n WARNING: removed 3 files of an earlier run from out\nWriting alignments to files..\n"),
-            std::string::npos)
+  EXPECT_NE(
+      r.output.find(
+          "Done\n\n WARNING: removed 3 files of an earlier run from out\nWriting alignments to files..\n"),
+      std::string::npos)
       << r.output;
   EXPECT_FALSE(fs::exists(dir.file("out/species_3")));
   EXPECT_FALSE(fs::exists(dir.file("out/species_4/complex_00098.txt")));
@@ -209,7 +226,8 @@ TEST(OutputDirectoryTest, RerunRemovesStaleComplexesOnly) {
   const RunResult fewer = testutil::runTrellis({"3", "in", "out", "-DUP:", "0", "-R:", "0"}, dir.path());
   ASSERT_EQ(fewer.status, 0);
   size_t alignments = 0;
-  for (const auto& e : fs::directory_iterator(dir.file("out/alignments"))) alignments += e.path().filename() != "ucomplex_7.txt";
+  for (const auto& e : fs::directory_iterator(dir.file("out/alignments")))
+    alignments += e.path().filename() != "ucomplex_7.txt";
   const std::string table = testutil::readFile(dir.file("out/complexes.tsv"));
   EXPECT_EQ(alignments + 1, static_cast<size_t>(std::count(table.begin(), table.end(), '\n')));
 }

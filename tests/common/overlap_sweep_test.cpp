@@ -14,8 +14,8 @@
 namespace {
 
 // The filter as first written: a list of candidates shrinking as it runs.
-std::vector<size_t> plainSweep(const std::vector<OverlapItem>& items, const std::function<bool(double)>& overlaps,
-                               OverlapCounts* counts) {
+std::vector<size_t> plainSweep(const std::vector<OverlapItem>& items,
+                               const std::function<bool(double)>& overlaps, OverlapCounts* counts) {
   std::list<size_t> candidates;
   for (size_t i = 0; i < items.size(); ++i) candidates.push_back(i);
   std::vector<size_t> kept;

@@ -12,13 +12,13 @@
 
 #include "fuzz_util.h"
 #include "network/input_line.h"
+#include "tools/common/text_fields.h"
+#include "tools/common/text_input.h"
 #include "tools/prep/blast_tab_reader.h"
 #include "tools/prep/drop_log.h"
 #include "tools/prep/interaction_reader.h"
 #include "tools/prep/pair_table.h"
 #include "tools/prep/prep_error.h"
-#include "tools/common/text_fields.h"
-#include "tools/common/text_input.h"
 
 namespace {
 

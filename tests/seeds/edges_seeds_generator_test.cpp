@@ -520,7 +520,8 @@ TEST(EdgesSeedsGeneratorTest, SameSeedsAsThePlainSearch) {
         captureStdout([&] { fast.createSeeds(); });
         const std::list<Seed> plain = seedtest::PlainSeedSearch(net.get(), trees, d2, type).createSeeds();
         // Each anchor searched as if alone: no cached span may depend on who asked first.
-        const std::list<Seed> alone = seedtest::PlainSeedSearch(net.get(), trees, d2, type, true).createSeeds();
+        const std::list<Seed> alone =
+            seedtest::PlainSeedSearch(net.get(), trees, d2, type, true).createSeeds();
         const std::vector<const Seed*> got = seedsOf(fast);
         total += got.size();
         ASSERT_EQ(got.size(), plain.size()) << species << " species, shape " << type << ", d2 " << d2;

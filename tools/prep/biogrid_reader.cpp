@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "tools/prep/drop_log.h"
-#include "tools/prep/prep_error.h"
 #include "tools/common/text_fields.h"
 #include "tools/common/text_input.h"
+#include "tools/prep/drop_log.h"
+#include "tools/prep/prep_error.h"
 
 namespace {
 

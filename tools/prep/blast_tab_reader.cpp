@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "tools/common/text_fields.h"
+#include "tools/common/text_input.h"
 #include "tools/prep/drop_log.h"
 #include "tools/prep/pair_table.h"
 #include "tools/prep/prep_error.h"
-#include "tools/common/text_fields.h"
-#include "tools/common/text_input.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "tools/prep/edge_list_reader.h"
 
-#include "tools/prep/drop_log.h"
-#include "tools/prep/prep_error.h"
 #include "tools/common/text_fields.h"
 #include "tools/common/text_input.h"
+#include "tools/prep/drop_log.h"
+#include "tools/prep/prep_error.h"
 
 EdgeListReader::Layout EdgeListReader::detect(const std::vector<std::string>& fields) {
   double w = 0;

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "network/input_line.h"
-#include "tools/prep/prep_error.h"
 #include "tools/common/text_fields.h"
 #include "tools/common/text_input.h"
+#include "tools/prep/prep_error.h"
 #include "tools/prep/trellis_probe.h"
 
 namespace {

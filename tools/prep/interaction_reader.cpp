@@ -1,5 +1,6 @@
 #include "tools/prep/interaction_reader.h"
 
+#include "tools/common/text_fields.h"
 #include "tools/prep/biogrid_reader.h"
 #include "tools/prep/drop_log.h"
 #include "tools/prep/edge_list_reader.h"
@@ -7,7 +8,6 @@
 #include "tools/prep/pair_table.h"
 #include "tools/prep/prep_error.h"
 #include "tools/prep/string_links_reader.h"
-#include "tools/common/text_fields.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "tools/common/text_fields.h"
 #include "tools/prep/drop_log.h"
 #include "tools/prep/prep_error.h"
-#include "tools/common/text_fields.h"
 
 namespace {
 

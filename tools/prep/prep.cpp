@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/text_input.h"
 #include "tools/prep/blast_tab_reader.h"
 #include "tools/prep/drop_log.h"
 #include "tools/prep/input_check.h"
@@ -13,7 +14,6 @@
 #include "tools/prep/pair_table.h"
 #include "tools/prep/prep_command_line.h"
 #include "tools/prep/prep_error.h"
-#include "tools/common/text_input.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "app/command_line.h"
-#include "tools/prep/prep_error.h"
 #include "tools/common/text_fields.h"
+#include "tools/prep/prep_error.h"
 
 namespace {
 

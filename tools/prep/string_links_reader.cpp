@@ -1,9 +1,9 @@
 #include "tools/prep/string_links_reader.h"
 
-#include "tools/prep/drop_log.h"
-#include "tools/prep/prep_error.h"
 #include "tools/common/text_fields.h"
 #include "tools/common/text_input.h"
+#include "tools/prep/drop_log.h"
+#include "tools/prep/prep_error.h"
 
 namespace {
 
