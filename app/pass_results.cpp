@@ -41,16 +41,22 @@ uint passCount(const RunParams& params) {
   return (params.RAND_NET_GROWTH_CONTROL ? params.RANDOM_PASSES : 0) + 1;
 }
 
-const char* stageName(RunStage stage) {
-  switch (stage) {
-    case RunStage::SEEDS:
-      return "seeds";
-    case RunStage::GROW:
-      return "grow";
-    case RunStage::REFINE:
-      return "refine";
-    default:
-      return "finish";
+// The shards a stage other than finish writes.
+ShardKind shardKindOf(RunStage stage) {
+  TRELLIS_ASSERT(stage == RunStage::SEEDS || stage == RunStage::GROW || stage == RunStage::REFINE);
+  return stage == RunStage::SEEDS  ? ShardKind::SEEDS
+         : stage == RunStage::GROW ? ShardKind::GROW
+                                   : ShardKind::REFINE;
+}
+
+// Writes a block's entries as takeSparseBlock reads them: their count, then
+// each entry's position and item.
+template <class Item, class Write>
+void putSparseBlock(const std::vector<std::pair<size_t, Item>>& entries, ShardWriter* out, Write write) {
+  out->putU32(static_cast<uint32_t>(entries.size()));
+  for (const auto& entry : entries) {
+    out->putU64(entry.first);
+    write(entry.second, out);
   }
 }
 
@@ -162,11 +168,7 @@ void PassResults::seeds(uint pass, const Network& network, EdgesSeedsGenerator& 
       if (seed) found.emplace_back(anchor, *seed);
       take(anchor, seed);
     });
-    section.putU32(static_cast<uint32_t>(found.size()));
-    for (const auto& entry : found) {
-      section.putU64(entry.first);
-      writeSeed(entry.second, &section);
-    }
+    putSparseBlock(found, &section, writeSeed);
     m_shard.putSection(section);
     logLine("pass " + std::to_string(pass + 1) + ": anchors " + std::to_string(first) + ".." +
             std::to_string(last) + " of " + std::to_string(anchors) + ", " + std::to_string(found.size()) +
@@ -201,11 +203,7 @@ void PassResults::growth(uint pass, bool randomPass, const Network& network, Com
       if (complex) grown.emplace_back(i, *complex);
       take(i, complex);
     });
-    section.putU32(static_cast<uint32_t>(grown.size()));
-    for (const auto& entry : grown) {
-      section.putU64(entry.first);
-      writeComplex(entry.second, &section);
-    }
+    putSparseBlock(grown, &section, writeComplex);
     if (randomPass) {
       // A random pass has no complex filter: its complexes are refined here.
       std::vector<const Complex*> in;
@@ -292,10 +290,7 @@ void PassResults::refinement(uint pass, bool randomPass, const Network& network,
 }
 
 int PassResults::commitShard() {
-  TRELLIS_ASSERT(stage() == RunStage::SEEDS || stage() == RunStage::GROW || stage() == RunStage::REFINE);
-  const ShardKind kind = stage() == RunStage::SEEDS  ? ShardKind::SEEDS
-                         : stage() == RunStage::GROW ? ShardKind::GROW
-                                                     : ShardKind::REFINE;
+  const ShardKind kind = shardKindOf(stage());
   const std::string path = shardPath(m_params.out_prefix, kind, m_params.SHARD_INDEX, m_count);
   static_cast<void>(mkdir(shardsDir(m_params.out_prefix).c_str(), 0777));
   if (!m_shard.commit(path, kind, m_params.SHARD_INDEX, m_count, m_fingerprint)) {
@@ -307,7 +302,8 @@ int PassResults::commitShard() {
 }
 
 void PassResults::printLog() const {
-  std::printf("trellis2 stage %s, shard %u/%u\n", stageName(stage()), m_params.SHARD_INDEX, m_count);
+  std::printf("trellis2 stage %s, shard %u/%u\n", shardKindName(shardKindOf(stage())), m_params.SHARD_INDEX,
+              m_count);
   for (const std::string& line : m_log) std::printf("  %s\n", line.c_str());
   printElapsedTime();
   std::fflush(stdout);
