@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/output_dir.h"
+#include "common/error.h"
 
 namespace {
 
@@ -28,43 +29,39 @@ const char* const BUILD_STAMP = __DATE__ " " __TIME__ ";";
 const char* const RULE = "------------------------------------------------------------";
 
 // The usage text proper; --help prints it alone, a bad command line after an error banner.
-void printUsageText() {
-  std::puts(
-      "Usage: trellis2 <species num> <in prefix> [out prefix] [-S: t|o] [-E: t|o] [--orient: ...] [-H: x] "
-      "[-DUP: x] [-D: x>] [-R: x>] [-B: x] \n");
-  std::puts("Where:");
-  std::puts("<species num> - Number of aligned species");
-  std::puts(
-      "<in prefix>   - Location prefix for input files,\n"
-      " where <prefix>_int-{0,1,2,...}.txt are species PPI interactions files,\n"
-      "       <prefix>_blast.txt is a proteins pairwise BLAST data file (for proteins of all species)");
-  std::puts("-S: x - Seeds spans configuration: t == relaxed order, o == restricted order");
-  std::puts("-E: x - Expansion spans configuration: t == relaxed order, o == restricted order");
-  std::puts(
-      "--orient: x - Specifies restricted spans orientation when '-S: o' or '-E: o' are used. Syntax "
-      "examples: (0,(2,(1))), (0,(1),(2),(3))");
-  std::puts("-H: x - BLAST threshold");
-  std::puts("\n*** Typical usage ***");
-  std::puts(
-      "./trellis2 3 ydc/in out\n"
-      ": Run TRM for 3 species,\n"
-      "  get input from ydc/in_int-{0,1,2}.txt and ydc/in_blast.txt,\n"
-      "  create output files in out/*.\n"
-      "  Use relaxed orientation of seeds/expansions spines, by default\n");
-  std::puts(
-      "./trellis2 3 ydc/in out -S: o -E: o --orient: '(0,(2,(1)))'\n"
-      ": Run TRM for 3 species,\n"
-      "  get input from ydc/in_int-{0,1,2}.txt and ydc/in_blast.txt,\n"
-      "  create output files in out/*.\n"
-      "  Use restricted orientation: (0,(2,(1))) for seeds and expansion spines");
+const char* const USAGE_TEXT =
+    "Usage: trellis2 <species num> <in prefix> [out prefix] [-S: t|o] [-E: t|o] [--orient: ...] [-H: x] "
+    "[-DUP: x] [-D: x>] [-R: x>] [-B: x] \n\n"
+    "Where:\n"
+    "<species num> - Number of aligned species\n"
+    "<in prefix>   - Location prefix for input files,\n"
+    " where <prefix>_int-{0,1,2,...}.txt are species PPI interactions files,\n"
+    "       <prefix>_blast.txt is a proteins pairwise BLAST data file (for proteins of all species)\n"
+    "-S: x - Seeds spans configuration: t == relaxed order, o == restricted order\n"
+    "-E: x - Expansion spans configuration: t == relaxed order, o == restricted order\n"
+    "--orient: x - Specifies restricted spans orientation when '-S: o' or '-E: o' are used. Syntax "
+    "examples: (0,(2,(1))), (0,(1),(2),(3))\n"
+    "-H: x - BLAST threshold\n"
+    "\n*** Typical usage ***\n"
+    "./trellis2 3 ydc/in out\n"
+    ": Run TRM for 3 species,\n"
+    "  get input from ydc/in_int-{0,1,2}.txt and ydc/in_blast.txt,\n"
+    "  create output files in out/*.\n"
+    "  Use relaxed orientation of seeds/expansions spines, by default\n\n"
+    "./trellis2 3 ydc/in out -S: o -E: o --orient: '(0,(2,(1)))'\n"
+    ": Run TRM for 3 species,\n"
+    "  get input from ydc/in_int-{0,1,2}.txt and ydc/in_blast.txt,\n"
+    "  create output files in out/*.\n"
+    "  Use restricted orientation: (0,(2,(1))) for seeds and expansion spines\n";
+
+[[noreturn]] void illegalCommandLine() {
+  throw Error(EXIT_USAGE, std::string("***************************\nERROR: Illegal command line\n"
+                                      "***************************\n") +
+                              USAGE_TEXT);
 }
 
-void printUsage() {
-  std::puts("***************************");
-  std::puts("ERROR: Illegal command line");
-  std::puts("***************************");
-  printUsageText();
-}
+// A command-line fault: its message, then the run ends with EXIT_USAGE.
+[[noreturn]] void refuse(const std::string& message) { throw Error(EXIT_USAGE, message); }
 
 // The species number keeps its lenient reading (text that is not a number is
 // 0), but the whole long value is range-checked so that huge numbers cannot
@@ -72,19 +69,16 @@ void printUsage() {
 uint parseSpeciesNum(const char* text) {
   long v = std::strtol(text, nullptr, 10);
   if (v < 2 || v > static_cast<long>(MAX_SPECIES)) {
-    if (v >= INT32_MIN && v <= static_cast<long>(UINT32_MAX))
-      std::printf("ERROR: Illegal species number: %u\n", static_cast<uint>(v));
-    else
-      std::printf("ERROR: Illegal species number: %ld\n", v);
-    std::printf("Valid range: 2..%u\n", MAX_SPECIES);
-    fatalExit(-1);
+    const std::string shown = v >= INT32_MIN && v <= static_cast<long>(UINT32_MAX)
+                                  ? std::to_string(static_cast<uint>(v))
+                                  : std::to_string(v);
+    refuse("ERROR: Illegal species number: " + shown + "\nValid range: 2.." + std::to_string(MAX_SPECIES) + "\n");
   }
   return static_cast<uint>(v);
 }
 
 [[noreturn]] void illegalValue(const char* opt, const char* text) {
-  std::printf("ERROR: Illegal value for option '%s' (%s)\n", opt, text);
-  fatalExit(-1);
+  refuse(std::string("ERROR: Illegal value for option '") + opt + "' (" + text + ")\n");
 }
 
 // An integer option value: the whole text is a number, >= 0, within 32 bits.
@@ -133,31 +127,26 @@ gen_type_t spanTypeOption(const char* optName, const char* text) {
     case 't':
       return TREE;
     default:
-      std::printf("Illegal -%s option value (Can be Tree/Path/Oriented): %s\n", optName, text);
-      fatalExit(-1);
+      refuse(std::string("Illegal -") + optName + " option value (Can be Tree/Path/Oriented): " + text + "\n");
   }
 }
 
 // Builds one tree per species, entry s re-rooted at species s. The re-rootings
 // follow one another on one working tree, so each copy's child order depends
 // on the ones before it.
-void buildOrientationTrees(const char* text, RunParams* params) {
+void buildOrientationTrees(const char* text, RunParams* params, FILE* out) {
   params->orientation_str = text;
   VTree work;
-  if (!work.build(text)) {
-    std::printf("ERROR: Error parsing orientation string: %s\n", text);
-    fatalExit(-1);
-  }
+  if (!work.build(text, out)) refuse(std::string("ERROR: Error parsing orientation string: ") + text + "\n");
   const VNode* root = work.root();
   const uint all = (1u << params->species_num) - 1;
-  if (((1u << root->m_s) | root->mask()) != all) {
-    std::printf("ERROR: Orientation tree must contain %u species: %s\n", params->species_num, text);
-    fatalExit(-1);
-  }
+  if (((1u << root->m_s) | root->mask()) != all)
+    refuse("ERROR: Orientation tree must contain " + std::to_string(params->species_num) + " species: " + text +
+           "\n");
   params->ownedTrees.clear();
   params->ORIENTATION_TREES.clear();
   for (uint s = 0; s < params->species_num; ++s) {
-    bool found = work.switchRoot(static_cast<byte>(s));
+    bool found = work.switchRoot(static_cast<byte>(s), out);
     TRELLIS_ASSERT(found);
     params->ownedTrees.push_back(work.clone());
     params->ORIENTATION_TREES.push_back(params->ownedTrees.back().get());
@@ -175,9 +164,8 @@ RunStage stageOption(const char* text) {
   for (const auto& s : stages) {
     if (!std::strcmp(text, s.name)) return s.stage;
   }
-  std::printf("ERROR: Illegal value for option '--stage' (%s), should be seeds, grow, refine or finish\n",
-              text);
-  fatalExit(-1);
+  refuse(std::string("ERROR: Illegal value for option '--stage' (") + text +
+         "), should be seeds, grow, refine or finish\n");
 }
 
 // "I/N" with 1 <= I <= N.
@@ -185,10 +173,8 @@ void shardOption(const char* text, RunParams* params) {
   const char* slash = std::strchr(text, '/');
   uint index = 0, count = 0;
   if (slash == nullptr || !readUint(std::string(text, slash).c_str(), &index) ||
-      !readUint(slash + 1, &count) || index == 0 || index > count) {
-    std::printf("ERROR: Illegal value for option '--shard' (%s), should be I/N with 1 <= I <= N\n", text);
-    fatalExit(-1);
-  }
+      !readUint(slash + 1, &count) || index == 0 || index > count)
+    refuse(std::string("ERROR: Illegal value for option '--shard' (") + text + "), should be I/N with 1 <= I <= N\n");
   params->SHARD_INDEX = index;
   params->SHARD_COUNT = count;
 }
@@ -197,26 +183,18 @@ void shardOption(const char* text, RunParams* params) {
 void checkStage(const RunParams& params) {
   const bool blockStage =
       params.STAGE == RunStage::SEEDS || params.STAGE == RunStage::GROW || params.STAGE == RunStage::REFINE;
-  if (blockStage && params.SHARD_COUNT == 0) {
-    std::puts("ERROR: '--stage seeds', 'grow' and 'refine' need '--shard I/N'");
-    fatalExit(-1);
-  }
-  if (!blockStage && params.SHARD_COUNT != 0) {
-    std::puts("ERROR: '--shard' belongs to '--stage seeds', 'grow' or 'refine'");
-    fatalExit(-1);
-  }
+  if (blockStage && params.SHARD_COUNT == 0) refuse("ERROR: '--stage seeds', 'grow' and 'refine' need '--shard I/N'\n");
+  if (!blockStage && params.SHARD_COUNT != 0) refuse("ERROR: '--shard' belongs to '--stage seeds', 'grow' or 'refine'\n");
 }
 
 // The noise re-check needs the thresholds of the random passes.
 void checkFinalFilters(const RunParams& params) {
-  if (params.FINAL_NOISE_FILTER && !params.RAND_NET_GROWTH_CONTROL) {
-    std::puts("ERROR: '--final-noise-filter 1' needs '--pval-filter'");
-    fatalExit(-1);
-  }
+  if (params.FINAL_NOISE_FILTER && !params.RAND_NET_GROWTH_CONTROL)
+    refuse("ERROR: '--final-noise-filter 1' needs '--pval-filter'\n");
 }
 
 // Applies one option pair; exits on an unknown option or a bad value.
-void applyOption(const char* opt, const char* value, RunParams* params) {
+void applyOption(const char* opt, const char* value, RunParams* params, FILE* out) {
   if (!std::strcmp(opt, "-S:")) {
     params->SALIGN_NODES_TYPE = spanTypeOption("S", value);
   } else if (!std::strcmp(opt, "-E:")) {
@@ -231,10 +209,8 @@ void applyOption(const char* opt, const char* value, RunParams* params) {
     params->REFINMENT_ITERATIONS = uintOption(opt, value);
   } else if (!std::strcmp(opt, "-D:")) {
     uint v = 0;
-    if (!readUint(value, &v) || (v != 1 && v != 2)) {
-      std::printf("ERROR: Illegal value for option 'D:' (%s), should be 1..2\n", value);
-      fatalExit(-1);
-    }
+    if (!readUint(value, &v) || (v != 1 && v != 2))
+      refuse(std::string("ERROR: Illegal value for option 'D:' (") + value + "), should be 1..2\n");
     params->START_SEARCH_FROM_SEED_Dn = v;
   } else if (!std::strcmp(opt, "-DUP:")) {
     params->NODES_DUPS_THRESHOLD = uintOption(opt, value);
@@ -245,7 +221,7 @@ void applyOption(const char* opt, const char* value, RunParams* params) {
   } else if (!std::strcmp(opt, "--maxhoms:")) {
     params->MAX_HOMOLOG_PER_NODE = uintOption(opt, value);
   } else if (!std::strcmp(opt, "--orient:")) {
-    buildOrientationTrees(value, params);
+    buildOrientationTrees(value, params, out);
   } else if (!std::strcmp(opt, "--random-passes")) {
     const uint v = uintOption(opt, value);
     if (v == 0) illegalValue(opt, value);
@@ -269,8 +245,7 @@ void applyOption(const char* opt, const char* value, RunParams* params) {
   } else if (!std::strcmp(opt, "--report:")) {
     params->WRITE_REPORT = switchOption(opt, value);
   } else {
-    std::printf("ERROR: Illegal option/flag: %s\n", opt);
-    fatalExit(-1);
+    refuse(std::string("ERROR: Illegal option/flag: ") + opt + "\n");
   }
 }
 
@@ -286,34 +261,28 @@ const char* spanTypeName(gen_type_t t) {
   return "?";
 }
 
-void printOrientation(const RunParams& params) {
+void printOrientation(const RunParams& params, FILE* out) {
   if (params.SALIGN_NODES_TYPE != ORIENTED && params.EALIGN_NODES_TYPE != ORIENTED) {
-    std::puts("RELAXED homology trees orientation mode");
+    std::fputs("RELAXED homology trees orientation mode\n", out);
     return;
   }
-  if (params.ORIENTATION_TREES.empty()) {
-    std::puts("ERROR: orientation tree wasn't provided.\nUse '--orient:' option to fix this");
-    fatalExit(-1);
-  }
-  std::puts(RULE);
-  std::printf("RESTRICTED homology trees orientation mode: %s\n", params.orientation_str.c_str());
+  if (params.ORIENTATION_TREES.empty())
+    refuse("ERROR: orientation tree wasn't provided.\nUse '--orient:' option to fix this\n");
+  std::fprintf(out, "%s\n", RULE);
+  std::fprintf(out, "RESTRICTED homology trees orientation mode: %s\n", params.orientation_str.c_str());
   for (uint s = 0; s < params.ORIENTATION_TREES.size(); ++s) {
-    std::printf("[At s:%u]\n", s);
-    params.ORIENTATION_TREES[s]->dbg_print();
+    std::fprintf(out, "[At s:%u]\n", s);
+    params.ORIENTATION_TREES[s]->dbg_print(out);
   }
-  std::puts(RULE);
+  std::fprintf(out, "%s\n", RULE);
 }
 
 }  // namespace
 
-RunParams::RunParams() : THREADS(std::max(1u, std::thread::hardware_concurrency())) {
-  for (weight_t& p : p_true) p = 2.0;
-}
-
 bool printInfoRequest(uint argc, char** argv) {
   if (argc < 2) return false;
   if (!std::strcmp(argv[1], "--help")) {
-    printUsageText();
+    std::fputs(USAGE_TEXT, stdout);
   } else if (!std::strcmp(argv[1], "--version")) {
     std::printf("trellis2 %s\n", TRELLIS2_VERSION);
   } else {
@@ -323,47 +292,44 @@ bool printInfoRequest(uint argc, char** argv) {
   return true;
 }
 
-void cmdLineDump(uint argc, char** argv) {
-  std::printf("Cmd line: [");
-  for (uint i = 1; i < argc; ++i) std::printf("%s ", argv[i]);
-  std::printf("]\n");
+void cmdLineDump(uint argc, char** argv, FILE* out) {
+  std::fputs("Cmd line: [", out);
+  for (uint i = 1; i < argc; ++i) std::fprintf(out, "%s ", argv[i]);
+  std::fputs("]\n", out);
 }
 
-void parseCommandLine(uint argc, char** argv, RunParams* params) {
-  if (argc < 3) {
-    printUsage();
-    fatalExit(-1);
-  }
+void parseCommandLine(uint argc, char** argv, RunParams* params, FILE* out) {
+  if (argc < 3) illegalCommandLine();
   params->species_num = parseSpeciesNum(argv[1]);
   params->in_prefix = argv[2];
   if (argc > 3) params->out_prefix = argv[3];
   // Options come in (option, value) pairs; a lone trailing argument is ignored.
-  for (uint i = 4; i + 1 < argc; i += 2) applyOption(argv[i], argv[i + 1], params);
+  for (uint i = 4; i + 1 < argc; i += 2) applyOption(argv[i], argv[i + 1], params, out);
   checkStage(*params);
   checkFinalFilters(*params);
 }
 
-void printParameters(const RunParams& params) {
-  std::puts("Start parameters");
-  std::printf("Species num: %u\n", params.species_num);
-  std::printf("Files paths: in:%s, out:%s\n", params.in_prefix.c_str(), params.out_prefix.c_str());
-  std::printf("Beta (complexes density): %.2f\n", params.DENSITY_BETA);
-  std::printf("Blast threshold: %.0e\n", params.BLAST_TRESHOLD);
-  std::printf("Max Allowed Homologs per node (best survives): ");
+void printParameters(const RunParams& params, FILE* out) {
+  std::fputs("Start parameters\n", out);
+  std::fprintf(out, "Species num: %u\n", params.species_num);
+  std::fprintf(out, "Files paths: in:%s, out:%s\n", params.in_prefix.c_str(), params.out_prefix.c_str());
+  std::fprintf(out, "Beta (complexes density): %.2f\n", params.DENSITY_BETA);
+  std::fprintf(out, "Blast threshold: %.0e\n", params.BLAST_TRESHOLD);
+  std::fprintf(out, "Max Allowed Homologs per node (best survives): ");
   if (params.MAX_HOMOLOG_PER_NODE == 0)
-    std::printf("Unlimited\n");
+    std::fprintf(out, "Unlimited\n");
   else
-    std::printf("%u\n", params.MAX_HOMOLOG_PER_NODE);
-  std::printf("Complexes nodes duplication treshold %u\n", params.NODES_DUPS_THRESHOLD);
-  std::printf("Complexes max overlap allowed: %.0lf%%\n", 100 * params.OVERLAP_THRESHOLD);
-  std::printf("Random alignment p-values guided growth control: %s\n",
+    std::fprintf(out, "%u\n", params.MAX_HOMOLOG_PER_NODE);
+  std::fprintf(out, "Complexes nodes duplication treshold %u\n", params.NODES_DUPS_THRESHOLD);
+  std::fprintf(out, "Complexes max overlap allowed: %.0lf%%\n", 100 * params.OVERLAP_THRESHOLD);
+  std::fprintf(out, "Random alignment p-values guided growth control: %s\n",
               params.RAND_NET_GROWTH_CONTROL ? "Enabled" : "Disabled");
-  std::printf("Seed nodes max distance: D%u\n", params.START_SEARCH_FROM_SEED_Dn);
-  std::printf("Complexes refinment iterations: %u\n", params.REFINMENT_ITERATIONS);
-  printOrientation(params);
-  std::printf("Seeds alignment nodes v-conectivity type: %s\n", spanTypeName(params.SALIGN_NODES_TYPE));
-  std::printf("Expansion alignment nodes v-conectivity type: %s\n", spanTypeName(params.EALIGN_NODES_TYPE));
-  std::printf("\n");
+  std::fprintf(out, "Seed nodes max distance: D%u\n", params.START_SEARCH_FROM_SEED_Dn);
+  std::fprintf(out, "Complexes refinment iterations: %u\n", params.REFINMENT_ITERATIONS);
+  printOrientation(params, out);
+  std::fprintf(out, "Seeds alignment nodes v-conectivity type: %s\n", spanTypeName(params.SALIGN_NODES_TYPE));
+  std::fprintf(out, "Expansion alignment nodes v-conectivity type: %s\n", spanTypeName(params.EALIGN_NODES_TYPE));
+  std::fprintf(out, "\n");
 }
 
 std::vector<std::pair<std::string, std::string>> parameterList(const RunParams& params) {
@@ -395,7 +361,6 @@ std::vector<std::pair<std::string, std::string>> parameterList(const RunParams& 
 void newhandler() {
   std::puts("ERROR: new() out of memory");
   std::fflush(stdout);
-  reportExit();
   std::abort();
 }
 
@@ -410,23 +375,21 @@ bool isBlockStage(uint argc, char** argv) {
 
 long elapsedSeconds() { return static_cast<long>(std::time(nullptr) - start_sec); }
 
-void printElapsedTime() { std::printf("Elapsed time: %ld sec\n", elapsedSeconds()); }
+void printElapsedTime(FILE* out) { std::fprintf(out, "Elapsed time: %ld sec\n", elapsedSeconds()); }
 
-void startUp(uint argc, char** argv, RunParams* params) {
-  std::puts("-- TRELLIS (TRM) --");
-  std::printf("-- Software version: %s, build: %s\n", TRELLIS2_VERSION, BUILD_STAMP);
-  std::puts("----\n");
-  cmdLineDump(argc, argv);
-  parseCommandLine(argc, argv, params);
-  printParameters(*params);
-  std::printf("Initializing pseudo-random generator to %ld\n", RANDOM_SEED);
-  srand48(RANDOM_SEED);
+void startUp(uint argc, char** argv, RunParams* params, FILE* out) {
+  std::fputs("-- TRELLIS (TRM) --\n", out);
+  std::fprintf(out, "-- Software version: %s, build: %s\n", TRELLIS2_VERSION, BUILD_STAMP);
+  std::fputs("----\n\n", out);
+  cmdLineDump(argc, argv, out);
+  parseCommandLine(argc, argv, params, out);
+  printParameters(*params, out);
+  // The seed of the rewiring's and the refinement's generators (common/rand48.h).
+  std::fprintf(out, "Initializing pseudo-random generator to %ld\n", RANDOM_SEED);
   std::set_new_handler(newhandler);
   // A long search must not end in files it cannot write: the directory is
   // made, parents and all, before any input is read.
-  if (!makeOutputDirectory(params->out_prefix)) {
-    std::printf("ERROR: Can't create output directory: %s\n", params->out_prefix.c_str());
-    fatalExit(-1);
-  }
-  std::fflush(stdout);
+  if (!makeOutputDirectory(params->out_prefix))
+    refuse("ERROR: Can't create output directory: " + params->out_prefix + "\n");
+  std::fflush(out);
 }

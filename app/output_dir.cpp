@@ -44,7 +44,7 @@ std::vector<std::string> entries(const std::string& dir) {
 }
 
 // Removes the complex files of dir whose id is not kept; returns how many.
-uint removeStale(const std::string& dir, const char* prefix, const std::set<uint>& kept) {
+uint removeStale(const std::string& dir, const char* prefix, const std::set<uint>& kept, FILE* console) {
   uint removed = 0;
   for (const std::string& name : entries(dir)) {
     uint id = 0;
@@ -53,7 +53,7 @@ uint removeStale(const std::string& dir, const char* prefix, const std::set<uint
     if (std::remove(path.c_str()) == 0) {
       ++removed;
     } else {
-      std::printf(" WARNING: could not remove %s of an earlier run: %s\n", path.c_str(),
+      std::fprintf(console, " WARNING: could not remove %s of an earlier run: %s\n", path.c_str(),
                   std::strerror(errno));
     }
   }
@@ -70,11 +70,12 @@ bool makeOutputDirectory(const std::string& path) {
   return isDirectory(path) && access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-uint removeEarlierResults(const std::string& outDir, uint speciesNum, const std::list<Complex>& complexes) {
+uint removeEarlierResults(const std::string& outDir, uint speciesNum, const std::list<Complex>& complexes,
+                          FILE* console) {
   std::set<uint> kept;
   for (const Complex& c : complexes) kept.insert(c.m_id);
   const std::set<uint> none;
-  uint removed = removeStale(outDir + "/alignments", "ucomplex_", kept);
+  uint removed = removeStale(outDir + "/alignments", "ucomplex_", kept, console);
   for (const std::string& name : entries(outDir)) {
     // species_<s>, as the writer names the directory of species s.
     if (name.compare(0, 8, "species_") != 0) continue;
@@ -84,7 +85,7 @@ uint removeEarlierResults(const std::string& outDir, uint speciesNum, const std:
     const std::string dir = outDir + "/" + name;
     if (!isDirectory(dir)) continue;
     const bool beyond = v >= speciesNum;
-    removed += removeStale(dir, "complex_", beyond ? none : kept);
+    removed += removeStale(dir, "complex_", beyond ? none : kept, console);
     if (beyond) static_cast<void>(rmdir(dir.c_str()));  // only when nothing else is left
   }
   return removed;

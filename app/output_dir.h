@@ -3,6 +3,7 @@
 // would not overwrite, so that stale complexes never read as results.
 #pragma once
 
+#include <cstdio>
 #include <list>
 #include <string>
 
@@ -17,5 +18,7 @@ bool makeOutputDirectory(const std::string& path);
 // species_<s>/complex_<id>.txt files named as this program names them whose id
 // is not among complexes, and those of species directories from speciesNum
 // on (such a directory goes too when nothing else is left in it). Other files
-// are never touched. Returns the number of files removed.
-uint removeEarlierResults(const std::string& outDir, uint speciesNum, const std::list<Complex>& complexes);
+// are never touched; a file that cannot be removed is reported on console.
+// Returns the number of files removed.
+uint removeEarlierResults(const std::string& outDir, uint speciesNum, const std::list<Complex>& complexes,
+                          FILE* console);

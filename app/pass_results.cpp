@@ -8,6 +8,8 @@
 #include <cstring>
 #include <set>
 
+#include "common/error.h"
+#include "common/input_files.h"
 #include "complexes/refinement.h"
 #include "stages/shard_codec.h"
 
@@ -42,8 +44,8 @@ std::string resultOptions(const RunParams& params) {
 std::vector<std::string> inputFiles(const RunParams& params) {
   std::vector<std::string> files;
   for (uint s = 0; s < params.species_num; ++s)
-    files.push_back(params.in_prefix + "_int-" + std::to_string(s) + ".txt");
-  files.push_back(params.in_prefix + "_blast.txt");
+    files.push_back(interactionFile(params.in_prefix, s));
+  files.push_back(similarityFile(params.in_prefix));
   return files;
 }
 
@@ -104,7 +106,7 @@ uint32_t PassResults::findShardCount() const {
   const std::string dir = shardsDir(m_params.out_prefix);
   DIR* d = opendir(dir.c_str());
   if (d == nullptr) {
-    fatalMessage(-1, "ERROR: no shard files in " + dir + ": run the seeds, grow and refine stages first\n");
+    throw Error(EXIT_USAGE, "ERROR: no shard files in " + dir + ": run the seeds, grow and refine stages first\n");
   }
   std::set<uint32_t> counts;
   while (const dirent* e = readdir(d)) {
@@ -115,11 +117,11 @@ uint32_t PassResults::findShardCount() const {
   }
   closedir(d);
   if (counts.empty()) {
-    fatalMessage(
-        -1, "ERROR: no refine shard files in " + dir + ": run the seeds, grow and refine stages first\n");
+    throw Error(
+        EXIT_USAGE, "ERROR: no refine shard files in " + dir + ": run the seeds, grow and refine stages first\n");
   }
   if (counts.size() > 1) {
-    fatalMessage(-1, "ERROR: " + dir + " holds refine shards of " + std::to_string(counts.size()) +
+    throw Error(EXIT_USAGE, "ERROR: " + dir + " holds refine shards of " + std::to_string(counts.size()) +
                          " different splits (of " + std::to_string(*counts.begin()) + " and of " +
                          std::to_string(*counts.rbegin()) + "): remove the files of the splits not wanted\n");
   }
@@ -315,6 +317,6 @@ void PassResults::printLog() const {
   std::printf("trellis2 stage %s, shard %u/%u\n", shardKindName(shardKindOf(stage())), m_params.SHARD_INDEX,
               m_count);
   for (const std::string& line : m_log) std::printf("  %s\n", line.c_str());
-  printElapsedTime();
+  printElapsedTime(stdout);
   std::fflush(stdout);
 }

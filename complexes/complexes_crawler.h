@@ -56,7 +56,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
                  const std::function<void(size_t, std::unique_ptr<Complex>&)>& take);
   // After seed number seedNum: the progress line, when it is due, with the
   // number of complexes kept so far.
-  static void reportProgress(uint seedNum, size_t complexes);
+  static void reportProgress(uint seedNum, size_t complexes, FILE* console = stdout);
   // Meter advanced once per seed by findComplexes; null for none.
   void setProgress(ProgressMeter* meter) { m_progress = meter; }
   // Threads that findComplexes grows seeds on (each with a crawler of its

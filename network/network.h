@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -160,10 +161,11 @@ class Network {
   Network* clone() const;
   // Sets one working attribute on every node (the nodes are the search's state).
   void resetNodesAttribute(NodeAttr attr, weight_t value) const;
-  void dbg_stats_print() const;
+  void dbg_stats_print(FILE* out = stdout) const;
 
   // --- scoring model ---
-  void finalize(double complexesBeta, const weight_t* trueFact);
+  // Fits the model and scores every pair; the model lines go to out.
+  void finalize(double complexesBeta, const weight_t* trueFact, FILE* out = stdout);
   const sstat_t* netStats() const { return m_stats; }
   bool isFinalized() const { return m_finalized; }
   double complexesBeta() const { return m_complexesBeta; }
@@ -191,16 +193,18 @@ class Network {
   static bool nodeBefore(const Node* a, const Node* b) { return a->m_id < b->m_id; }
 
   // --- randomisation ---
-  void shuffleNetwork(uint repsFactor);
+  // repsFactor times as many edge crossings as proteins in every species; the
+  // positions come from draw (uniform in [0, 1)), the progress lines go to out.
+  void shuffleNetwork(uint repsFactor, const std::function<double()>& draw, FILE* out = stdout);
 
  protected:
-  void evalStats(const weight_t* trueFact);
+  void evalStats(const weight_t* trueFact, FILE* out);
   void calcScores();
   void sortEdgesByNode();
   // Log-likelihood ratio of the pair under the complex and random models;
   // ends the run when the model is violated.
   double scoreNodesPair(const Node* n1, const Node* n2, weight_t intProb) const;
-  void shufflePPI(byte species, uint repFactor);
+  void shufflePPI(byte species, uint repFactor, const std::function<double()>& draw, FILE* out);
 
  private:
   // The two model probabilities of a pair and the resulting score.
@@ -217,11 +221,11 @@ class Network {
   // non-interaction score is defined and not negative; *undefined tells
   // whether some pair's score is undefined.
   uint64_t countHubPairs(byte s, bool* undefined) const;
-  void reportHubPairs();
+  void reportHubPairs(FILE* out);
   void fillNonEdgeTable();
   // Two proteins that would interact at random anyway: no evidence either way.
   static double capNonEdge(double score) { return score < 0 ? score : 0.0; }
-  [[noreturn]] static void reportModelViolation(const Node* n1, const Node* n2, const PairModel& r);
+  [[noreturn]] static void reportModelViolation(const Node* n1, const Node* n2, const PairModel& r);  // throws
   // Whether two interactions of the species involve four distinct proteins,
   // which an edge crossing needs.
   bool hasDisjointInteractions(byte species) const;

@@ -7,6 +7,7 @@
 // the anchors.
 #pragma once
 
+#include <cstdio>
 #include <list>
 #include <memory>
 #include <optional>
@@ -51,7 +52,7 @@ class EdgesSeedsGenerator {
   // The console line of the seed search after `covered` anchors, printed when
   // covered is a power of two; seedsBefore counts the seeds of the anchors
   // before the last one.
-  static void reportCovered(size_t covered, size_t seedsBefore);
+  static void reportCovered(size_t covered, size_t seedsBefore, FILE* console = stdout);
 
   // The span of every frontend over the empty set of species.
   static const Seed* nullSeed();

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/common_types.h"
+#include "common/error.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ ShardReader::ShardReader(const std::string& path, ShardKind kind, uint32_t index
 }
 
 void ShardReader::refuse(const std::string& why) const {
-  fatalMessage(-1, "ERROR: shard file " + m_path + " " + why + "\n");
+  throw Error(EXIT_USAGE, "ERROR: shard file " + m_path + " " + why + "\n");
 }
 
 void ShardReader::need(size_t n) {

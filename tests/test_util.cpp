@@ -1,5 +1,7 @@
 #include "test_util.h"
 
+#include "common/error.h"
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +51,19 @@ TempDir::~TempDir() {
 void writeFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out << text;
+}
+
+Thrown errorOf(const std::function<void()>& fn) {
+  Thrown thrown;
+  thrown.console = captureStdout([&] {
+    try {
+      fn();
+    } catch (const Error& e) {
+      thrown.status = e.status();
+      thrown.message = e.what();
+    }
+  });
+  return thrown;
 }
 
 std::string readFile(const std::string& path) {

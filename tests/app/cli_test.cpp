@@ -299,7 +299,7 @@ TEST(RunParamsTest, DefaultsAndTreesHandedToTheSearch) {
                                    "--orient:", "(0,(1),(2))", "--orient:", "(2,(1),(0))"};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(&a[0]);
-  testutil::captureStdout([&] { parseCommandLine(static_cast<uint>(argv.size()), argv.data(), &params); });
+  parseCommandLine(static_cast<uint>(argv.size()), argv.data(), &params, stdout);
   ASSERT_EQ(params.ORIENTATION_TREES.size(), 3u);
   EXPECT_EQ(params.orientation_str, "(2,(1),(0))");
   for (uint s = 0; s < 3; ++s) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/error.h"
 #include "fuzz_util.h"
 #include "network/netbuilder.h"
 #include "network/network.h"
@@ -88,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     weight_t pTrue[MAX_SPECIES];
     for (weight_t& p : pTrue) p = 2.0;
     net.finalize(0.8, pTrue);
-  } catch (const fuzzutil::HarnessExit&) {
+  } catch (const Error&) {
     // an error exit of the program: reported, nothing more to check
   }
   return 0;

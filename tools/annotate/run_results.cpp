@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/input_files.h"
 #include "network/input_line.h"
 #include "report/run_manifest.h"
 #include "tools/common/text_fields.h"
@@ -124,7 +125,7 @@ void RunResults::readComplex(unsigned id) {
 
 NetworkProteins RunResults::readNetwork(unsigned s) const {
   NetworkProteins net;
-  net.file = m_inPrefix + "_int-" + std::to_string(s) + ".txt";
+  net.file = interactionFile(m_inPrefix, s);
   TextInput in(net.file);
   const auto add = [&net](const std::string& name) {
     if (net.set.insert(name).second) net.names.push_back(name);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "common/input_files.h"
 #include "network/input_line.h"
 #include "tools/common/text_fields.h"
 #include "tools/common/text_input.h"
@@ -27,8 +28,8 @@ bool looksLikeStringScore(const InputRecord& rec) {
 
 InputCheck::InputCheck(const CheckOptions& opts) : m_opts(opts), m_species(opts.species) {
   for (uint32_t s = 0; s < opts.species; ++s)
-    m_species[s].file = opts.prefix + "_int-" + std::to_string(s) + ".txt";
-  m_similarity.file = opts.prefix + "_blast.txt";
+    m_species[s].file = interactionFile(opts.prefix, s);
+  m_similarity.file = similarityFile(opts.prefix);
 }
 
 std::unique_ptr<TextInput> InputCheck::openOrRefuse(const std::string& file) {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/command_line.h"
+#include "app/run_params.h"
 #include "tools/common/text_fields.h"
 #include "tools/prep/prep_error.h"
 
