@@ -19,6 +19,7 @@
 
 #include "app/output_dir.h"
 #include "common/error.h"
+#include "common/text.h"
 
 namespace {
 
@@ -83,23 +84,14 @@ uint parseSpeciesNum(const char* text) {
 
 // An integer option value: the whole text is a number, >= 0, within 32 bits.
 bool readUint(const char* text, uint* out) {
-  char* endp = nullptr;
-  errno = 0;
-  long long v = std::strtoll(text, &endp, 10);
-  if (endp == text || *endp != '\0' || errno == ERANGE || v < 0 || v > static_cast<long long>(UINT32_MAX))
-    return false;
+  long long v = 0;
+  if (!parseInteger(text, &v) || v < 0 || v > static_cast<long long>(UINT32_MAX)) return false;
   *out = static_cast<uint>(v);
   return true;
 }
 
 // A floating-point option value: the whole text is a finite number.
-bool readDouble(const char* text, double* out) {
-  char* endp = nullptr;
-  double v = std::strtod(text, &endp);
-  if (endp == text || *endp != '\0' || !std::isfinite(v)) return false;
-  *out = v;
-  return true;
-}
+bool readDouble(const char* text, double* out) { return parseReal(text, out); }
 
 uint uintOption(const char* opt, const char* text) {
   uint v = 0;

@@ -8,8 +8,9 @@
 #include <cstring>
 #include <set>
 
+#include "app/output_dir.h"
 #include "common/error.h"
-#include "common/input_files.h"
+#include "common/run_files.h"
 #include "complexes/refinement.h"
 #include "stages/shard_codec.h"
 
@@ -304,7 +305,7 @@ void PassResults::refinement(uint pass, bool randomPass, const Network& network,
 int PassResults::commitShard() {
   const ShardKind kind = shardKindOf(stage());
   const std::string path = shardPath(m_params.out_prefix, kind, m_params.SHARD_INDEX, m_count);
-  static_cast<void>(mkdir(shardsDir(m_params.out_prefix).c_str(), 0777));
+  makeOwnDirectory(shardsDir(m_params.out_prefix));
   if (!m_shard.commit(path, kind, m_params.SHARD_INDEX, m_count, m_fingerprint)) {
     logLine("ERROR: Can't create file: " + path + " (" + std::strerror(errno) + ")");
     return 252;

@@ -1,7 +1,5 @@
 #include "app/pipeline.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <list>
 #include <memory>
@@ -14,6 +12,7 @@
 #include "app/pass_results.h"
 #include "common/error.h"
 #include "common/rand48.h"
+#include "common/run_files.h"
 #include "complexes/complexes_crawler.h"
 #include "complexes/complexes_filter.h"
 #include "network/netbuilder.h"
@@ -237,9 +236,9 @@ uint Pipeline::writeOutputs(const Network& network, const ComplexesFilter& filte
   if (removed != 0)
     std::fprintf(m_console, " WARNING: removed %u files of an earlier run from %s\n", removed, outDir.c_str());
   std::fputs("Writing alignments to files..\n", m_console);
-  const std::string alignDir = outDir + "/alignments/";
-  mkdir(alignDir.c_str(), 0777);
-  uint failures = writeAlignmentsToFiles(alignDir, complexes, m_console);
+  makeOwnDirectory(alignmentsDir(outDir));
+  // The alignment files' paths keep the slash doubled: "out/alignments//ucomplex_00005.txt".
+  uint failures = writeAlignmentsToFiles(alignmentsDir(outDir) + "/", complexes, m_console);
   std::fputs("Done\n", m_console);
   std::fputs("Writing filtered complexes to files..\n", m_console);
   failures += writeComplexesToFiles(outDir, static_cast<byte>(network.SPECIES_NUM), complexes, m_console);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/error.h"
-#include "common/input_files.h"
+#include "common/run_files.h"
 #include "network/input_line.h"
 
 namespace {

@@ -135,6 +135,12 @@ RunResult runTrellis(const std::vector<std::string>& args, const std::string& cw
   return runCommand(commandLine(TRELLIS2_BIN, args, cwd) + " 2>/dev/null");
 }
 
+RunResult runTrellisUnder(const std::string& setup, const std::vector<std::string>& args, const std::string& cwd) {
+  std::string cmd = commandLine(TRELLIS2_BIN, args, "");
+  if (!cwd.empty()) cmd = "cd " + shellQuote(cwd) + " && (" + setup + "; exec " + cmd + ")";
+  return runCommand(cmd + " 2>/dev/null");
+}
+
 int runSynth(const std::vector<std::string>& args) {
   return runCommand(commandLine(TRELLIS2_SYNTH_BIN, args, "") + " >/dev/null 2>&1").status;
 }

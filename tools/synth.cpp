@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/input_files.h"
+#include "common/run_files.h"
 
 namespace {
 

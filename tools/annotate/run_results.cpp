@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/input_files.h"
+#include "common/text.h"
+#include "common/run_files.h"
 #include "network/input_line.h"
 #include "report/run_manifest.h"
 #include "tools/common/text_fields.h"
@@ -33,9 +34,9 @@ std::string complexFile(const std::string& outDir, unsigned s, unsigned id) {
 
 // A complex id as the file names and complexes.tsv write it.
 bool parseId(const std::string& text, unsigned* id) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
-    return false;
-  *id = static_cast<unsigned>(std::stoul(text));
+  uint64_t v = 0;
+  if (text.size() > 9 || !parseDigits(text, 999999999, &v)) return false;
+  *id = static_cast<unsigned>(v);
   return true;
 }
 

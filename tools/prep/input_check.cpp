@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "common/input_files.h"
+#include "common/run_files.h"
 #include "network/input_line.h"
 #include "tools/common/text_fields.h"
 #include "tools/common/text_input.h"
