@@ -27,9 +27,7 @@ bool exists(const std::string& path) {
 }
 
 std::string complexFile(const std::string& outDir, unsigned s, unsigned id) {
-  char name[64];
-  std::snprintf(name, sizeof name, "/species_%u/complex_%05u.txt", s, id);
-  return outDir + name;
+  return speciesDir(outDir, s) + "/" + complexFileName(SPECIES_FILE_PREFIX, id);
 }
 
 // A complex id as the file names and complexes.tsv write it.
@@ -69,7 +67,7 @@ RunResults::RunResults(const std::string& outDir, const std::string& inputOverri
 void RunResults::readManifest(const std::string& inputOverride) {
   const std::string path = m_outDir + "/manifest.tsv";
   if (!exists(path) && !inputOverride.empty()) {
-    while (m_speciesNum < 10 && isDirectory(m_outDir + "/species_" + std::to_string(m_speciesNum)))
+    while (m_speciesNum < MAX_SPECIES && isDirectory(speciesDir(m_outDir, m_speciesNum)))
       ++m_speciesNum;
     if (m_speciesNum < 2)
       throw ToolError(m_outDir +
