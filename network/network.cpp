@@ -18,11 +18,6 @@ Error modelError(const char* format, Args... args) {
   return Error(EXIT_MODEL, strFormat(format, args...));
 }
 
-constexpr uint DUMMY_ID = 0xFFFFFFFF;
-constexpr byte DUMMY_SPECIES = 255;
-constexpr uint DUMMY_INDEX = 0xFFFFFFFF;
-// Node distance class meaning "outside the search space".
-constexpr signed char FAR_DISTANCE = 127;
 
 bool lessByWeight(const edge_t& a, const edge_t& b) { return a.weight < b.weight; }
 
@@ -51,24 +46,8 @@ Node::Node(const char* name, byte speciesIdx, uint id, uint idxInSpecies)
       m_speciesIdx(speciesIdx),
       m_id(id),
       m_indexInSpecies(idxInSpecies),
-      m_weight(0),
-      m_color(UNCOLORED),
-      m_distance(FAR_DISTANCE),
       m_edgesWSum(0),
       m_expDegree(0xFFFFFFFF) {}
-
-void Node::resetAttr(NodeAttr attr, weight_t value) {
-  switch (attr) {
-    case ATTR_DISTANCE:
-      m_distance = static_cast<signed char>(value);
-      break;
-    case ATTR_WEIGHT:
-      m_weight = value;
-      break;
-    default:
-      TRELLIS_ASSERT(attr == ATTR_DISTANCE || attr == ATTR_WEIGHT);
-  }
-}
 
 void Node::add_neighbor(Node* pNode, weight_t weight) {
   m_d1_neigbors.push_back(edge_t(pNode, weight));
@@ -114,19 +93,6 @@ void Node::replaceEdge(size_t idx, const edge_t& e) {
   m_edgesWSum -= m_d1_neigbors[idx].weight;
   m_edgesWSum += e.weight;
   m_d1_neigbors[idx] = e;
-}
-
-void Node::replaceHomolog(byte spec, size_t idx, const edge_t& h) {
-  TRELLIS_ASSERT(spec < MAX_SPECIES);
-  TRELLIS_ASSERT(idx < m_homologs[spec].size());
-  TRELLIS_ASSERT(h.node != nullptr && h.node->m_speciesIdx == spec);
-  m_homologs[spec][idx] = h;
-}
-
-DummyNode::DummyNode() : Node("dummy", DUMMY_SPECIES, DUMMY_ID, DUMMY_INDEX) {}
-
-void DummyNode::resetHomologs() {
-  for (uint s = 0; s < MAX_SPECIES; ++s) m_homologs[s].clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -228,12 +194,6 @@ Network* Network::clone() const {
     }
   }
   return copy;
-}
-
-void Network::resetNodesAttribute(NodeAttr attr, weight_t value) const {
-  for (uint s = 0; s < SPECIES_NUM; ++s) {
-    for (Node* n : m_layerNodes[s]) n->resetAttr(attr, value);
-  }
 }
 
 void Network::dbg_stats_print(FILE* out) const {
@@ -423,12 +383,6 @@ void Network::reportHubPairs(FILE* out) {
         "(%.2f); a missing interaction between them scores 0\n",
         s, static_cast<unsigned long long>(m_hubPairs[s]), m_complexesBeta);
   }
-}
-
-double Network::scoreEdge(const Node* n1, uint edgeIdx) const {
-  TRELLIS_ASSERT(m_finalized);
-  TRELLIS_ASSERT(edgeIdx < n1->m_d1_neigbors.size());
-  return n1->m_d1_neigbors[edgeIdx].score;
 }
 
 double Network::scoreNonEdge(const Node* n1, const Node* n2) const {

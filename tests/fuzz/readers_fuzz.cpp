@@ -41,7 +41,7 @@ bool hasEdgeTo(const edges_list_t& list, const Node* n) {
 
 void checkNetwork(const Network& net, const config_t& cfg) {
   for (byte s = 0; s < net.SPECIES_NUM; ++s) {
-    fuzzutil::check(net.getSpeciesNodesNum(s) <= MAX_SPECNODES_NUM, "species size limit");
+    fuzzutil::check(net.layer(static_cast<byte>(s)).size() <= MAX_SPECNODES_NUM, "species size limit");
     for (const Node* n : net.layer(s)) {
       fuzzutil::check(!n->m_name.empty(), "empty protein name");
       for (char c : n->m_name)

@@ -90,7 +90,7 @@ TEST_F(NetBuilderTest, IllegalInteractionLinesAreReportedWithTheirBreak) {
   for (const char* l : {"", "A", "A B", "A B x", "A B nan", "A B inf", "A B 1.5", "A B -0.1", "A B 1e400"})
     expected += std::string(PPI_WARNING) + l + "\n\n";
   EXPECT_EQ(out, expected);
-  EXPECT_EQ(m_net.getSpeciesNodesNum(0), 0u);
+  EXPECT_EQ(m_net.layer(0).size(), 0u);
 }
 
 TEST_F(NetBuilderTest, InteractionWeightBoundsAndExtraColumnsAreAccepted) {

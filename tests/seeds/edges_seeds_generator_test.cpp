@@ -26,7 +26,7 @@ void link(Node* x, Node* y, weight_t score) {
     n->add_neighbor(other, 0.5);
     edge_t e(other, 0.5);
     e.score = score;
-    n->replaceEdge(n->getEdgesNum() - 1, e);
+    n->replaceEdge(n->getD1().size() - 1, e);
   }
 }
 
