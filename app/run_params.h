@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/common_types.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 
 // A run in one process, or one stage of a run split into processes: the
 // seeds, growth and refinement of one block each, then the finishing stage

@@ -48,3 +48,13 @@ bool parseDigits(const std::string& text, uint64_t max, uint64_t* out) {
   *out = v;
   return true;
 }
+
+std::string tsvField(const std::string& text) {
+  if (text.find('"') == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}

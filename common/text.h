@@ -5,6 +5,11 @@
 #include <cstdint>
 #include <string>
 
+// A field as tab-separated readers take it: as is, or in double quotes with
+// inner quotes doubled when it holds a quote (which readers would otherwise
+// take as the start of a quoted field).
+std::string tsvField(const std::string& text);
+
 // printf into a string.
 std::string strFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -18,7 +18,7 @@
 #include "common/flat_map.h"
 #include "complexes/complex.h"
 #include "complexes/search_space.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 #include "network/network.h"
 #include "network/non_edge_scores.h"
 #include "network/similarity_index.h"

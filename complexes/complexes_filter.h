@@ -9,7 +9,7 @@
 
 #include "common/common_types.h"
 #include "common/overlap_sweep.h"
-#include "complexes/complexes_crawler.h"
+#include "complexes/complex.h"
 
 class ComplexesFilter {
  public:

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/text.h"
 #include "report/complex_links.h"
-#include "report/summary_table.h"
 
 void writeSif(FILE* f, const std::list<Complex>& complexes, uint speciesNum) {
   std::set<std::tuple<uint, uint, bool>> written;  // (smaller id, larger id, similarity)

@@ -2,16 +2,6 @@
 
 #include "report/markup.h"
 
-std::string tsvField(const std::string& text) {
-  if (text.find('"') == std::string::npos) return text;
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
 namespace {
 
 // A tab, then the value with %.6g, or nothing when there is none.

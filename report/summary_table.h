@@ -19,7 +19,3 @@
 // the size exists).
 void writeSummaryTable(FILE* f, const std::vector<ComplexRow>& rows, const RunSummary& summary);
 
-// A field as tab-separated readers take it: as is, or in double quotes with
-// inner quotes doubled when it holds a quote (which readers would otherwise
-// take as the start of a quoted field).
-std::string tsvField(const std::string& text);

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/common_types.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 #include "network/network.h"
 #include "seeds/seed.h"
 #include "seeds/seed_search.h"

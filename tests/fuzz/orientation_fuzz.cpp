@@ -7,7 +7,7 @@
 #include "app/trellis2.h"
 #include "common/error.h"
 #include "fuzz_util.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 
 namespace {
 
