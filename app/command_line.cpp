@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/option_table.h"
 #include "app/output_dir.h"
 #include "common/error.h"
 #include "common/text.h"
@@ -27,9 +28,9 @@ namespace {
 const time_t start_sec = std::time(nullptr);
 
 const char* const BUILD_STAMP = __DATE__ " " __TIME__ ";";
-const char* const RULE = "------------------------------------------------------------";
 
-// The usage text proper; --help prints it alone, a bad command line after an error banner.
+// The method's usage text, which a classic command line of too few arguments
+// gets after an error banner (--help prints the whole table, helpText).
 const char* const USAGE_TEXT =
     "Usage: trellis2 <species num> <in prefix> [out prefix] [-S: t|o] [-E: t|o] [--orient: ...] [-H: x] "
     "[-DUP: x] [-D: x>] [-R: x>] [-B: x] \n\n"
@@ -78,203 +79,89 @@ uint parseSpeciesNum(const char* text) {
   return static_cast<uint>(v);
 }
 
-[[noreturn]] void illegalValue(const char* opt, const char* text) {
-  refuse(std::string("ERROR: Illegal value for option '") + opt + "' (" + text + ")\n");
+// A word starting with '-' where the output directory belongs is an option
+// given too early: taken for a directory, it would run into "-o" or
+// "--pval-filter" and ignore the options that follow.
+void checkOutputDirectory(const std::string& dir) {
+  if (dir.empty() || dir[0] != '-') return;
+  refuse("ERROR: Output directory '" + dir +
+         "' begins with '-': the classic command line is trellis2 <species num> <in prefix> <out prefix> "
+         "[option value]..., options after the output directory\n");
 }
 
-// An integer option value: the whole text is a number, >= 0, within 32 bits.
-bool readUint(const char* text, uint* out) {
-  long long v = 0;
-  if (!parseInteger(text, &v) || v < 0 || v > static_cast<long long>(UINT32_MAX)) return false;
-  *out = static_cast<uint>(v);
-  return true;
-}
-
-// A floating-point option value: the whole text is a finite number.
-bool readDouble(const char* text, double* out) { return parseReal(text, out); }
-
-uint uintOption(const char* opt, const char* text) {
-  uint v = 0;
-  if (!readUint(text, &v)) illegalValue(opt, text);
-  return v;
-}
-
-// An option that is off (0) or on (1).
-bool switchOption(const char* opt, const char* text) {
-  const uint v = uintOption(opt, text);
-  if (v > 1) illegalValue(opt, text);
-  return v == 1;
-}
-
-// Span type from the first character of the value; optName is "S" or "E".
-gen_type_t spanTypeOption(const char* optName, const char* text) {
-  switch (text[0]) {
-    case 'O':
-    case 'o':
-      return ORIENTED;
-    case 'P':
-    case 'p':
-      return PATH;
-    case 'T':
-    case 't':
-      return TREE;
-    default:
-      refuse(std::string("Illegal -") + optName + " option value (Can be Tree/Path/Oriented): " + text + "\n");
+// Applies one classic option pair.
+void applyOption(const std::string& flag, const std::string& value, RunParams* params, FILE* out) {
+  const OptionRow* row = classicOption(flag);
+  if (row == nullptr || row->set == nullptr) refuse("ERROR: Illegal option/flag: " + flag + "\n");
+  try {
+    row->set(params, value, out);
+  } catch (const BadOptionValue& bad) {
+    refuse(bad.classic);
   }
 }
 
-// Builds one tree per species, entry s re-rooted at species s. The re-rootings
-// follow one another on one working tree, so each copy's child order depends
-// on the ones before it.
-void buildOrientationTrees(const char* text, RunParams* params, FILE* out) {
-  params->orientation_str = text;
-  VTree work;
-  if (!work.build(text, out)) refuse(std::string("ERROR: Error parsing orientation string: ") + text + "\n");
-  const VNode* root = work.root();
-  const uint all = (1u << params->species_num) - 1;
-  if (((1u << root->m_s) | root->mask()) != all)
-    refuse("ERROR: Orientation tree must contain " + std::to_string(params->species_num) + " species: " + text +
-           "\n");
-  params->ownedTrees.clear();
-  params->ORIENTATION_TREES.clear();
-  for (uint s = 0; s < params->species_num; ++s) {
-    bool found = work.switchRoot(static_cast<byte>(s), out);
-    TRELLIS_ASSERT(found);
-    params->ownedTrees.push_back(work.clone());
-    params->ORIENTATION_TREES.push_back(params->ownedTrees.back().get());
-  }
-}
-
-RunStage stageOption(const char* text) {
-  const struct {
-    const char* name;
-    RunStage stage;
-  } stages[] = {{"seeds", RunStage::SEEDS},
-                {"grow", RunStage::GROW},
-                {"refine", RunStage::REFINE},
-                {"finish", RunStage::FINISH}};
-  for (const auto& s : stages) {
-    if (!std::strcmp(text, s.name)) return s.stage;
-  }
-  refuse(std::string("ERROR: Illegal value for option '--stage' (") + text +
-         "), should be seeds, grow, refine or finish\n");
-}
-
-// "I/N" with 1 <= I <= N.
-void shardOption(const char* text, RunParams* params) {
-  const char* slash = std::strchr(text, '/');
-  uint index = 0, count = 0;
-  if (slash == nullptr || !readUint(std::string(text, slash).c_str(), &index) ||
-      !readUint(slash + 1, &count) || index == 0 || index > count)
-    refuse(std::string("ERROR: Illegal value for option '--shard' (") + text + "), should be I/N with 1 <= I <= N\n");
-  params->SHARD_INDEX = index;
-  params->SHARD_COUNT = count;
-}
-
-// A stage that does one block needs its block; the others take none.
-void checkStage(const RunParams& params) {
+// What single options cannot tell: a stage that does one block needs its
+// block and the others take none; the noise re-check needs the thresholds of
+// the random passes.
+void checkCombinations(const RunParams& params) {
   const bool blockStage =
       params.STAGE == RunStage::SEEDS || params.STAGE == RunStage::GROW || params.STAGE == RunStage::REFINE;
-  if (blockStage && params.SHARD_COUNT == 0) refuse("ERROR: '--stage seeds', 'grow' and 'refine' need '--shard I/N'\n");
-  if (!blockStage && params.SHARD_COUNT != 0) refuse("ERROR: '--shard' belongs to '--stage seeds', 'grow' or 'refine'\n");
-}
-
-// The noise re-check needs the thresholds of the random passes.
-void checkFinalFilters(const RunParams& params) {
+  if (blockStage && params.SHARD_COUNT == 0)
+    refuse("ERROR: '--stage seeds', 'grow' and 'refine' need '--shard I/N'\n");
+  if (!blockStage && params.SHARD_COUNT != 0)
+    refuse("ERROR: '--shard' belongs to '--stage seeds', 'grow' or 'refine'\n");
   if (params.FINAL_NOISE_FILTER && !params.RAND_NET_GROWTH_CONTROL)
     refuse("ERROR: '--final-noise-filter 1' needs '--pval-filter'\n");
 }
 
-// Applies one option pair; exits on an unknown option or a bad value.
-void applyOption(const char* opt, const char* value, RunParams* params, FILE* out) {
-  if (!std::strcmp(opt, "-S:")) {
-    params->SALIGN_NODES_TYPE = spanTypeOption("S", value);
-  } else if (!std::strcmp(opt, "-E:")) {
-    params->EALIGN_NODES_TYPE = spanTypeOption("E", value);
-  } else if (!std::strcmp(opt, "--pval-filter")) {
-    params->RAND_NET_GROWTH_CONTROL = true;
-  } else if (!std::strcmp(opt, "-B:")) {
-    double v = 0;
-    if (!readDouble(value, &v) || !(v > 0 && v <= 1)) illegalValue(opt, value);
-    params->DENSITY_BETA = v;
-  } else if (!std::strcmp(opt, "-R:")) {
-    params->REFINMENT_ITERATIONS = uintOption(opt, value);
-  } else if (!std::strcmp(opt, "-D:")) {
-    uint v = 0;
-    if (!readUint(value, &v) || (v != 1 && v != 2))
-      refuse(std::string("ERROR: Illegal value for option 'D:' (") + value + "), should be 1..2\n");
-    params->START_SEARCH_FROM_SEED_Dn = v;
-  } else if (!std::strcmp(opt, "-DUP:")) {
-    params->NODES_DUPS_THRESHOLD = uintOption(opt, value);
-  } else if (!std::strcmp(opt, "-H:")) {
-    double v = 0;
-    if (!readDouble(value, &v) || v < 0) illegalValue(opt, value);
-    params->BLAST_TRESHOLD = v;
-  } else if (!std::strcmp(opt, "--maxhoms:")) {
-    params->MAX_HOMOLOG_PER_NODE = uintOption(opt, value);
-  } else if (!std::strcmp(opt, "--orient:")) {
-    buildOrientationTrees(value, params, out);
-  } else if (!std::strcmp(opt, "--random-passes")) {
-    const uint v = uintOption(opt, value);
-    if (v == 0) illegalValue(opt, value);
-    params->RANDOM_PASSES = v;
-  } else if (!std::strcmp(opt, "--stage")) {
-    params->STAGE = stageOption(value);
-  } else if (!std::strcmp(opt, "--shard")) {
-    shardOption(value, params);
-  } else if (!std::strcmp(opt, "--threads:")) {
-    const uint v = uintOption(opt, value);
-    if (v == 0) illegalValue(opt, value);
-    params->THREADS = v;
-  } else if (!std::strcmp(opt, "--max-size")) {
-    const uint v = uintOption(opt, value);
-    if (v < MIN_COMPLEX_SIZE || v > LARGEST_SIZE_CAP) illegalValue(opt, value);
-    params->MAX_SIZE = v;
-  } else if (!std::strcmp(opt, "--final-overlap-filter")) {
-    params->FINAL_OVERLAP_FILTER = switchOption(opt, value);
-  } else if (!std::strcmp(opt, "--final-noise-filter")) {
-    params->FINAL_NOISE_FILTER = switchOption(opt, value);
-  } else if (!std::strcmp(opt, "--report:")) {
-    params->WRITE_REPORT = switchOption(opt, value);
-  } else {
-    refuse(std::string("ERROR: Illegal option/flag: ") + opt + "\n");
-  }
+// Option pairs from argv[first] on; a lone trailing argument is ignored.
+void applyOptions(uint argc, char** argv, uint first, RunParams* params, FILE* out) {
+  for (uint i = first; i + 1 < argc; i += 2) applyOption(argv[i], argv[i + 1], params, out);
+  checkCombinations(*params);
 }
 
-const char* spanTypeName(gen_type_t t) {
-  switch (t) {
-    case PATH:
-      return "Path";
-    case TREE:
-      return "Tree";
-    case ORIENTED:
-      return "Restricted Orientation";
-  }
-  return "?";
+// The usage column of a row in --help: its modern forms and value.
+std::string modernForms(const OptionRow& row) {
+  std::string forms = row.letter != 0 ? std::string("-") + row.letter + ", " : "    ";
+  forms += std::string("--") + row.name;
+  if (row.value != nullptr && row.flagValue == nullptr) forms += std::string(" ") + row.value;
+  return forms;
 }
 
-void printOrientation(const RunParams& params, FILE* out) {
-  if (params.SALIGN_NODES_TYPE != ORIENTED && params.EALIGN_NODES_TYPE != ORIENTED) {
-    std::fputs("RELAXED homology trees orientation mode\n", out);
-    return;
-  }
-  if (params.ORIENTATION_TREES.empty())
-    refuse("ERROR: orientation tree wasn't provided.\nUse '--orient:' option to fix this\n");
-  std::fprintf(out, "%s\n", RULE);
-  std::fprintf(out, "RESTRICTED homology trees orientation mode: %s\n", params.orientation_str.c_str());
-  for (uint s = 0; s < params.ORIENTATION_TREES.size(); ++s) {
-    std::fprintf(out, "[At s:%u]\n", s);
-    params.ORIENTATION_TREES[s]->dbg_print(out);
-  }
-  std::fprintf(out, "%s\n", RULE);
+// The classic form of a row, for --help.
+std::string classicForm(const OptionRow& row) {
+  if (row.classic == nullptr) return "";
+  return std::string(row.classic) + (row.value != nullptr ? std::string(" ") + row.value : "");
 }
 
 }  // namespace
 
+std::string helpText() {
+  std::string text =
+      "Usage: trellis2 search -k N -i PREFIX [-o DIR] [options]\n"
+      "       trellis2 <species num> <in prefix> [out prefix] [option value]...   (the classic form)\n"
+      "       trellis2 --check-options [option value]...\n"
+      "       trellis2 --help | --version\n\n"
+      "Finds conserved protein complexes in the interaction networks of 2 to 10 species.\n"
+      "The classic form takes the options below as pairs (flag value) after the output directory, in\n"
+      "the form in parentheses; the modern one takes --name value, --name=value or -x value, flags alone.\n"
+      "--check-options checks classic option pairs and exits with 0, or with 2 and the reason.\n\n"
+      "Options (default in brackets):\n\n";
+  for (const OptionRow& row : optionTable()) {
+    std::string line = "  " + modernForms(row);
+    const std::string classic = classicForm(row);
+    if (!classic.empty()) line += "    (classic: " + classic + ")";
+    const std::string def = defaultText(row);
+    if (!def.empty()) line += "    [" + def + "]";
+    text += line + "\n        " + row.help + "\n";
+  }
+  return text;
+}
+
 bool printInfoRequest(uint argc, char** argv) {
   if (argc < 2) return false;
   if (!std::strcmp(argv[1], "--help")) {
-    std::fputs(USAGE_TEXT, stdout);
+    std::fputs(helpText().c_str(), stdout);
   } else if (!std::strcmp(argv[1], "--version")) {
     std::printf("trellis2 %s\n", TRELLIS2_VERSION);
   } else {
@@ -295,59 +182,59 @@ void parseCommandLine(uint argc, char** argv, RunParams* params, FILE* out) {
   params->species_num = parseSpeciesNum(argv[1]);
   params->in_prefix = argv[2];
   if (argc > 3) params->out_prefix = argv[3];
-  // Options come in (option, value) pairs; a lone trailing argument is ignored.
-  for (uint i = 4; i + 1 < argc; i += 2) applyOption(argv[i], argv[i + 1], params, out);
-  checkStage(*params);
-  checkFinalFilters(*params);
+  checkOutputDirectory(params->out_prefix);
+  applyOptions(argc, argv, 4, params, out);
+}
+
+void checkOptionPairs(uint argc, char** argv, RunParams* params, FILE* out) {
+  applyOptions(argc, argv, 0, params, out);
+  // Refused there only: oriented spans without a tree.
+  for (const OptionRow& row : optionTable()) {
+    if (row.echo == nullptr) continue;
+    try {
+      row.echo(*params, out);
+    } catch (const BadOptionValue& bad) {
+      refuse(bad.classic);
+    }
+  }
 }
 
 void printParameters(const RunParams& params, FILE* out) {
   std::fputs("Start parameters\n", out);
   std::fprintf(out, "Species num: %u\n", params.species_num);
   std::fprintf(out, "Files paths: in:%s, out:%s\n", params.in_prefix.c_str(), params.out_prefix.c_str());
-  std::fprintf(out, "Beta (complexes density): %.2f\n", params.DENSITY_BETA);
-  std::fprintf(out, "Blast threshold: %.0e\n", params.BLAST_TRESHOLD);
-  std::fprintf(out, "Max Allowed Homologs per node (best survives): ");
-  if (params.MAX_HOMOLOG_PER_NODE == 0)
-    std::fprintf(out, "Unlimited\n");
-  else
-    std::fprintf(out, "%u\n", params.MAX_HOMOLOG_PER_NODE);
-  std::fprintf(out, "Complexes nodes duplication treshold %u\n", params.NODES_DUPS_THRESHOLD);
-  std::fprintf(out, "Complexes max overlap allowed: %.0lf%%\n", 100 * params.OVERLAP_THRESHOLD);
-  std::fprintf(out, "Random alignment p-values guided growth control: %s\n",
-              params.RAND_NET_GROWTH_CONTROL ? "Enabled" : "Disabled");
-  std::fprintf(out, "Seed nodes max distance: D%u\n", params.START_SEARCH_FROM_SEED_Dn);
-  std::fprintf(out, "Complexes refinment iterations: %u\n", params.REFINMENT_ITERATIONS);
-  printOrientation(params, out);
-  std::fprintf(out, "Seeds alignment nodes v-conectivity type: %s\n", spanTypeName(params.SALIGN_NODES_TYPE));
-  std::fprintf(out, "Expansion alignment nodes v-conectivity type: %s\n", spanTypeName(params.EALIGN_NODES_TYPE));
-  std::fprintf(out, "\n");
+  std::vector<const OptionRow*> echoed;
+  for (const OptionRow& row : optionTable())
+    if (row.echo != nullptr) echoed.push_back(&row);
+  std::stable_sort(echoed.begin(), echoed.end(),
+                   [](const OptionRow* a, const OptionRow* b) { return a->echoRank < b->echoRank; });
+  for (const OptionRow* row : echoed) {
+    try {
+      row->echo(params, out);
+    } catch (const BadOptionValue& bad) {
+      refuse(bad.classic);
+    }
+  }
+  std::fputs("\n", out);
 }
 
 std::vector<std::pair<std::string, std::string>> parameterList(const RunParams& params) {
-  char blast[32], beta[32];
-  std::snprintf(blast, sizeof blast, "%g", params.BLAST_TRESHOLD);
-  std::snprintf(beta, sizeof beta, "%g", params.DENSITY_BETA);
-  return {
-      {"species", std::to_string(params.species_num)},
-      {"input prefix", params.in_prefix},
-      {"output directory", params.out_prefix},
-      {"-S: (seed spans)", spanTypeName(params.SALIGN_NODES_TYPE)},
-      {"-E: (expansion spans)", spanTypeName(params.EALIGN_NODES_TYPE)},
-      {"--orient:", params.orientation_str.empty() ? "none" : params.orientation_str},
-      {"-H: (E-value threshold)", blast},
-      {"--maxhoms:",
-       params.MAX_HOMOLOG_PER_NODE == 0 ? "0 (unlimited)" : std::to_string(params.MAX_HOMOLOG_PER_NODE)},
-      {"-B: (density beta)", beta},
-      {"-D: (seed pair distance)", std::to_string(params.START_SEARCH_FROM_SEED_Dn)},
-      {"-DUP: (protein reuse from size)", std::to_string(params.NODES_DUPS_THRESHOLD)},
-      {"-R: (refinement attempts)", std::to_string(params.REFINMENT_ITERATIONS)},
-      {"--pval-filter", params.RAND_NET_GROWTH_CONTROL ? "on" : "off"},
-      {"--random-passes", std::to_string(params.RANDOM_PASSES)},
-      {"--max-size (size cap)", std::to_string(params.MAX_SIZE)},
-      {"--final-overlap-filter", params.FINAL_OVERLAP_FILTER ? "on" : "off"},
-      {"--final-noise-filter", params.FINAL_NOISE_FILTER ? "on" : "off"},
-  };
+  std::vector<std::pair<std::string, std::string>> list;
+  for (const OptionRow& row : optionTable())
+    if (row.show != nullptr) list.emplace_back(reportLabel(row), row.show(params));
+  return list;
+}
+
+std::string resultOptions(const RunParams& params) {
+  std::string text = "species " + std::to_string(params.species_num);
+  const RunParams defaults;
+  for (const OptionRow& row : optionTable()) {
+    if (row.scope != OptionScope::RESULTS) continue;
+    const auto value = row.exact != nullptr ? row.exact : row.show;
+    if (row.fingerprint == InFingerprint::WHEN_CHANGED && value(params) == value(defaults)) continue;
+    text += std::string("; ") + row.classic + " " + value(params);
+  }
+  return text;
 }
 
 void newhandler() {

@@ -11,12 +11,14 @@
 #include "app/output_files.h"
 #include "app/pass_results.h"
 #include "common/error.h"
+#include "common/text.h"
 #include "common/rand48.h"
 #include "common/run_files.h"
 #include "complexes/complexes_crawler.h"
 #include "complexes/complexes_filter.h"
 #include "network/netbuilder.h"
 #include "progress/progress_meter.h"
+#include "report/complex_rows.h"
 #include "report/run_manifest.h"
 #include "seeds/edges_seeds_generator.h"
 #include "seeds/seed_overlap_filter.h"
@@ -32,9 +34,44 @@ std::vector<const T*> pointersTo(const std::list<T>& items) {
 
 }  // namespace
 
+bool Pipeline::isRealPass(uint pass) const {
+  return pass == (m_params.RAND_NET_GROWTH_CONTROL ? m_params.RANDOM_PASSES : 0);
+}
+
+std::string Pipeline::passName(uint pass) const {
+  if (isRealPass(pass)) return "real network:";
+  return strFormat("random network %u/%u:", pass + 1, m_params.RANDOM_PASSES);
+}
+
 void Pipeline::elapsed() const {
   printElapsedTime(m_console);
   std::fflush(m_console);
+}
+
+void Pipeline::step(const std::string& text) const {
+  if (m_notes.step) m_notes.step(text + strFormat(" [%ld s]", elapsedSeconds()));
+}
+
+// A species whose proteins have no similarity link to any other species
+// cannot take part in a complex: its names most likely differ from those of
+// the similarity file.
+void Pipeline::warnAboutInputs(const Network& network) const {
+  if (!m_notes.warning) return;
+  for (byte s = 0; s < network.SPECIES_NUM; ++s) {
+    size_t linked = 0;
+    for (const Node* n : network.layer(s)) {
+      for (byte k = 0; k < network.SPECIES_NUM; ++k)
+        if (k != s && n->getHomologsNum(k) > 0) {
+          ++linked;
+          break;
+        }
+    }
+    if (linked == 0)
+      m_notes.warning(strFormat("species %u: none of its %zu proteins has a similarity link to another species "
+                                "(do the names of its network and of the similarity file match? "
+                                "trellis2-prep check shows them)",
+                                s, network.layer(s).size()));
+  }
 }
 
 bool Pipeline::searchSeeds(const Network* network, uint pass, std::list<Seed>* out, PhaseCounts* counts) {
@@ -63,6 +100,11 @@ bool Pipeline::searchSeeds(const Network* network, uint pass, std::list<Seed>* o
   std::fprintf(m_console, "Done. %d seeds after filtering (proteins overlap >= %.2f%%)\n\n",
                static_cast<int>(out->size()), threshold);
   elapsed();
+  step(strFormat("%s seeds: %zu found, %zu after the overlap filter", passName(pass).c_str(), found.size(),
+                 out->size()));
+  if (found.empty() && isRealPass(pass) && m_notes.warning)
+    m_notes.warning("no seed was found, so no complex can be: are there similarity links between interacting "
+                    "proteins of different species?");
   if (counts) {
     counts->ran = true;
     counts->seedsFound += found.size();
@@ -153,6 +195,10 @@ bool Pipeline::searchComplexes(const Network* network, const std::list<Seed>& se
   const bool filterRefined = filter && m_results.writesOutputs() &&
                              (m_params.FINAL_NOISE_FILTER || m_params.FINAL_OVERLAP_FILTER);
   if (filterRefined) filterRefinedComplexes(*filter, out);
+  const std::string kept = filter ? strFormat(", %zu after the complex filter", filtered.size()) : "";
+  const std::string final = filterRefined ? strFormat(", %zu after filtering the refined", out->size()) : "";
+  step(strFormat("%s complexes: %zu grown%s, %zu refined%s", passName(pass).c_str(), found.size(), kept.c_str(),
+                 refinedCount, final.c_str()));
   if (counts) {
     counts->complexesFound += found.size();
     counts->complexesFiltered = filter != nullptr;
@@ -194,6 +240,11 @@ std::unique_ptr<Network> Pipeline::readingPhase() {
   printElapsedTime(m_console);
   std::fputs("Ok\n\n", m_console);
   std::fflush(m_console);
+  std::string proteins;
+  for (byte s = 0; s < network->SPECIES_NUM; ++s)
+    proteins += (s ? ", " : "") + std::to_string(network->layer(s).size());
+  step("read " + std::to_string(network->SPECIES_NUM) + " species of " + proteins + " proteins");
+  warnAboutInputs(*network);
   return network;
 }
 
@@ -272,6 +323,14 @@ int Pipeline::run() {
 
   const uint failures = writeOutputs(*network, filter, complexes, &summary);
   if (failures) std::fprintf(m_console, "ERROR: %u output files could not be written\n", failures);
+  step(strFormat("wrote %zu complexes to %s", complexes.size(), m_params.out_prefix.c_str()));
+  if (m_params.WRITE_REPORT && m_notes.step) {
+    const FinalOverlap overlap = finalOverlap(complexRows(summary));
+    m_notes.step(strFormat("the final complexes overlap by at most %.0f%% (%zu pairs beyond the filter's %.0f%%); "
+                           "report: %s/report.html",
+                           100 * overlap.largest, overlap.pairsBeyond, 100 * m_params.OVERLAP_THRESHOLD,
+                           m_params.out_prefix.c_str()));
+  }
   std::fprintf(m_console, "Reminder: outdir: %s\n", m_params.out_prefix.c_str());
   std::fputs("\n--= FINISHED =--\n", m_console);
   std::fflush(m_console);

@@ -6,8 +6,11 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <list>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "app/command_line.h"
 #include "complexes/complex.h"
@@ -23,6 +26,15 @@ class Pipeline {
  public:
   Pipeline(const RunParams& params, PassResults& results, FILE* console)
       : m_params(params), m_results(results), m_console(console) {}
+
+  // Beside the console: a line when a phase ends (what it found, the seconds
+  // since start), and warnings about inputs that give an empty run. The modern
+  // command line shows them; none are made by default.
+  struct Notes {
+    std::function<void(const std::string&)> step;
+    std::function<void(const std::string&)> warning;
+  };
+  void setNotes(Notes notes) { m_notes = std::move(notes); }
 
   // Reading, the optional random passes, the real pass and the output files
   // (a stage of a split run: its shard file instead). Returns the exit status.
@@ -49,8 +61,13 @@ class Pipeline {
   uint writeOutputs(const Network& network, const ComplexesFilter& filter, const std::list<Complex>& complexes,
                     RunSummary* summary);
   void elapsed() const;
+  bool isRealPass(uint pass) const;
+  std::string passName(uint pass) const;
+  void step(const std::string& text) const;
+  void warnAboutInputs(const Network& network) const;
 
   const RunParams& m_params;
   PassResults& m_results;
   FILE* const m_console;
+  Notes m_notes;
 };

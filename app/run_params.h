@@ -48,6 +48,7 @@ struct RunParams {
   uint SHARD_COUNT = 0;                     //   and the number of blocks (0: not given)
   double OVERLAP_THRESHOLD = 0.5;           // complexes filter overlap threshold
   double SEEDS_MAX_ALLOWED_OVERLAP = 0.66;  // protein overlap ratio of overlapping seeds
+  std::vector<std::string> SPECIES_NAMES;   // "--species-names": one per species, or none
   weight_t p_true[P_TRUE_ENTRIES];          // per-species true-interaction factor
 
   std::vector<std::unique_ptr<VTree>> ownedTrees;  // storage behind ORIENTATION_TREES
