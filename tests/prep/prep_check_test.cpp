@@ -79,19 +79,20 @@ TEST(PrepCheck, RefusesASpeciesWithoutLinksAndWarnsWhenMostProteinsHaveNone) {
   ASSERT_EQ(std::rename(dir.file("s_int-9.txt").c_str(), dir.file("s_int-1.txt").c_str()), 0);
   RunResult r = runPrep({"check", "2", "s"}, dir.path());
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(contains(r.output,
-                       "result: refused: trellis2 would run but find no complex:\n"
-                       "  - species 0 has no similarity link to another species: do the names in s_blast.txt "
-                       "and s_int-0.txt match?\n"
-                       "    names in s_int-0.txt: " +
-                           h + "216181, " + h + "263025, " + h +
-                           "269305, ...\n"
-                           "    names in s_blast.txt found in no network: " +
-                           m + "020329, " + m + "026172, " + m +
-                           "059431, ...\n"
-                           "  - species 1 has no similarity link to another species: do the names in s_blast.txt "
-                           "and s_int-1.txt match?\n"
-                           "    names in s_int-1.txt: MGI:020329, MGI:026172, MGI:059431, ...\n"))
+  EXPECT_TRUE(
+      contains(r.output,
+               "result: refused: trellis2 would run but find no complex:\n"
+               "  - species 0 has no similarity link to another species: do the names in s_blast.txt "
+               "and s_int-0.txt match?\n"
+               "    names in s_int-0.txt: " +
+                   h + "216181, " + h + "263025, " + h +
+                   "269305, ...\n"
+                   "    names in s_blast.txt found in no network: " +
+                   m + "020329, " + m + "026172, " + m +
+                   "059431, ...\n"
+                   "  - species 1 has no similarity link to another species: do the names in s_blast.txt "
+                   "and s_int-1.txt match?\n"
+                   "    names in s_int-1.txt: MGI:020329, MGI:026172, MGI:059431, ...\n"))
       << r.output;
   // trellis2 itself would run: the model is fitted as usual.
   EXPECT_TRUE(contains(r.output, "  hub pairs: 0\n")) << r.output;
@@ -100,9 +101,10 @@ TEST(PrepCheck, RefusesASpeciesWithoutLinksAndWarnsWhenMostProteinsHaveNone) {
   ASSERT_EQ(std::rename(dir.file("s_int-8.txt").c_str(), dir.file("s_int-1.txt").c_str()), 0);
   r = runPrep({"check", "2", "s", "--threshold", "1e-300"}, dir.path());
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(contains(r.output,
-                       "  - species 1 has no similarity link to another species: every name in s_blast.txt is "
-                       "in a network; 9 of its pairs are above the E-value threshold 1e-300 (--threshold)\n"))
+  EXPECT_TRUE(
+      contains(r.output,
+               "  - species 1 has no similarity link to another species: every name in s_blast.txt is "
+               "in a network; 9 of its pairs are above the E-value threshold 1e-300 (--threshold)\n"))
       << r.output;
 
   // Links for a few proteins only: a warning, and the set is accepted.
@@ -110,10 +112,11 @@ TEST(PrepCheck, RefusesASpeciesWithoutLinksAndWarnsWhenMostProteinsHaveNone) {
   writeFile(dir.file("s_blast.txt"), blast.substr(0, blast.find('\n', blast.find('\n') + 1) + 1));
   r = runPrep({"check", "2", "s"}, dir.path());
   EXPECT_EQ(r.status, 0) << r.output;
-  EXPECT_TRUE(contains(r.output,
-                       "warning: species 1: 8 of 9 proteins have no similarity link to another species: every "
-                       "name in s_blast.txt is in a network; it links too few of these proteins\n"
-                       "    names in s_int-1.txt without a link: "))
+  EXPECT_TRUE(
+      contains(r.output,
+               "warning: species 1: 8 of 9 proteins have no similarity link to another species: every "
+               "name in s_blast.txt is in a network; it links too few of these proteins\n"
+               "    names in s_int-1.txt without a link: "))
       << r.output;
   EXPECT_TRUE(contains(r.output, "result: trellis2 would accept this input\n"));
 }
