@@ -18,7 +18,7 @@
 set -eu
 fail() { echo "FAIL: $*"; exit 1; }
 for tool in snakemake diamond; do
-  command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (make deps installs it)"
+  command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (make deps-workflow installs it)"
 done
 src=$(cd "$1" && pwd)
 bindir=$(cd "$2" && pwd)
