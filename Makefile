@@ -128,4 +128,4 @@ fuzz:
 	$(MAKE) -C tests/fuzz run FUZZ_SECONDS=$(FUZZ_SECONDS) -j $(JOBS)
 
 clean:
-	rm -rf build build-sanitize build-tsan build-fuzz $(DEMO_OUT)
+	rm -rf build build-sanitize build-tsan build-fuzz build-recipe $(DEMO_OUT)
