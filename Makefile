@@ -99,7 +99,7 @@ deps-workflow:
 deps: deps-test
 
 build: deps-build
-	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) -DBUILD_TESTING=$(BUILD_TESTING) >/dev/null
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) -DBUILD_TESTING=$(BUILD_TESTING) -DBUILD_TOOLS=ON >/dev/null
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: deps-test build
