@@ -60,7 +60,7 @@ uint writeReportFiles(const std::string& dir, const RunSummary& summary, FILE* c
   const std::pair<const char*, std::function<void(FILE*)>> files[] = {
       {"complexes.tsv", [&](FILE* f) { writeSummaryTable(f, rows, summary); }},
       {"complexes.sif", [&](FILE* f) { writeSif(f, complexes, summary.speciesNum); }},
-      {"nodes.tsv", [&](FILE* f) { writeNodeTable(f, complexes, summary.speciesNum); }},
+      {"nodes.tsv", [&](FILE* f) { writeNodeTable(f, complexes, summary.speciesNum, summary.naming); }},
       {"report.html", [&](FILE* f) { writeHtmlReport(f, summary, rows); }},
   };
   uint failures = 0;

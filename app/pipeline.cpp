@@ -225,6 +225,8 @@ void completeSummary(const RunParams& params, const Network& network, const Comp
   for (byte s = 0; s < network.SPECIES_NUM; ++s) summary->species.push_back(SpeciesStats::of(network, s));
   if (params.RAND_NET_GROWTH_CONTROL) summary->takeRandomStats(filter);
   summary->complexes = &complexes;
+  summary->naming.species = params.SPECIES_NAMES;
+  summary->naming.labels = ProteinLabels::read(labelsFile(params.in_prefix));
 }
 
 }  // namespace
@@ -294,12 +296,15 @@ uint Pipeline::writeOutputs(const Network& network, const ComplexesFilter& filte
   std::fputs("Writing filtered complexes to files..\n", m_console);
   failures += writeComplexesToFiles(outDir, static_cast<byte>(network.SPECIES_NUM), complexes, m_console);
   std::fputs("Done\n", m_console);
-  if (!writeRunManifest(outDir, network.SPECIES_NUM, m_params.in_prefix)) {
+  if (!writeRunManifest(outDir, network.SPECIES_NUM, m_params.in_prefix, m_params.SPECIES_NAMES)) {
     std::fprintf(m_console, "ERROR: Can't create file: %s/manifest.tsv\n", outDir.c_str());
     ++failures;
   }
   if (m_params.WRITE_REPORT) {
     completeSummary(m_params, network, filter, complexes, summary);
+    if (summary->naming.labels.skipped != 0 && m_notes.warning)
+      m_notes.warning(strFormat("%s: %zu lines are not id<TAB>label and were left out",
+                                labelsFile(m_params.in_prefix).c_str(), summary->naming.labels.skipped));
     failures += writeReportFiles(outDir, *summary, m_console);
   }
   return failures;

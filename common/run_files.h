@@ -28,3 +28,7 @@ inline std::string speciesDir(const std::string& outDir, uint species) {
 constexpr const char* ALIGNMENT_FILE_PREFIX = "ucomplex_";
 constexpr const char* SPECIES_FILE_PREFIX = "complex_";
 inline std::string complexFileName(const char* prefix, uint id) { return strFormat("%s%05u.txt", prefix, id); }
+
+// Optional labels of the proteins (gene symbols, say): "<prefix>_labels.txt",
+// lines of id<TAB>label.
+inline std::string labelsFile(const std::string& prefix) { return prefix + "_labels.txt"; }

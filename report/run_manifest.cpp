@@ -103,13 +103,19 @@ std::string absolutePrefix(const std::string& prefix) {
   return (cwd == "/" ? "" : cwd) + "/" + prefix.substr(start);
 }
 
-bool writeRunManifest(const std::string& outDir, uint speciesNum, const std::string& inPrefix) {
+bool writeRunManifest(const std::string& outDir, uint speciesNum, const std::string& inPrefix,
+                      const std::vector<std::string>& speciesNames) {
   const std::string input = absolutePrefix(inPrefix);
   if (input.empty()) return false;
   std::string text = "key\tvalue\n";
   text += "format\t" + std::to_string(FORMAT) + "\n";
   text += "species\t" + std::to_string(speciesNum) + "\n";
   text += "input\t" + escapeValue(input) + "\n";
+  if (!speciesNames.empty()) {
+    std::string names;
+    for (const std::string& name : speciesNames) names += (names.empty() ? "" : ",") + name;
+    text += "names\t" + escapeValue(names) + "\n";
+  }
   return writeWholeFile(outDir + "/manifest.tsv", text);
 }
 
@@ -159,6 +165,19 @@ bool readRunManifest(const std::string& path, RunManifest* out, std::string* err
         return false;
       }
       haveInput = true;
+    } else if (key == "names") {
+      std::string names;
+      if (!unescapeValue(value, &names) || names.empty()) {
+        *error = at + "names '" + value + "': expected names separated by commas";
+        return false;
+      }
+      out->speciesNames.clear();
+      for (size_t start = 0;;) {
+        const size_t comma = names.find(',', start);
+        out->speciesNames.push_back(names.substr(start, comma == std::string::npos ? comma : comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+      }
     }  // other keys belong to later versions of the same format
   }
   const char* missing = lineNo == 0    ? "the header"
@@ -168,6 +187,11 @@ bool readRunManifest(const std::string& path, RunManifest* out, std::string* err
                                        : nullptr;
   if (missing) {
     *error = path + ": no " + missing + " line";
+    return false;
+  }
+  if (!out->speciesNames.empty() && out->speciesNames.size() != out->speciesNum) {
+    *error = path + ": " + std::to_string(out->speciesNames.size()) + " names for " +
+             std::to_string(out->speciesNum) + " species";
     return false;
   }
   return true;
