@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/option_docs.h"
 #include "app/option_table.h"
 #include "app/output_dir.h"
 #include "common/error.h"
@@ -120,43 +121,7 @@ void applyOptions(uint argc, char** argv, uint first, RunParams* params, FILE* o
   checkCombinations(*params);
 }
 
-// The usage column of a row in --help: its modern forms and value.
-std::string modernForms(const OptionRow& row) {
-  std::string forms = row.letter != 0 ? std::string("-") + row.letter + ", " : "    ";
-  forms += std::string("--") + row.name;
-  if (row.value != nullptr && row.flagValue == nullptr) forms += std::string(" ") + row.value;
-  return forms;
-}
-
-// The classic form of a row, for --help.
-std::string classicForm(const OptionRow& row) {
-  if (row.classic == nullptr) return "";
-  return std::string(row.classic) + (row.value != nullptr ? std::string(" ") + row.value : "");
-}
-
 }  // namespace
-
-std::string helpText() {
-  std::string text =
-      "Usage: trellis2 search -k N -i PREFIX [-o DIR] [options]\n"
-      "       trellis2 <species num> <in prefix> [out prefix] [option value]...   (the classic form)\n"
-      "       trellis2 --check-options [option value]...\n"
-      "       trellis2 --help | --version\n\n"
-      "Finds conserved protein complexes in the interaction networks of 2 to 10 species.\n"
-      "The classic form takes the options below as pairs (flag value) after the output directory, in\n"
-      "the form in parentheses; the modern one takes --name value, --name=value or -x value, flags alone.\n"
-      "--check-options checks classic option pairs and exits with 0, or with 2 and the reason.\n\n"
-      "Options (default in brackets):\n\n";
-  for (const OptionRow& row : optionTable()) {
-    std::string line = "  " + modernForms(row);
-    const std::string classic = classicForm(row);
-    if (!classic.empty()) line += "    (classic: " + classic + ")";
-    const std::string def = defaultText(row);
-    if (!def.empty()) line += "    [" + def + "]";
-    text += line + "\n        " + row.help + "\n";
-  }
-  return text;
-}
 
 bool printInfoRequest(uint argc, char** argv) {
   if (argc < 2) return false;

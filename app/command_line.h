@@ -16,9 +16,6 @@
 #include "app/run_params.h"
 #include "common/common_types.h"
 
-// The --help text: both grammars and every option of the table.
-std::string helpText();
-
 // For "--help" or "--version" as first argument: prints the help text or the
 // version line ("trellis2 <version>") and returns true; otherwise prints nothing.
 bool printInfoRequest(uint argc, char** argv);

@@ -159,6 +159,10 @@ static RunResult runTool(const char* bin, const std::vector<std::string>& args, 
   return r;
 }
 
+RunResult runTrellisKeepingErrors(const std::vector<std::string>& args, const std::string& cwd) {
+  return runTool(TRELLIS2_BIN, args, cwd, "");
+}
+
 RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd, const std::string& input) {
   return runTool(TRELLIS2_PREP_BIN, args, cwd, input);
 }

@@ -49,6 +49,9 @@ struct RunResult {
 // (the current directory when empty).
 RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd = "");
 
+// The same, keeping its standard error too.
+RunResult runTrellisKeepingErrors(const std::vector<std::string>& args, const std::string& cwd = "");
+
 // The same after the shell commands of setup (limits, traps), in a subshell of its own.
 RunResult runTrellisUnder(const std::string& setup, const std::vector<std::string>& args, const std::string& cwd);
 
