@@ -23,17 +23,6 @@
 #include "seeds/edges_seeds_generator.h"
 #include "seeds/seed_overlap_filter.h"
 
-namespace {
-
-template <class T>
-std::vector<const T*> pointersTo(const std::list<T>& items) {
-  std::vector<const T*> out;
-  for (const T& item : items) out.push_back(&item);
-  return out;
-}
-
-}  // namespace
-
 bool Pipeline::isRealPass(uint pass) const {
   return pass == (m_params.RAND_NET_GROWTH_CONTROL ? m_params.RANDOM_PASSES : 0);
 }
@@ -143,10 +132,9 @@ void Pipeline::filterRefinedComplexes(const ComplexesFilter& filter, std::list<C
 
 bool Pipeline::searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
                                uint pass, std::list<Complex>* out, PhaseCounts* counts) {
-  ComplexesCrawler crawler(network, filter, 0, m_params.NODES_DUPS_THRESHOLD, m_params.REFINMENT_ITERATIONS,
-                           m_params.EALIGN_NODES_TYPE, m_params.ORIENTATION_TREES);
+  ComplexesCrawler crawler(network, m_params.NODES_DUPS_THRESHOLD, m_params.EALIGN_NODES_TYPE,
+                           m_params.ORIENTATION_TREES, m_params.MAX_SIZE);
   crawler.setThreads(m_params.THREADS);
-  crawler.setMaxSize(m_params.MAX_SIZE);
   const bool randomPass = filter == nullptr;
   const std::list<Complex> found = growComplexes(network, seeds, crawler, pass, randomPass);
   if (!m_results.refinesComplexes()) return false;

@@ -11,12 +11,21 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/command_line.h"
 #include "complexes/complex.h"
 #include "network/network.h"
 #include "report/run_summary.h"
 #include "seeds/seed.h"
+
+// The items of a list by address, as the phases take them.
+template <class T>
+std::vector<const T*> pointersTo(const std::list<T>& items) {
+  std::vector<const T*> out;
+  for (const T& item : items) out.push_back(&item);
+  return out;
+}
 
 class ComplexesCrawler;
 class ComplexesFilter;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "common/overlap_sweep.h"
 
 namespace {
 
@@ -44,10 +43,6 @@ std::vector<Node*>::const_iterator Complex::nodesBegin(byte s) const {
 std::vector<Node*>::const_iterator Complex::nodesEnd(byte s) const {
   TRELLIS_ASSERT(s < MAX_SPECIES);
   return m_nodesBySpec[s].end();
-}
-
-double Complex::intersectRatio(const Complex& cmplx) const {
-  return overlapRatio(proteinIds(), cmplx.proteinIds());
 }
 
 std::vector<uint32_t> Complex::proteinIds() const {

@@ -36,9 +36,6 @@ class Complex {
   std::vector<Node*>::const_iterator nodesEnd(byte s) const;
   size_t proteinsNum() const { return m_nodesSet.size(); }
 
-  // Shared proteins divided by the protein count of the smaller complex;
-  // 0 when either complex has no protein.
-  double intersectRatio(const Complex& cmplx) const;
   // The ids of its distinct proteins, ascending.
   std::vector<uint32_t> proteinIds() const;
 

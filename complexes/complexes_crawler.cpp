@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "common/ordered_jobs.h"
-#include "progress/progress_meter.h"
 
 namespace {
 
@@ -16,32 +15,28 @@ uint allSpecies(const Network* net) { return (1u << net->SPECIES_NUM) - 1; }
 
 }  // namespace
 
-ComplexesCrawler::ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn,
-                                   uint dupAllowedThrsh, uint refineIterations, gen_type_t alignNodesType,
-                                   const std::vector<const VTree*>& alignNodesOrientation)
-    : ComplexesCrawler(net, filter, startSearchFromDn, dupAllowedThrsh, refineIterations, alignNodesType,
-                       alignNodesOrientation, std::make_shared<const SimilarityIndex>(*net)) {}
+ComplexesCrawler::ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
+                                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize)
+    : ComplexesCrawler(net, dupAllowedThrsh, alignNodesType, alignNodesOrientation, maxSize,
+                       std::make_shared<const SimilarityIndex>(*net)) {}
 
-ComplexesCrawler::ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn,
-                                   uint dupAllowedThrsh, uint refineIterations, gen_type_t alignNodesType,
-                                   const std::vector<const VTree*>& alignNodesOrientation,
+ComplexesCrawler::ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
+                                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize,
                                    std::shared_ptr<const SimilarityIndex> index)
     : m_network(net),
-      m_filter(filter),
       m_index(std::move(index)),
       m_nonEdge(net),
       m_expandedComplex(nullptr),
       m_allowDuplications(false),
       m_demandConnectivity(false),
-      mParamStartSearchFromDn(startSearchFromDn),
       mParamMinDistinctProteins(dupAllowedThrsh),
-      mParamRefinmentIterations(refineIterations),
       mParamAlignNodesType(alignNodesType),
-      mParamANodesOrientation(alignNodesOrientation) {}
+      mParamANodesOrientation(alignNodesOrientation),
+      mParamMaxSize(maxSize) {}
 
 // ---------------------------------------------------------- search space
 
-void ComplexesCrawler::initSearchSpaceToDn(const Seed& /*seed*/, uint /*depth*/) {
+void ComplexesCrawler::resetSearchSpace() {
   m_searchSpace.reset(m_index->idLimit());
 }
 
@@ -368,14 +363,14 @@ bool ComplexesCrawler::greedlyExpandComplex() {
 bool ComplexesCrawler::expandComplex(const Seed& seed, Complex* pComplex) {
   TRELLIS_ASSERT(pComplex != nullptr);
   m_expandedComplex = pComplex;
-  initSearchSpaceToDn(seed, mParamStartSearchFromDn);
+  resetSearchSpace();
   for (const VPath& vp : seed.m_vpaths) handleAddingPathToComlex(&vp);
 
   m_allowDuplications = false;
   m_demandConnectivity = true;
   for (;;) {
     const size_t n = pComplex->size();
-    if (n >= m_maxSize) break;
+    if (n >= mParamMaxSize) break;
     if (n >= mParamMinDistinctProteins) m_allowDuplications = true;
     if (n > 1) m_demandConnectivity = false;
     if (!greedlyExpandComplex()) break;
@@ -385,11 +380,8 @@ bool ComplexesCrawler::expandComplex(const Seed& seed, Complex* pComplex) {
 }
 
 std::unique_ptr<ComplexesCrawler> ComplexesCrawler::twin() const {
-  std::unique_ptr<ComplexesCrawler> copy(new ComplexesCrawler(m_network, m_filter, mParamStartSearchFromDn,
-                                                              mParamMinDistinctProteins, mParamRefinmentIterations,
-                                                              mParamAlignNodesType, mParamANodesOrientation, m_index));
-  copy->setMaxSize(m_maxSize);
-  return copy;
+  return std::unique_ptr<ComplexesCrawler>(new ComplexesCrawler(
+      m_network, mParamMinDistinctProteins, mParamAlignNodesType, mParamANodesOrientation, mParamMaxSize, m_index));
 }
 
 void ComplexesCrawler::reportProgress(uint seedNum, size_t complexes, FILE* console) {
@@ -413,17 +405,4 @@ void ComplexesCrawler::growSeeds(const std::vector<const Seed*>& seeds, size_t f
       },
       [&take, first](size_t k, std::unique_ptr<Complex>&& complex) { take(first + k, complex); });
   clearSpanCache();
-}
-
-size_t ComplexesCrawler::findComplexes(std::list<Seed>::const_iterator from,
-                                       std::list<Seed>::const_iterator to) {
-  puts("Started");
-  std::vector<const Seed*> seeds;
-  for (auto it = from; it != to; ++it) seeds.push_back(&*it);
-  growSeeds(seeds, 0, seeds.size(), [this](size_t i, std::unique_ptr<Complex>& complex) {
-    if (complex) m_complexes.push_back(std::move(*complex));
-    if (m_progress) m_progress->advance();
-    reportProgress(static_cast<uint>(i + 1), m_complexes.size());
-  });
-  return m_complexes.size();
 }

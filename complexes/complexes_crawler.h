@@ -26,8 +26,6 @@
 #include "span/bit_subset.h"
 #include "span/span_search.h"
 
-class ComplexesFilter;
-class ProgressMeter;
 
 // One crawler owns all of its working state, so crawlers on the same network
 // may run side by side.
@@ -35,41 +33,33 @@ class ComplexesCrawler : public SearchSpaceClasses {
  public:
   typedef SearchSpace searchSpace_t;
 
-  ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn, uint dupAllowedThrsh,
-                   uint refineIterations, gen_type_t alignNodesType,
-                   const std::vector<const VTree*>& alignNodesOrientation);
+  // Complexes of net, whose proteins may repeat from dupAllowedThrsh aligned
+  // nodes on, grown by aligned nodes of alignNodesType (ORIENTED: along the
+  // trees of alignNodesOrientation, one per species, which are neither copied
+  // nor owned) up to maxSize aligned nodes.
+  ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
+                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize = MAX_COMPLEX_SIZE);
   // The same, sharing the similarity index of a network already indexed.
-  ComplexesCrawler(const Network* net, ComplexesFilter* filter, uint startSearchFromDn, uint dupAllowedThrsh,
-                   uint refineIterations, gen_type_t alignNodesType,
-                   const std::vector<const VTree*>& alignNodesOrientation,
+  ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
+                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize,
                    std::shared_ptr<const SimilarityIndex> index);
   ComplexesCrawler(const ComplexesCrawler&) = delete;
   ComplexesCrawler& operator=(const ComplexesCrawler&) = delete;
 
-  // Expands every seed of the range (numbered from 1) and keeps the complexes
-  // that reach MIN_COMPLEX_SIZE, with the seed number as id. Returns the number
-  // of complexes kept so far.
-  size_t findComplexes(std::list<Seed>::const_iterator from, std::list<Seed>::const_iterator to);
   // Grows seeds[first] .. seeds[last-1] on threads() threads: take(i, complex)
-  // in order, complex null when seed i+1 gave none (ids are seed numbers).
+  // in order, complex null when seed i+1 gave none; a complex that reaches
+  // MIN_COMPLEX_SIZE aligned nodes has its seed's number as id.
   void growSeeds(const std::vector<const Seed*>& seeds, size_t first, size_t last,
                  const std::function<void(size_t, std::unique_ptr<Complex>&)>& take);
   // After seed number seedNum: the progress line, when it is due, with the
   // number of complexes kept so far.
   static void reportProgress(uint seedNum, size_t complexes, FILE* console = stdout);
-  // Meter advanced once per seed by findComplexes; null for none.
-  void setProgress(ProgressMeter* meter) { m_progress = meter; }
-  // Threads that findComplexes grows seeds on (each with a crawler of its
+  // Threads that growSeeds and refinement work on (each with a crawler of its
   // own); the results and the console are the same for every number.
   void setThreads(uint threads) { m_threads = threads == 0 ? 1 : threads; }
   uint threads() const { return m_threads; }
-  // Aligned nodes at which growth stops (MAX_COMPLEX_SIZE unless set).
-  void setMaxSize(uint size) { m_maxSize = size; }
-  uint maxSize() const { return m_maxSize; }
   // A crawler with the same parameters and a working state of its own.
   std::unique_ptr<ComplexesCrawler> twin() const;
-  std::list<Complex>::const_iterator getComplexesBegin() const { return m_complexes.begin(); }
-  std::list<Complex>::const_iterator getComplexesEnd() const { return m_complexes.end(); }
 
   // Grows the empty pComplex from the seed's aligned nodes; true when it ends
   // with at least MIN_COMPLEX_SIZE aligned nodes.
@@ -79,7 +69,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
   bool greedlyExpandComplex();
 
   // Resets classes, node scores and lists for a new expansion.
-  void initSearchSpaceToDn(const Seed& seed, uint depth);
+  void resetSearchSpace();
   // Scores n from scratch against the complex under expansion; with
   // knownUnconnected every pair counts as a non-interaction.
   void assignNodeAScore(Node* n, bool knownUnconnected);
@@ -165,7 +155,6 @@ class ComplexesCrawler : public SearchSpaceClasses {
 
   searchSpace_t m_searchSpace;
   const Network* m_network;
-  ComplexesFilter* m_filter;
   std::shared_ptr<const SimilarityIndex> m_index;  // shared with the crawler's twins
   NonEdgeScores m_nonEdge;
   std::vector<SpanState> m_spanStates;    // the blocks of the current step's nodes
@@ -180,17 +169,13 @@ class ComplexesCrawler : public SearchSpaceClasses {
   };
   std::vector<Promise> m_order;
   Complex* m_expandedComplex;
-  std::list<Complex> m_complexes;
   bool m_allowDuplications;
   bool m_demandConnectivity;
-  const uint mParamStartSearchFromDn;
   const uint mParamMinDistinctProteins;
-  const uint mParamRefinmentIterations;
   const gen_type_t mParamAlignNodesType;
   const std::vector<const VTree*>& mParamANodesOrientation;
-  ProgressMeter* m_progress = nullptr;
+  const uint mParamMaxSize;
   uint m_threads = 1;
-  uint m_maxSize = MAX_COMPLEX_SIZE;
 
  private:
 };

@@ -1,20 +1,8 @@
 #include "complexes/refinement.h"
 
-#include <cstdlib>
 #include <vector>
 
 #include "common/ordered_jobs.h"
-#include "progress/progress_meter.h"
-
-ComplexCoins::ComplexCoins(uint id) {
-  // srand48 puts its 32-bit seed above the fixed low word 0x330E.
-  const uint32_t seed = static_cast<uint32_t>(RANDOM_SEED) + id;
-  m_state[0] = 0x330E;
-  m_state[1] = static_cast<unsigned short>(seed & 0xFFFFu);
-  m_state[2] = static_cast<unsigned short>(seed >> 16);
-}
-
-double ComplexCoins::next() { return erand48(m_state); }
 
 Complex refineComplex(ComplexesCrawler* crawler, const Network* network, uint iterations,
                       const Complex& original) {
@@ -43,15 +31,4 @@ void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint ite
         return refineComplex(&worker, network, iterations, *in[first + k]);
       },
       [&take, first](size_t k, Complex&& refined) { take(first + k, refined); });
-}
-
-void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
-                     const std::list<Complex>& in, std::list<Complex>* out, ProgressMeter* meter) {
-  std::vector<const Complex*> originals;
-  for (const Complex& c : in) originals.push_back(&c);
-  refineComplexes(network, crawler, iterations, originals, 0, originals.size(),
-                  [&](size_t, Complex& refined) {
-                    out->push_back(std::move(refined));
-                    if (meter) meter->advance();
-                  });
 }

@@ -5,23 +5,21 @@
 #pragma once
 
 #include <functional>
-#include <list>
 #include <vector>
 
+#include "common/rand48.h"
 #include "complexes/complex.h"
 #include "complexes/complexes_crawler.h"
 
-class ProgressMeter;
-
-// The coin flips of the complex with the given id: erand48 on the state that
-// srand48(RANDOM_SEED + id) would set (the sum taken modulo 2^32).
+// The coin flips of the complex with the given id: the draws of the
+// generator srand48(RANDOM_SEED + id) would set (the sum taken modulo 2^32).
 class ComplexCoins {
  public:
-  explicit ComplexCoins(uint id);
-  double next();
+  explicit ComplexCoins(uint id) : m_draws(static_cast<uint32_t>(RANDOM_SEED) + id) {}
+  double next() { return m_draws.next(); }
 
  private:
-  unsigned short m_state[3];
+  Rand48 m_draws;
 };
 
 // `iterations` attempts on one complex, in order: each keeps the first two
@@ -30,12 +28,9 @@ class ComplexCoins {
 Complex refineComplex(ComplexesCrawler* crawler, const Network* network, uint iterations,
                       const Complex& original);
 
-// Refines every complex of `in` on crawler.threads() threads (each with a twin
-// of the crawler); out receives one complex per input complex, in order, with
-// its id.
-void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
-                     const std::list<Complex>& in, std::list<Complex>* out, ProgressMeter* meter = nullptr);
-// Refines in[first] .. in[last-1] the same way: take(j, refined) in order.
+// Refines in[first] .. in[last-1] on crawler.threads() threads (each with a
+// twin of the crawler): take(j, refined) in order, the refined complex with
+// the id of in[j].
 void refineComplexes(const Network* network, ComplexesCrawler& crawler, uint iterations,
                      const std::vector<const Complex*>& in, size_t first, size_t last,
                      const std::function<void(size_t, Complex&)>& take);

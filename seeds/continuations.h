@@ -1,5 +1,6 @@
-// The frontends that continue a frontend into a species, as FrontendExpander
-// lists them: built by each thread's ContinuationBuilder, kept for all threads
+// The frontends that continue a frontend into a species (node 0 a similarity
+// partner of its node 0, node 1 one of its node 1, the two interacting or, when
+// admitted, sharing a partner): built by each thread's ContinuationBuilder, kept for all threads
 // in one ContinuationStore. The seed search asks for the same continuation
 // under many species sets, splits and anchors, and building it is the costly
 // part of the search.

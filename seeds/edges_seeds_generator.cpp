@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "progress/progress_meter.h"
 
 EdgesSeedsGenerator::EdgesSeedsGenerator(const Network* net,
                                          const std::vector<const VTree*>& seedsOrientation, bool d2enabled,
@@ -16,11 +15,6 @@ EdgesSeedsGenerator::EdgesSeedsGenerator(const Network* net,
   for (byte s = 0; s < net->SPECIES_NUM; ++s) {
     for (Node* p : net->layer(s)) m_anchors.push_back(p);
   }
-}
-
-const Seed* EdgesSeedsGenerator::nullSeed() {
-  static const Seed empty(2);
-  return &empty;
 }
 
 std::unique_ptr<SeedSearch> EdgesSeedsGenerator::newSearch() {
@@ -44,13 +38,4 @@ void EdgesSeedsGenerator::reportCovered(size_t covered, size_t seedsBefore, FILE
   std::fprintf(console, "Covered %d proteins, created %d seeds\n", static_cast<int>(covered),
                static_cast<int>(seedsBefore));
   std::fflush(console);
-}
-
-size_t EdgesSeedsGenerator::createSeeds() {
-  searchAnchors(0, m_anchors.size(), [this](size_t anchor, std::optional<Seed>& seed) {
-    reportCovered(anchor + 1, m_seeds.size());
-    if (seed) m_seeds.push_back(std::move(*seed));
-    if (m_progress) m_progress->advance();
-  });
-  return m_seeds.size();
 }

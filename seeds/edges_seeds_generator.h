@@ -19,13 +19,10 @@
 #include "seeds/seed.h"
 #include "seeds/seed_search.h"
 
-class ProgressMeter;
 
 // Finds the best seed of every protein of a finalised network.
 class EdgesSeedsGenerator {
  public:
-  typedef std::list<Seed>::const_iterator const_iterator;
-
   // seedsOrientation is empty or holds one tree per species (tree s rooted at
   // s); it is neither copied nor owned, nor is the network.
   EdgesSeedsGenerator(const Network* net, const std::vector<const VTree*>& seedsOrientation, bool d2enabled,
@@ -33,9 +30,6 @@ class EdgesSeedsGenerator {
   EdgesSeedsGenerator(const EdgesSeedsGenerator&) = delete;
   EdgesSeedsGenerator& operator=(const EdgesSeedsGenerator&) = delete;
 
-  // Runs the whole seed search once, printing the progress lines; returns the
-  // number of seeds found.
-  size_t createSeeds();
   // Anchor proteins: every protein, species by species, each species in layer order.
   size_t anchorCount() const { return m_anchors.size(); }
   // The seeds of anchors first .. last-1: take(anchor, seed) in anchor order,
@@ -44,18 +38,11 @@ class EdgesSeedsGenerator {
   void searchAnchors(size_t first, size_t last, Take take);
   // Threads the search runs on (each with a search of its own).
   void setThreads(uint threads) { m_threads = threads == 0 ? 1 : threads; }
-  // Meter advanced once per anchor protein by createSeeds; null for none.
-  void setProgress(ProgressMeter* meter) { m_progress = meter; }
-  const_iterator getSeedsBegin() const { return m_seeds.begin(); }
-  const_iterator getSeedsEnd() const { return m_seeds.end(); }
 
   // The console line of the seed search after `covered` anchors, printed when
   // covered is a power of two; seedsBefore counts the seeds of the anchors
   // before the last one.
   static void reportCovered(size_t covered, size_t seedsBefore, FILE* console = stdout);
-
-  // The span of every frontend over the empty set of species.
-  static const Seed* nullSeed();
 
   // Memory the searches hold now, in bytes (the shared memos and the calling
   // thread's own).
@@ -80,9 +67,7 @@ class EdgesSeedsGenerator {
   std::vector<Node*> m_anchors;
   SeedMemos m_memos;
   SeedSearch m_search;  // the calling thread's
-  std::list<Seed> m_seeds;
   uint m_threads = 1;
-  ProgressMeter* m_progress = nullptr;
 };
 
 #include "common/ordered_jobs.h"

@@ -4,37 +4,11 @@
 #include <cstdio>
 #include <limits>
 
-#include "common/overlap_sweep.h"
-
 // ---------------------------------------------------------------------------
-// SeedFrontend, FrontendExpander
+// SeedFrontend
 
 SeedFrontend::SeedFrontend()
     : m_nodes{nullptr, nullptr}, m_score(std::numeric_limits<weight_t>::infinity()), m_ids{0, 0} {}
-
-FrontendExpander::FrontendExpander(const Network* net, SeedFrontend iniFront, byte specIdx,
-                                   bool d2enabled_flg) {
-  build(net, iniFront, specIdx, d2enabled_flg, &m_frontends);
-}
-
-void FrontendExpander::build(const Network* net, const SeedFrontend& iniFront, byte specIdx,
-                             bool d2enabled_flg, std::vector<SeedFrontend>* frontends) {
-  const edges_list_t& partners0 = iniFront.node(0)->getHomologs(specIdx);
-  const edges_list_t& partners1 = iniFront.node(1)->getHomologs(specIdx);
-  for (const edge_t& h0 : partners0) {
-    for (const edge_t& h1 : partners1) {
-      Node* m0 = h0.node;
-      Node* m1 = h1.node;
-      if (m0 == m1) continue;
-      const edge_t* edge = nullptr;
-      if (Network::areD1nodes(m0, m1, &edge)) {
-        frontends->emplace_back(m0, m1, edge->score);
-      } else if (d2enabled_flg && net->areD2nodes(m0, m1)) {
-        frontends->emplace_back(m0, m1, net->scoreNonEdge(m0, m1));
-      }
-    }
-  }
-}
 
 // ---------------------------------------------------------------------------
 // Seed
@@ -54,10 +28,6 @@ void Seed::append(const Seed* subSeed) {
   }
   m_score += subSeed->m_score;
 }
-
-namespace {}  // namespace
-
-double Seed::intersectRatio(const Seed& x) const { return overlapRatio(proteinIds(), x.proteinIds()); }
 
 std::vector<uint32_t> Seed::proteinIds() const {
   std::vector<uint32_t> ids;

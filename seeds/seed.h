@@ -34,31 +34,6 @@ struct SeedFrontend {
   weight_t score() const { return m_score; }
 };
 
-// The frontends of a target species that continue a frontend: node 0 a
-// similarity partner of the frontend's node 0, node 1 one of its node 1, the
-// two interacting or (when admitted) sharing an interaction partner. Handed out
-// in the reverse order of construction.
-class FrontendExpander {
- public:
-  FrontendExpander(const Network* net, SeedFrontend iniFront, byte specIdx, bool d2enabled_flg);
-  // The frontends in construction order (getNext hands them out from the end).
-  static void build(const Network* net, const SeedFrontend& iniFront, byte specIdx, bool d2enabled_flg,
-                    std::vector<SeedFrontend>* frontends);
-  FrontendExpander(const FrontendExpander&) = delete;
-  FrontendExpander& operator=(const FrontendExpander&) = delete;
-
-  // False when none is left; otherwise moves the last frontend to *f.
-  bool getNext(SeedFrontend* f) {
-    if (m_frontends.empty()) return false;
-    *f = m_frontends.back();
-    m_frontends.pop_back();
-    return true;
-  }
-
- protected:
-  std::vector<SeedFrontend> m_frontends;  // not yet handed out
-};
-
 // Two aligned nodes collecting position 0 and position 1 of every frontend
 // appended, with the summed score. Also used as a plain list of aligned nodes
 // (any width) to restart a complex from.
@@ -72,9 +47,6 @@ struct Seed {
   void append(const SeedFrontend& frontend);
   // Appends every aligned node of subSeed to the matching one of this seed.
   void append(const Seed* subSeed);
-  // Shared proteins over the protein count of the smaller seed, in [0, 1];
-  // 0 when either seed is empty.
-  double intersectRatio(const Seed& x) const;
   // The ids of its distinct proteins, ascending.
   std::vector<uint32_t> proteinIds() const;
   // "Seed: [ (b,a)--(d,c)]\t(3.500000)": one pair per position, last aligned

@@ -11,10 +11,12 @@
 #include <iterator>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "common/console.h"
 #include "app/pipeline.h"
 #include "complexes/complexes_crawler.h"
 #include "complexes/refinement.h"
@@ -46,42 +48,47 @@ int main(int argc, char** argv) {
     if (!std::strcmp(argv[i], "--threads")) params.THREADS = static_cast<uint>(std::atoi(argv[i + 1]));
     if (!std::strcmp(argv[i], "--refine")) refine = static_cast<uint>(std::atoi(argv[i + 1]));
   }
-  std::FILE* console = std::freopen("/dev/null", "w", stdout);
-  if (console == nullptr) return 1;
+  Console quiet(Console::BUFFER);
   Network net(params.species_num);
-  NetworkBuiler builder(&net, params.BLAST_TRESHOLD, params.MAX_HOMOLOG_PER_NODE);
+  NetworkBuiler builder(&net, params.BLAST_TRESHOLD, params.MAX_HOMOLOG_PER_NODE, quiet.out());
   builder.readNetwork(params.in_prefix);
-  net.finalize(params.DENSITY_BETA, params.p_true);
+  net.finalize(params.DENSITY_BETA, params.p_true, quiet.out());
 
+  // The phases' own entry points, as the pipeline calls them.
   auto start = std::chrono::steady_clock::now();
   EdgesSeedsGenerator generator(&net, params.ORIENTATION_TREES, params.START_SEARCH_FROM_SEED_Dn > 1,
                                 params.SALIGN_NODES_TYPE);
   generator.setThreads(params.THREADS);
-  generator.createSeeds();
+  std::list<Seed> found;
+  generator.searchAnchors(0, generator.anchorCount(), [&found](size_t, std::optional<Seed>& seed) {
+    if (seed) found.push_back(std::move(*seed));
+  });
   const double seedTime = secondsSince(start);
   start = std::chrono::steady_clock::now();
-  std::vector<const Seed*> candidates;
-  for (auto it = generator.getSeedsBegin(); it != generator.getSeedsEnd(); ++it) candidates.push_back(&*it);
-  std::list<Seed> seeds = filterOverlappingSeeds(candidates, params.SEEDS_MAX_ALLOWED_OVERLAP);
+  std::list<Seed> seeds = filterOverlappingSeeds(pointersTo(found), params.SEEDS_MAX_ALLOWED_OVERLAP);
   const double filterTime = secondsSince(start);
   while (seeds.size() > maxSeeds) seeds.pop_back();
 
   start = std::chrono::steady_clock::now();
-  ComplexesCrawler crawler(&net, nullptr, 0, params.NODES_DUPS_THRESHOLD, refine, params.EALIGN_NODES_TYPE,
-                           params.ORIENTATION_TREES);
+  ComplexesCrawler crawler(&net, params.NODES_DUPS_THRESHOLD, params.EALIGN_NODES_TYPE, params.ORIENTATION_TREES);
   crawler.setThreads(params.THREADS);
-  crawler.findComplexes(seeds.begin(), seeds.end());
+  const std::vector<const Seed*> grown = pointersTo(seeds);
+  std::list<Complex> complexes, refined;
+  crawler.growSeeds(grown, 0, grown.size(), [&complexes](size_t, std::unique_ptr<Complex>& c) {
+    if (c) complexes.push_back(std::move(*c));
+  });
   const double growTime = secondsSince(start);
-  std::list<Complex> found(crawler.getComplexesBegin(), crawler.getComplexesEnd()), refined;
   start = std::chrono::steady_clock::now();
-  if (refine > 0) refineComplexes(&net, crawler, refine, found, &refined);
+  const std::vector<const Complex*> toRefine = pointersTo(complexes);
+  if (refine > 0)
+    refineComplexes(&net, crawler, refine, toRefine, 0, toRefine.size(),
+                    [&refined](size_t, Complex& c) { refined.push_back(std::move(c)); });
   const double refineTime = secondsSince(start);
   double total = 0;
-  for (const Complex& c : refine > 0 ? refined : found) total += c.getScore();
+  for (const Complex& c : refine > 0 ? refined : complexes) total += c.getScore();
   std::fprintf(stderr,
                "seeds %.3f s (%zu kept), filter %.3f s, grow %.3f s (%zu seeds, %zu complexes), "
                "refine %.3f s; total score %.6f\n",
-               seedTime, std::distance(generator.getSeedsBegin(), generator.getSeedsEnd()), filterTime,
-               growTime, seeds.size(), found.size(), refineTime, total);
+               seedTime, found.size(), filterTime, growTime, seeds.size(), complexes.size(), refineTime, total);
   return 0;
 }

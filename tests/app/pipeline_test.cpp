@@ -130,13 +130,6 @@ TEST(PipelineRunTest, UnwritableOutputIsReportedAndFailsTheRun) {
   EXPECT_TRUE(testutil::fileExists(dir.file("out/species_2/complex_00009.txt")));
 }
 
-template <class T>
-std::vector<const T*> pointersTo(const std::list<T>& items) {
-  std::vector<const T*> out;
-  for (const T& item : items) out.push_back(&item);
-  return out;
-}
-
 // A complex's coins are the drand48 sequence of srand48(2345 + id), the sum
 // taken modulo 2^32.
 TEST(PipelineRefinementTest, EachComplexDrawsItsOwnSequence) {
@@ -159,8 +152,7 @@ TEST(PipelineRefinementTest, RefinementKeepsIdsAndNeverLowersScores) {
     PassResults computed(params);
     std::list<Seed> seeds;
     Pipeline(params, computed, stdout).searchSeeds(&net, 0, &seeds, nullptr);
-    ComplexesCrawler crawler(&net, nullptr, 0, params.NODES_DUPS_THRESHOLD, 5, TREE,
-                             params.ORIENTATION_TREES);
+    ComplexesCrawler crawler(&net, params.NODES_DUPS_THRESHOLD, TREE, params.ORIENTATION_TREES);
     const std::vector<const Seed*> grown = pointersTo(seeds);
     crawler.growSeeds(grown, 0, grown.size(), [&](size_t, std::unique_ptr<Complex>& c) {
       if (c) found.push_back(*c);
@@ -179,7 +171,7 @@ TEST(PipelineRefinementTest, RefinementKeepsIdsAndNeverLowersScores) {
   }
   EXPECT_TRUE(improved);
   // Each complex alone, last first, on a fresh crawler: refined exactly alike.
-  ComplexesCrawler alone(&net, nullptr, 0, params.NODES_DUPS_THRESHOLD, 5, TREE, params.ORIENTATION_TREES);
+  ComplexesCrawler alone(&net, params.NODES_DUPS_THRESHOLD, TREE, params.ORIENTATION_TREES);
   auto r = refined.rbegin();
   for (auto f = found.rbegin(); f != found.rend(); ++f, ++r) {
     const Complex single = refineComplex(&alone, &net, 5, *f);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/overlap_sweep.h"
 #include "complexes/complexes_crawler.h"
 #include "complexes_crawler_test_util.h"
 
@@ -112,7 +113,7 @@ TEST_F(ComplexRecordTest, PathOfKnownProteinsGainsNothingButIsStored) {
   EXPECT_EQ(copy.paths()[0].m_nodes[0], a[1]);
 }
 
-TEST_F(ComplexRecordTest, IntersectRatioIsOverTheSmallerComplexAndSymmetric) {
+TEST_F(ComplexRecordTest, OverlapIsOverTheSmallerComplexAndSymmetric) {
   Complex big(1, &f.net), small(2, &f.net), same(3, &f.net), other(4, &f.net), empty(5, &f.net);
   VPath p1 = path({a[1], b[1]}), p2 = path({a[2], b[2]}), p3 = path({a[3], b[3]}), p4 = path({a[4], b[4]});
   for (VPath* p : {&p1, &p2, &p3}) big.addPath(p);
@@ -120,17 +121,17 @@ TEST_F(ComplexRecordTest, IntersectRatioIsOverTheSmallerComplexAndSymmetric) {
   small.addPath(&p2);
   other.addPath(&p4);
 
-  EXPECT_EQ(big.intersectRatio(same), 1.0);
-  EXPECT_EQ(big.intersectRatio(small), 1.0);
-  EXPECT_EQ(small.intersectRatio(big), 1.0);
-  EXPECT_EQ(big.intersectRatio(other), 0.0);
+  EXPECT_EQ(overlapRatio(big.proteinIds(), same.proteinIds()), 1.0);
+  EXPECT_EQ(overlapRatio(big.proteinIds(), small.proteinIds()), 1.0);
+  EXPECT_EQ(overlapRatio(small.proteinIds(), big.proteinIds()), 1.0);
+  EXPECT_EQ(overlapRatio(big.proteinIds(), other.proteinIds()), 0.0);
 
   Complex half(6, &f.net);
   VPath mixed = path({a[1], b[4]});
   half.addPath(&mixed);
-  EXPECT_EQ(half.intersectRatio(big), 0.5);
-  EXPECT_EQ(big.intersectRatio(half), 0.5);
-  EXPECT_EQ(big.intersectRatio(empty), 0.0);  // no NaN for an empty complex
+  EXPECT_EQ(overlapRatio(half.proteinIds(), big.proteinIds()), 0.5);
+  EXPECT_EQ(overlapRatio(big.proteinIds(), half.proteinIds()), 0.5);
+  EXPECT_EQ(overlapRatio(big.proteinIds(), empty.proteinIds()), 0.0);  // no NaN for an empty complex
 }
 
 TEST_F(ComplexRecordTest, FilesTextListsPathsAndSpeciesProteinsOnce) {

@@ -587,7 +587,7 @@ class ExpansionTest : public ::testing::Test {
 };
 
 TEST_F(ExpansionTest, DuplicatesFromTheThresholdAndAZeroGainEndsGrowth) {
-  ComplexesCrawler dup(&f.net, nullptr, 0, 2, 0, TREE, kNoTrees);
+  ComplexesCrawler dup(&f.net, 2, TREE, kNoTrees);
   Complex c(1, &f.net);
   EXPECT_FALSE(dup.expandComplex(seed(), &c));
   // a2 joins through b0, already in the complex; afterwards only aligned
@@ -596,7 +596,7 @@ TEST_F(ExpansionTest, DuplicatesFromTheThresholdAndAZeroGainEndsGrowth) {
   EXPECT_EQ(namesOf(c.paths()[2]), (std::vector<std::string>{"a2", "b0"}));
   EXPECT_GT(c.paths()[2].score(), 0.0);
 
-  ComplexesCrawler noDup(&f.net, nullptr, 0, 15, 0, TREE, kNoTrees);
+  ComplexesCrawler noDup(&f.net, 15, TREE, kNoTrees);
   Complex c2(1, &f.net);
   EXPECT_FALSE(noDup.expandComplex(seed(), &c2));
   EXPECT_EQ(c2.size(), 2u);
@@ -605,7 +605,7 @@ TEST_F(ExpansionTest, DuplicatesFromTheThresholdAndAZeroGainEndsGrowth) {
 TEST_F(ExpansionTest, ConnectivityIsDemandedOnlyBelowTwoAlignedNodes) {
   // fb1 lists fa0, which no interaction reaches from the seeds below.
   Node* fa0 = f("fa0");
-  ComplexesCrawler cr(&f.net, nullptr, 0, 15, 0, TREE, kNoTrees);
+  ComplexesCrawler cr(&f.net, 15, TREE, kNoTrees);
   Complex one(1, &f.net);
   cr.expandComplex(seedOf({path({f("fa1"), f("fb1")})}), &one);
   EXPECT_EQ(one.size(), 1u);
@@ -637,7 +637,7 @@ TEST(ExpansionLimitTest, StopsAtFifteenAlignedNodes) {
   }
   f.finalize();
 
-  ComplexesCrawler cr(&f.net, nullptr, 0, 2, 0, TREE, kNoTrees);
+  ComplexesCrawler cr(&f.net, 2, TREE, kNoTrees);
   Complex c(1, &f.net);
   EXPECT_TRUE(cr.expandComplex(seedOf({path({a[0], b[0]}), path({a[1], b[1]})}), &c));
   EXPECT_EQ(c.size(), MAX_COMPLEX_SIZE);
@@ -660,40 +660,46 @@ TEST_F(ExpansionTest, FindComplexesNumbersSeedsAndReportsProgress) {
       seeds.push_back(Seed(0));
     }
   }
-  ComplexesCrawler cr(&f.net, nullptr, 0, 2, 0, TREE, kNoTrees);
-  size_t kept = 0;
-  const std::string out =
-      testutil::captureStdout([&] { kept = cr.findComplexes(seeds.begin(), seeds.end()); });
+  ComplexesCrawler cr(&f.net, 2, TREE, kNoTrees);
+  std::vector<const Seed*> grown;
+  for (const Seed& s : seeds) grown.push_back(&s);
+  std::list<Complex> kept;
+  // The pipeline's loop: the progress line after each seed, with the complexes kept so far.
+  const std::string out = testutil::captureStdout([&] {
+    cr.growSeeds(grown, 0, grown.size(), [&](size_t i, std::unique_ptr<Complex>& c) {
+      if (c) kept.push_back(*c);
+      ComplexesCrawler::reportProgress(static_cast<uint>(i + 1), kept.size());
+    });
+  });
   EXPECT_EQ(out,
-            "Started\n"
             "Seeds processed:  100. Complexes found:    1\n"
             "Seeds processed:  200. Complexes found:    1\n"
             "Seeds processed:  300. Complexes found:    1\n"
             "Seeds processed:  400. Complexes found:    1\n"
             "Seeds processed: 1000. Complexes found:    1\n"
             "Seeds processed: 2000. Complexes found:    2\n");
-  ASSERT_EQ(kept, 2u);
+  ASSERT_EQ(kept.size(), 2u);
   std::vector<uint> ids;
   std::vector<size_t> sizes;
-  for (auto it = cr.getComplexesBegin(); it != cr.getComplexesEnd(); ++it) {
-    ids.push_back(it->m_id);
-    sizes.push_back(it->size());
+  for (const Complex& c : kept) {
+    ids.push_back(c.m_id);
+    sizes.push_back(c.size());
   }
   EXPECT_EQ(ids, (std::vector<uint>{7, 1500}));
   EXPECT_EQ(sizes[0], 16u);  // already past the limit: no step taken
   EXPECT_EQ(sizes[1], 5u);   // a2 joins through b0
 
-  // An empty range adds nothing; the kept complexes stay.
-  std::list<Seed> none;
-  EXPECT_EQ(testutil::captureStdout([&] { kept = cr.findComplexes(none.begin(), none.end()); }), "Started\n");
-  EXPECT_EQ(kept, 2u);
+  // An empty range takes nothing.
+  size_t taken = 0;
+  cr.growSeeds(grown, 5, 5, [&](size_t, std::unique_ptr<Complex>&) { ++taken; });
+  EXPECT_EQ(taken, 0u);
 }
 
 TEST_F(ExpansionTest, NoAlignedNodeAtAllEndsTheExpansionQuietly) {
   // Duplicates are allowed from the start, but the lone protein has no
   // similarity link at all.
   Node* lone = f("fa0");
-  ComplexesCrawler cr(&f.net, nullptr, 0, 0, 0, TREE, kNoTrees);
+  ComplexesCrawler cr(&f.net, 0, TREE, kNoTrees);
   Complex c(1, &f.net);
   bool kept = true;
   EXPECT_EQ(testutil::captureStdout([&] { kept = cr.expandComplex(seedOf({path({lone})}), &c); }), "");
@@ -711,7 +717,7 @@ TEST_F(CrawlerDeathTest, BrokenInvariantsStopTheProgram) {
         ss.upgradeNode(a[0], CC::EDIST_MAX);
       },
       "dist < EDIST_MAX && dist >= 0");
-  ComplexesCrawler cr(&f.net, nullptr, 0, 2, 0, TREE, kNoTrees);
+  ComplexesCrawler cr(&f.net, 2, TREE, kNoTrees);
   EXPECT_DEATH(
       {
         dup2(STDERR_FILENO, STDOUT_FILENO);
@@ -743,21 +749,13 @@ TEST(CrawlerUnwindTest, ModelFailureInsideTheSpanSearchUnwindsWithoutLeaks) {
   const weight_t tf[] = {1.0, 2.0};
   testutil::captureStdout([&] { f.net.finalize(0.8, tf); });
 
-  ComplexesCrawler cr(&f.net, nullptr, 0, 2, 0, TREE, kNoTrees);
-  std::list<Seed> seeds{seedOf({path({f("a0"), f("b0")}), path({f("a1"), f("b1")})})};
-  int code = 0;
-  std::string message;
-  testutil::captureStdout([&] {
-    try {
-      cr.findComplexes(seeds.begin(), seeds.end());
-    } catch (const Error& e) {
-      code = e.status();
-      message = e.what();
-    }
-  });
-  EXPECT_EQ(code, EXIT_MODEL);
-  EXPECT_NE(message.find("Illegal model configuration detected. Pair score of a4 and a0"), std::string::npos)
-      << message;
+  ComplexesCrawler cr(&f.net, 2, TREE, kNoTrees);
+  const Seed seed = seedOf({path({f("a0"), f("b0")}), path({f("a1"), f("b1")})});
+  const testutil::Thrown t =
+      testutil::errorOf([&] { cr.growSeeds({&seed}, 0, 1, [](size_t, std::unique_ptr<Complex>&) {}); });
+  EXPECT_EQ(t.status, EXIT_MODEL);
+  EXPECT_NE(t.message.find("Illegal model configuration detected. Pair score of a4 and a0"), std::string::npos)
+      << t.message;
 }
 
 }  // namespace

@@ -134,12 +134,12 @@ inline weight_t naiveComplexScore(const Network& net, const Complex& c) {
 class TestCrawler : public ComplexesCrawler {
  public:
   TestCrawler(const Network* net, uint dupThreshold, gen_type_t type, const std::vector<const VTree*>& trees)
-      : ComplexesCrawler(net, nullptr, 0, dupThreshold, 0, type, trees) {}
+      : ComplexesCrawler(net, dupThreshold, type, trees) {}
 
   // Starts an expansion of c by hand: reset, no aligned node admitted yet.
   void start(Complex* c) {
     m_expandedComplex = c;
-    initSearchSpaceToDn(Seed(0), 0);
+    resetSearchSpace();
   }
   void setFlags(bool allowDup, bool demandConnectivity) {
     m_allowDuplications = allowDup;

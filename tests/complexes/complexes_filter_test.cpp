@@ -104,7 +104,7 @@ TEST_F(FilterFixture, BuiltComplexesCarryTheRequestedScoreAndOverlap) {
   EXPECT_DOUBLE_EQ(a.getScore(), 10);
   EXPECT_DOUBLE_EQ(b.getScore(), 12);
   EXPECT_EQ(b.size(), 6u);
-  EXPECT_DOUBLE_EQ(a.intersectRatio(b), 0.75);
+  EXPECT_DOUBLE_EQ(overlapRatio(a.proteinIds(), b.proteinIds()), 0.75);
 }
 
 TEST_F(FilterFixture, ThresholdIsNearTheTopFivePercentAndPrinted) {

@@ -8,13 +8,14 @@
 #pragma once
 
 #include <list>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "frontend_expander.h"
 #include "seeds/edges_seeds_generator.h"
 #include "span/bit_subset.h"
-#include "span/dynamic_table.h"
 
 namespace seedtest {
 
@@ -28,14 +29,12 @@ class PlainSeedSearch {
         m_d2(d2enabled),
         m_type(type),
         m_clearBetweenAnchors(clearBetweenAnchors) {}
-  ~PlainSeedSearch() { m_cache.clear(); }
 
   std::list<Seed> createSeeds() {
     std::list<Seed> seeds;
     for (byte s = 0; s < m_net->SPECIES_NUM; ++s) {
       for (Node* p : m_net->layer(s)) {
         if (m_clearBetweenAnchors) m_cache.clear();
-        m_cache.maintence();
         std::unique_ptr<Seed> best;
         for (const edge_t& e : p->getD1()) {
           if (!(p->m_id < e.node->m_id)) continue;
@@ -80,12 +79,12 @@ class PlainSeedSearch {
   bool solve(const SeedFrontend& f, Gen G, const Seed** out) {
     const uint S = G.mask();
     if (S == 0) {
-      *out = EdgesSeedsGenerator::nullSeed();
+      *out = &m_emptySpan;
       return true;
     }
-    bool cached = false;
-    Oriented* known = m_cache.getEntry(f.tag(), &cached, S);
-    if (!cached) {
+    const auto cached = m_cache.find({S, f.tag()});
+    Oriented* known = cached != m_cache.end() ? cached->second.get() : nullptr;
+    if (cached == m_cache.end()) {
       const bool lowFirst = f.nodeId(0) < f.nodeId(1);
       known = solveCanonical(lowFirst ? f : SeedFrontend(f.node(1), f.node(0), f.score()), splits(G));
     }
@@ -116,10 +115,9 @@ class PlainSeedSearch {
         best->append(right);
       }
     }
-    Oriented* stored = nullptr;
-    if (best) stored = new Oriented{std::move(best), nullptr, f.node(0)};
-    m_cache.setEntry(f.tag(), S, stored);
-    return stored;
+    std::unique_ptr<Oriented>& stored = m_cache[{S, f.tag()}];
+    if (best) stored.reset(new Oriented{std::move(best), nullptr, f.node(0)});
+    return stored.get();
   }
 
   const Network* m_net;
@@ -132,7 +130,9 @@ class PlainSeedSearch {
   const bool m_d2;
   const gen_type_t m_type;
   const bool m_clearBetweenAnchors;
-  DynTable2<uint64_t, Oriented> m_cache;
+  // (species set, frontend tag) -> its span, null when it has none.
+  std::map<std::pair<uint, uint64_t>, std::unique_ptr<Oriented>> m_cache;
+  const Seed m_emptySpan{2};  // every frontend's over no species
 };
 
 }  // namespace seedtest

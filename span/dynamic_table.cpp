@@ -1,1 +1,0 @@
-#include "span/dynamic_table.h"
