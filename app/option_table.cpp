@@ -150,7 +150,7 @@ std::string number(double v, const char* format) { return strFormat(format, v); 
 
 // ---- the parameter printout, line by line as the method prints it
 void echoBeta(const RunParams& p, FILE* out) { std::fprintf(out, "Beta (complexes density): %.2f\n", p.DENSITY_BETA); }
-void echoThreshold(const RunParams& p, FILE* out) { std::fprintf(out, "Blast threshold: %.0e\n", p.BLAST_TRESHOLD); }
+void echoThreshold(const RunParams& p, FILE* out) { std::fprintf(out, "Blast threshold: %.0e\n", p.BLAST_THRESHOLD); }
 void echoHomologs(const RunParams& p, FILE* out) {
   std::fputs("Max Allowed Homologs per node (best survives): ", out);
   if (p.MAX_HOMOLOG_PER_NODE == 0)
@@ -171,7 +171,7 @@ void echoDistance(const RunParams& p, FILE* out) {
   std::fprintf(out, "Seed nodes max distance: D%u\n", p.START_SEARCH_FROM_SEED_Dn);
 }
 void echoRefinements(const RunParams& p, FILE* out) {
-  std::fprintf(out, "Complexes refinment iterations: %u\n", p.REFINMENT_ITERATIONS);
+  std::fprintf(out, "Complexes refinment iterations: %u\n", p.REFINEMENT_ITERATIONS);
 }
 // Oriented spans without a tree are refused here, where the method refuses them.
 void echoOrientation(const RunParams& p, FILE* out) {
@@ -234,10 +234,10 @@ std::vector<OptionRow> makeTable() {
        [](P* p, const std::string& v, FILE*) {
          double x = 0;
          if (!parseReal(v, &x) || x < 0) illegalValue("-H:", v, "expected a number >= 0");
-         p->BLAST_TRESHOLD = x;
+         p->BLAST_THRESHOLD = x;
        },
-       [](const P& p) { return number(p.BLAST_TRESHOLD, "%g"); },
-       [](const P& p) { return number(p.BLAST_TRESHOLD, "%.17g"); }, echoThreshold, 2},
+       [](const P& p) { return number(p.BLAST_THRESHOLD, "%g"); },
+       [](const P& p) { return number(p.BLAST_THRESHOLD, "%.17g"); }, echoThreshold, 2},
       {"--maxhoms:", "max-homologs", 0, "N", nullptr, nullptr,
        "most similarity links a protein keeps towards one species, the best surviving; 0 = unlimited", nullptr,
        OptionScope::RESULTS, InFingerprint::ALWAYS,
@@ -273,8 +273,8 @@ std::vector<OptionRow> makeTable() {
       {"-R:", "refinements", 0, "N", nullptr, "refinement attempts",
        "refinement attempts per complex; 0 turns refinement off", nullptr, OptionScope::RESULTS,
        InFingerprint::ALWAYS,
-       [](P* p, const std::string& v, FILE*) { p->REFINMENT_ITERATIONS = uintIn("-R:", v, 0, UINT32_MAX); },
-       [](const P& p) { return std::to_string(p.REFINMENT_ITERATIONS); }, nullptr, echoRefinements, 7},
+       [](P* p, const std::string& v, FILE*) { p->REFINEMENT_ITERATIONS = uintIn("-R:", v, 0, UINT32_MAX); },
+       [](const P& p) { return std::to_string(p.REFINEMENT_ITERATIONS); }, nullptr, echoRefinements, 7},
       {"--pval-filter", "pval-filter", 0, "WORD", "1", nullptr,
        "search rewired copies of the network first and filter complexes by their scores; complexes.tsv gains "
        "p-values",

@@ -195,7 +195,7 @@ void PassResults::growth(uint pass, bool randomPass, const Network& network, Com
       // A random pass has no complex filter: its complexes are refined here.
       std::vector<const Complex*> in;
       for (const auto& entry : grown) in.push_back(&entry.second);
-      const uint iterations = m_params.REFINMENT_ITERATIONS;
+      const uint iterations = m_params.REFINEMENT_ITERATIONS;
       refineComplexes(&network, crawler, iterations, in, 0, in.size(),
                       [&](size_t, Complex& refined) { writeComplex(refined, &section); });
     }
@@ -230,7 +230,7 @@ void PassResults::growth(uint pass, bool randomPass, const Network& network, Com
 
 void PassResults::refinement(uint pass, bool randomPass, const Network& network, ComplexesCrawler& crawler,
                              const std::vector<const Complex*>& complexes, const TakeRefined& take) {
-  const uint iterations = m_params.REFINMENT_ITERATIONS;
+  const uint iterations = m_params.REFINEMENT_ITERATIONS;
   if (stage() == RunStage::WHOLE) {
     refineComplexes(&network, crawler, iterations, complexes, 0, complexes.size(), take);
     return;

@@ -159,10 +159,10 @@ bool Pipeline::searchComplexes(const Network* network, const std::list<Seed>& se
   }
 
   // Without attempts a refine stage still hands the complexes on.
-  const bool refines = m_params.REFINMENT_ITERATIONS != 0 || m_results.stage() == RunStage::REFINE;
-  if (m_params.REFINMENT_ITERATIONS != 0) {
+  const bool refines = m_params.REFINEMENT_ITERATIONS != 0 || m_results.stage() == RunStage::REFINE;
+  if (m_params.REFINEMENT_ITERATIONS != 0) {
     std::fprintf(m_console, "Refining complexes (%d iterations/complex)..\n",
-                 static_cast<int>(m_params.REFINMENT_ITERATIONS));
+                 static_cast<int>(m_params.REFINEMENT_ITERATIONS));
     std::fflush(m_console);
   }
   if (refines) {
@@ -221,7 +221,7 @@ void completeSummary(const RunParams& params, const Network& network, const Comp
 
 std::unique_ptr<Network> Pipeline::readingPhase() {
   std::unique_ptr<Network> network(new Network(m_params.species_num));
-  NetworkBuiler builder(network.get(), m_params.BLAST_TRESHOLD, m_params.MAX_HOMOLOG_PER_NODE, m_console);
+  NetworkBuilder builder(network.get(), m_params.BLAST_THRESHOLD, m_params.MAX_HOMOLOG_PER_NODE, m_console);
   std::fputs("Reading data network..\n", m_console);
   builder.readNetwork(m_params.in_prefix);
   std::fputs("Network statistics:\n", m_console);

@@ -30,12 +30,12 @@ struct RunParams {
   // (empty when no orientation was given). The trees are owned by ownedTrees.
   std::vector<const VTree*> ORIENTATION_TREES;
   std::string orientation_str;              // "--orient:" value as typed
-  double BLAST_TRESHOLD = 1e-07;            // "-H:" largest accepted E-value
+  double BLAST_THRESHOLD = 1e-07;            // "-H:" largest accepted E-value
   uint MAX_HOMOLOG_PER_NODE = 0;            // "--maxhoms:" homologs per species kept; 0 = unlimited
   double DENSITY_BETA = 0.8;                // "-B:" complex density beta of the score model
   uint START_SEARCH_FROM_SEED_Dn = 2;       // "-D:" seed nodes max distance, 1 or 2
   uint NODES_DUPS_THRESHOLD = 2;            // "-DUP:" complex size from which proteins may repeat
-  uint REFINMENT_ITERATIONS = 5;            // "-R:" refinement attempts per complex; 0 = off
+  uint REFINEMENT_ITERATIONS = 5;            // "-R:" refinement attempts per complex; 0 = off
   uint MAX_SIZE = MAX_COMPLEX_SIZE;         // "--max-size" aligned nodes at which growth stops
   bool FINAL_OVERLAP_FILTER = false;        // "--final-overlap-filter" 0 or 1: overlap filter after refinement
   bool FINAL_NOISE_FILTER = false;          // "--final-noise-filter" 0 or 1: noise re-check after refinement

@@ -58,7 +58,7 @@ void ComplexesCrawler::assignNodeAScore(Node* n, bool knownUnconnected) {
   m_searchSpace.setScore(n, sum);
 }
 
-void ComplexesCrawler::handleAddingPathToComlex(const VPath* vp) {
+void ComplexesCrawler::handleAddingPathToComplex(const VPath* vp) {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
   for (Node* newCnode : *vp) {
     if (m_searchSpace.distance(newCnode) == EDIST0) continue;
@@ -356,7 +356,7 @@ bool ComplexesCrawler::greedlyExpandComplex() {
   if (found == nullptr) return false;
   std::unique_ptr<VPath> best(found);
   if (!(best->score() > 0)) return false;
-  handleAddingPathToComlex(best.get());
+  handleAddingPathToComplex(best.get());
   return true;
 }
 
@@ -364,7 +364,7 @@ bool ComplexesCrawler::expandComplex(const Seed& seed, Complex* pComplex) {
   TRELLIS_ASSERT(pComplex != nullptr);
   m_expandedComplex = pComplex;
   resetSearchSpace();
-  for (const VPath& vp : seed.m_vpaths) handleAddingPathToComlex(&vp);
+  for (const VPath& vp : seed.m_vpaths) handleAddingPathToComplex(&vp);
 
   m_allowDuplications = false;
   m_demandConnectivity = true;

@@ -75,7 +75,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
   void assignNodeAScore(Node* n, bool knownUnconnected);
   // Admits vp into the complex under expansion, updating classes, lists and
   // every affected node score.
-  void handleAddingPathToComlex(const VPath* vp);
+  void handleAddingPathToComplex(const VPath* vp);
   // Recomputes the score of n and reports a mismatch; true when it matches.
   bool dbg_validateNodeScore(Node* n) const;
 

@@ -64,27 +64,27 @@ constexpr int BLAST_FILE_ERROR = EXIT_MODEL;
 
 }  // namespace
 
-NetworkBuiler::NetworkBuiler(Network* network, weight_t blastTreshold, uint maxBlastEdgesPerNode, FILE* console)
+NetworkBuilder::NetworkBuilder(Network* network, weight_t blastThreshold, uint maxBlastEdgesPerNode, FILE* console)
     : m_network(network),
-      m_blastTreshold(blastTreshold),
+      m_blastThreshold(blastThreshold),
       m_maxBlastEdgesPerNode(maxBlastEdgesPerNode),
       m_console(console) {}
 
-NetworkBuiler::~NetworkBuiler() { m_network = nullptr; }
+NetworkBuilder::~NetworkBuilder() { m_network = nullptr; }
 
-void NetworkBuiler::readNetwork(const std::string& prefix) {
+void NetworkBuilder::readNetwork(const std::string& prefix) {
   for (uint i = 0; i < m_network->SPECIES_NUM; ++i) {
     const std::string file = interactionFile(prefix, i);
     std::fprintf(m_console, " Reading PPI data:\t%s\n", file.c_str());
     readPPIdata(static_cast<byte>(i), file);
   }
   const std::string file = similarityFile(prefix);
-  std::fprintf(m_console, " Reading BLAST data:\t%s, threshold: %lG\n", file.c_str(), m_blastTreshold);
+  std::fprintf(m_console, " Reading BLAST data:\t%s, threshold: %lG\n", file.c_str(), m_blastThreshold);
   readBLASTdata(file);
   std::fprintf(m_console, "Ok\n\n");
 }
 
-void NetworkBuiler::readPPIdata(byte species, const std::string& file) {
+void NetworkBuilder::readPPIdata(byte species, const std::string& file) {
   LineReader reader(openOrThrow(file, PPI_FILE_ERROR));
   uint k = 0;
   readInteractionRecords(
@@ -103,7 +103,7 @@ void NetworkBuiler::readPPIdata(byte species, const std::string& file) {
   throwOnReadError(reader, file, PPI_FILE_ERROR);
 }
 
-void NetworkBuiler::readBLASTdata(const std::string& file) {
+void NetworkBuilder::readBLASTdata(const std::string& file) {
   LineReader reader(openOrThrow(file, BLAST_FILE_ERROR));
   std::string line;
   InputRecord rec;
@@ -116,7 +116,7 @@ void NetworkBuiler::readBLASTdata(const std::string& file) {
       std::fprintf(m_console, " INFO: SKIPPING illegal homologs line: %s\n\n", line.c_str());
       continue;
     }
-    if (rec.value > m_blastTreshold) continue;
+    if (rec.value > m_blastThreshold) continue;
     ++k;
     weight_t weight = std::max(rec.value, TINY_WEIGHT) + k * LINE_INCREMENT;
     Node* n1 = m_network->getNodeByName(rec.name1.c_str());
@@ -137,7 +137,7 @@ void NetworkBuiler::readBLASTdata(const std::string& file) {
   std::fprintf(m_console, " INFO: Ignored %d isolated homologs pairs\n", isolated);
 }
 
-void NetworkBuiler::enforceHomologLimit(Node* node, byte species) const {
+void NetworkBuilder::enforceHomologLimit(Node* node, byte species) const {
   if (node->getHomologsNum(species) <= m_maxBlastEdgesPerNode) return;
   Node* worst = node->removeWorstHomolog(species);
   TRELLIS_ASSERT(worst != nullptr);

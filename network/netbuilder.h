@@ -16,15 +16,15 @@
 #include "common/common_types.h"
 #include "network/network.h"
 
-class NetworkBuiler {
+class NetworkBuilder {
  public:
-  // blastTreshold: largest E-value accepted; maxBlastEdgesPerNode: largest
+  // blastThreshold: largest E-value accepted; maxBlastEdgesPerNode: largest
   // number of similarity edges a protein keeps towards one species (0: no limit).
   // What it reads and skips is reported on console.
-  NetworkBuiler(Network* network, weight_t blastTreshold, uint maxBlastEdgesPerNode, FILE* console = stdout);
-  ~NetworkBuiler();
-  NetworkBuiler(const NetworkBuiler&) = delete;
-  NetworkBuiler& operator=(const NetworkBuiler&) = delete;
+  NetworkBuilder(Network* network, weight_t blastThreshold, uint maxBlastEdgesPerNode, FILE* console = stdout);
+  ~NetworkBuilder();
+  NetworkBuilder(const NetworkBuilder&) = delete;
+  NetworkBuilder& operator=(const NetworkBuilder&) = delete;
 
   // Reads the interaction file of every species in index order, then the
   // similarity file, reporting each file read.
@@ -51,7 +51,7 @@ class NetworkBuiler {
   void enforceHomologLimit(Node* node, byte species) const;
 
   Network* m_network;  // not owned
-  const weight_t m_blastTreshold;
+  const weight_t m_blastThreshold;
   const uint m_maxBlastEdgesPerNode;
   FILE* const m_console;
 };

@@ -133,8 +133,8 @@ Network::Network(uint spec_num, uint maxLayerNodes, uint maxNodes)
   TRELLIS_ASSERT(spec_num <= MAX_SPECIES);
   const double unknown = std::numeric_limits<double>::quiet_NaN();
   for (uint s = 0; s < MAX_SPECIES; ++s) {
-    for (uint i = 0; i < SCORES_CAHSZ; ++i) {
-      for (uint j = 0; j < SCORES_CAHSZ; ++j) m_nonEdgeScoresTable[s][i][j] = unknown;
+    for (uint i = 0; i < SCORES_CACHE_SIZE; ++i) {
+      for (uint j = 0; j < SCORES_CACHE_SIZE; ++j) m_nonEdgeScoresTable[s][i][j] = unknown;
     }
   }
 }
@@ -343,8 +343,8 @@ void Network::fillNonEdgeTable() {
   // undefined score is marked (not a number) and reported when it is used.
   for (uint s = 0; s < MAX_SPECIES; ++s) {
     if (m_layerNodes[s].empty()) continue;
-    for (uint d1 = 0; d1 < SCORES_CAHSZ; ++d1) {
-      for (uint d2 = 0; d2 < SCORES_CAHSZ; ++d2) {
+    for (uint d1 = 0; d1 < SCORES_CACHE_SIZE; ++d1) {
+      for (uint d2 = 0; d2 < SCORES_CACHE_SIZE; ++d2) {
         const PairModel r = pairModel(static_cast<byte>(s), d1, d2, m_stats[s].probTE);
         m_nonEdgeScoresTable[s][d1][d2] =
             isDefined(r) ? capNonEdge(r.score) : std::numeric_limits<double>::quiet_NaN();
@@ -390,7 +390,7 @@ double Network::scoreNonEdge(const Node* n1, const Node* n2) const {
   const byte s = n1->m_speciesIdx;
   const uint d1 = n1->m_expDegree;
   const uint d2 = n2->m_expDegree;
-  if (d1 < SCORES_CAHSZ && d2 < SCORES_CAHSZ) {
+  if (d1 < SCORES_CACHE_SIZE && d2 < SCORES_CACHE_SIZE) {
     const double cached = m_nonEdgeScoresTable[s][d1][d2];
     if (!std::isnan(cached)) return cached;
   }

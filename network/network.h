@@ -109,7 +109,7 @@ struct sstat_t {
 class Network {
  public:
   const uint SPECIES_NUM;
-  static constexpr uint SCORES_CAHSZ = 50;
+  static constexpr uint SCORES_CACHE_SIZE = 50;
 
   // The limits are the program's own; tests pass smaller ones.
   explicit Network(uint spec_num, uint maxLayerNodes = MAX_SPECNODES_NUM, uint maxNodes = MAX_NETNODES_NUM);
@@ -200,7 +200,7 @@ class Network {
   bool m_finalized;
   uint64_t m_hubPairs[MAX_SPECIES];
   bool m_undefinedPairs = false;
-  // Non-interaction scores by species and expected degrees below SCORES_CAHSZ;
+  // Non-interaction scores by species and expected degrees below SCORES_CACHE_SIZE;
   // not a number where the score is undefined (or not filled yet).
-  double m_nonEdgeScoresTable[MAX_SPECIES][SCORES_CAHSZ][SCORES_CAHSZ];
+  double m_nonEdgeScoresTable[MAX_SPECIES][SCORES_CACHE_SIZE][SCORES_CACHE_SIZE];
 };

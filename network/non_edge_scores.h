@@ -16,7 +16,7 @@ class NonEdgeScores {
   // two expected degrees.
   double operator()(const Node* a, const Node* b) {
     const uint da = a->getExpDegree(), db = b->getExpDegree();
-    if (da < Network::SCORES_CAHSZ && db < Network::SCORES_CAHSZ) return m_network->scoreNonEdge(a, b);
+    if (da < Network::SCORES_CACHE_SIZE && db < Network::SCORES_CACHE_SIZE) return m_network->scoreNonEdge(a, b);
     const WideKey key{(static_cast<uint64_t>(da) << 32) | db, a->m_speciesIdx};
     if (const double* known = m_memo.find(key)) return *known;
     const double score = m_network->scoreNonEdge(a, b);

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   }
   Console quiet(Console::BUFFER);
   Network net(params.species_num);
-  NetworkBuiler builder(&net, params.BLAST_TRESHOLD, params.MAX_HOMOLOG_PER_NODE, quiet.out());
+  NetworkBuilder builder(&net, params.BLAST_THRESHOLD, params.MAX_HOMOLOG_PER_NODE, quiet.out());
   builder.readNetwork(params.in_prefix);
   net.finalize(params.DENSITY_BETA, params.p_true, quiet.out());
 

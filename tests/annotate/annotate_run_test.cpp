@@ -311,7 +311,7 @@ TEST(AnnotateNetworkTest, NetworkProteinsAreThoseOfTheProgramsOwnReader) {
   testutil::writeFile(dir.file("in_int-1.txt"), "Q R 0.5\n");
   testutil::writeFile(dir.file("in_blast.txt"), "A Q 1e-20\n");
   Network network(2);
-  testutil::captureStdout([&] { NetworkBuiler(&network, 1e-7, 0).readNetwork(dir.file("in")); });
+  testutil::captureStdout([&] { NetworkBuilder(&network, 1e-7, 0).readNetwork(dir.file("in")); });
   std::vector<std::string> expected;
   for (const Node* n : network.layer(0)) expected.push_back(n->m_name);
   fs::create_directories(dir.file("out/species_0"));

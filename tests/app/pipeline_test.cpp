@@ -146,7 +146,7 @@ TEST(PipelineRefinementTest, RefinementKeepsIdsAndNeverLowersScores) {
   Network net(3);
   std::list<Complex> found, refined;
   testutil::captureStdout([&] {
-    NetworkBuiler builder(&net, params.BLAST_TRESHOLD, params.MAX_HOMOLOG_PER_NODE);
+    NetworkBuilder builder(&net, params.BLAST_THRESHOLD, params.MAX_HOMOLOG_PER_NODE);
     builder.readNetwork(SMALL + "/small");
     net.finalize(params.DENSITY_BETA, params.p_true);
     PassResults computed(params);

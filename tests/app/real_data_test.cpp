@@ -74,7 +74,7 @@ TEST_F(HubNetworks, RunToTheEndWithOneWarningPerSpecies) {
   // counted here pair by pair; every interaction between two hubs keeps its
   // negative score.
   Network net(3);
-  NetworkBuiler builder(&net, 1e-7, 0);
+  NetworkBuilder builder(&net, 1e-7, 0);
   testutil::captureStdout([&] { builder.readNetwork(dir.file("hub")); });
   const weight_t tf[] = {2.0, 2.0, 2.0};
   testutil::captureStdout([&] { net.finalize(0.8, tf); });

@@ -191,7 +191,7 @@ TEST_P(RandomExpansionTest, IncrementalScoresMatchRecomputation) {
     Complex c(1, &f.net);
     cr.start(&c);
     for (const VPath& p : seed.m_vpaths) {
-      cr.handleAddingPathToComlex(&p);
+      cr.handleAddingPathToComplex(&p);
       ASSERT_TRUE(searchSpaceConsistent(f.net, cr.searchSpace(), c));
     }
     for (;;) {
@@ -225,7 +225,7 @@ TEST_P(RandomExpansionTest, IncrementalScoresMatchRecomputation) {
       ASSERT_EQ(best->size(), rc.species);
       if (!(best->score() > 0)) break;
 
-      cr.handleAddingPathToComlex(best.get());
+      cr.handleAddingPathToComplex(best.get());
       ASSERT_TRUE(searchSpaceConsistent(f.net, cr.searchSpace(), c));
       ASSERT_NEAR(c.paths().back().score(), best->score(), 1e-9);
       ASSERT_NEAR(c.getScore(), crawlertest::naiveComplexScore(f.net, c), 1e-9);
@@ -341,7 +341,7 @@ TEST_F(AdmissionTest, NeighboursScoreTheirEdgesAndAdmittedProteinsAreSkipped) {
   Complex c(1, &f.net);
   cr.start(&c);
   VPath first = path({a1, f("b1")});
-  cr.handleAddingPathToComlex(&first);
+  cr.handleAddingPathToComplex(&first);
   EXPECT_EQ(cr.searchSpace().distance(x), CC::EDIST1);
   EXPECT_EQ(cr.searchSpace().distance(y), CC::EDIST1);
   EXPECT_DOUBLE_EQ(cr.searchSpace().score(x), pair(x, a1));  // the repeated entry counts once
@@ -355,7 +355,7 @@ TEST_F(AdmissionTest, NeighboursScoreTheirEdgesAndAdmittedProteinsAreSkipped) {
   EXPECT_DOUBLE_EQ(cr.searchSpace().score(z), pair(z, a1));
 
   VPath second = path({a2});
-  cr.handleAddingPathToComlex(&second);
+  cr.handleAddingPathToComplex(&second);
   EXPECT_DOUBLE_EQ(cr.searchSpace().score(x), pair(x, a1) + pair(x, a2));
   EXPECT_EQ(cr.searchSpace().distance(x), CC::EDIST1);
   EXPECT_DOUBLE_EQ(cr.searchSpace().score(z), pair(z, a1) + pair(z, a2));
@@ -367,7 +367,7 @@ TEST_F(AdmissionTest, NeighboursScoreTheirEdgesAndAdmittedProteinsAreSkipped) {
   const weight_t xBefore = cr.searchSpace().score(x);
   const size_t list2 = listOf(cr.searchSpace(), 0, CC::EDIST2).size();
   VPath known = path({a2, f("b1")});
-  cr.handleAddingPathToComlex(&known);
+  cr.handleAddingPathToComplex(&known);
   EXPECT_EQ(cr.searchSpace().score(x), xBefore);
   EXPECT_EQ(listOf(cr.searchSpace(), 0, CC::EDIST2).size(), list2);
   EXPECT_EQ(c.size(), 3u);
@@ -409,7 +409,7 @@ class SpanTest : public ::testing::Test {
   void start(TestCrawler* cr) {
     cr->start(&cx);
     VPath seedPath = path({fr, k});
-    cr->handleAddingPathToComlex(&seedPath);
+    cr->handleAddingPathToComplex(&seedPath);
     cr->setFlags(false, false);
   }
   template <gen_type_t T>

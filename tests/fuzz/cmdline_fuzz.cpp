@@ -31,7 +31,7 @@ std::vector<std::string> splitArgs(const uint8_t* data, size_t size) {
 void checkParams(const RunParams& p) {
   fuzzutil::check(p.species_num >= 2 && p.species_num <= MAX_SPECIES, "species number range");
   fuzzutil::check(p.DENSITY_BETA > 0 && p.DENSITY_BETA <= 1, "beta range");
-  fuzzutil::check(p.BLAST_TRESHOLD >= 0, "threshold range");
+  fuzzutil::check(p.BLAST_THRESHOLD >= 0, "threshold range");
   fuzzutil::check(p.START_SEARCH_FROM_SEED_Dn == 1 || p.START_SEARCH_FROM_SEED_Dn == 2, "seed distance");
   fuzzutil::check(p.ORIENTATION_TREES.empty() || p.ORIENTATION_TREES.size() == p.species_num,
                   "one orientation tree per species");

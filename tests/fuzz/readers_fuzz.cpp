@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   try {
     Network net(cfg.species);
-    NetworkBuiler builder(&net, cfg.threshold, cfg.maxHomologs);
+    NetworkBuilder builder(&net, cfg.threshold, cfg.maxHomologs);
     builder.readNetwork(prefix);
     checkNetwork(net, cfg);
     net.dbg_stats_print();

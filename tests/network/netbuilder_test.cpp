@@ -28,10 +28,10 @@ class NetBuilderTest : public ::testing::Test {
     return captureStdout([&] { m_builder.readPPIdata(species, path); });
   }
 
-  std::string readBLAST(const std::string& text, NetworkBuiler* builder = nullptr) {
+  std::string readBLAST(const std::string& text, NetworkBuilder* builder = nullptr) {
     std::string path = m_dir.file("blast.txt");
     writeFile(path, text);
-    NetworkBuiler* b = builder ? builder : &m_builder;
+    NetworkBuilder* b = builder ? builder : &m_builder;
     return captureStdout([&] { b->readBLASTdata(path); });
   }
 
@@ -45,7 +45,7 @@ class NetBuilderTest : public ::testing::Test {
 
   TempDir m_dir;
   Network m_net;
-  NetworkBuiler m_builder;
+  NetworkBuilder m_builder;
 };
 
 TEST_F(NetBuilderTest, InteractionsCreateNodesInOrderAndBothDirections) {
@@ -166,7 +166,7 @@ TEST_F(NetBuilderTest, SameSpeciesPairsAreAccepted) {
 TEST_F(NetBuilderTest, HomologLimitKeepsTheBestEdgeOnBothEnds) {
   readPPI(0, "P Q 0.5\n");
   readPPI(1, "X Y 0.5\n");
-  NetworkBuiler limited(&m_net, 1e-07, 1);
+  NetworkBuilder limited(&m_net, 1e-07, 1);
   readBLAST("P X 1e-20\nP Y 1e-10\n", &limited);
   ASSERT_EQ(node("P")->getHomologsNum(1), 1u);
   EXPECT_EQ(node("P")->getHomologs(1)[0].node, node("X"));
@@ -178,7 +178,7 @@ TEST_F(NetBuilderTest, HomologLimitKeepsTheBestEdgeOnBothEnds) {
 TEST_F(NetBuilderTest, HomologLimitTrimsTheSecondProteinToo) {
   readPPI(0, "P Q 0.5\n");
   readPPI(1, "X Y 0.5\n");
-  NetworkBuiler limited(&m_net, 1e-07, 1);
+  NetworkBuilder limited(&m_net, 1e-07, 1);
   // X already holds P; the better pair Q X evicts X--P from both ends.
   readBLAST("P X 1e-10\nQ X 1e-20\n", &limited);
   ASSERT_EQ(node("X")->getHomologsNum(0), 1u);
@@ -216,7 +216,7 @@ TEST_F(NetBuilderFilesTest, ReadNetworkReportsEveryFile) {
   std::string prefix = sub + "/" + std::string(200, 'p');
   writeInputs(prefix, 2, true);
   Network net(2);
-  NetworkBuiler builder(&net, 1e-07, 0);
+  NetworkBuilder builder(&net, 1e-07, 0);
   std::string out = captureStdout([&] { builder.readNetwork(prefix); });
   EXPECT_EQ(out, " Reading PPI data:\t" + prefix + "_int-0.txt\n" + " Reading PPI data:\t" + prefix +
                      "_int-1.txt\n" + " Reading BLAST data:\t" + prefix + "_blast.txt, threshold: 1E-07\n" +
@@ -228,7 +228,7 @@ TEST_F(NetBuilderFilesTest, MissingInteractionFileIsAnErrorOfStatus255) {
   std::string prefix = m_dir.file("in");
   writeInputs(prefix, 2, true);
   Network net(3);
-  NetworkBuiler builder(&net, 1e-07, 0);
+  NetworkBuilder builder(&net, 1e-07, 0);
   const testutil::Thrown t = testutil::errorOf([&] { builder.readNetwork(prefix); });
   EXPECT_EQ(t.status, 255);
   EXPECT_EQ(t.message, "ERROR: Can't open file: " + prefix + "_int-2.txt\n");
@@ -241,7 +241,7 @@ TEST_F(NetBuilderFilesTest, MissingSimilarityFileIsAnErrorOfStatus253) {
   std::string prefix = m_dir.file("in");
   writeInputs(prefix, 2, false);
   Network net(2);
-  NetworkBuiler builder(&net, 1e-07, 0);
+  NetworkBuilder builder(&net, 1e-07, 0);
   const testutil::Thrown t = testutil::errorOf([&] { builder.readNetwork(prefix); });
   EXPECT_EQ(t.status, 253);
   EXPECT_EQ(t.message, "ERROR: Can't open file: " + prefix + "_blast.txt\n");
@@ -249,7 +249,7 @@ TEST_F(NetBuilderFilesTest, MissingSimilarityFileIsAnErrorOfStatus253) {
 
 TEST_F(NetBuilderFilesTest, UnreadableInputIsNotTakenForAnEmptyFile) {
   Network net(1);
-  NetworkBuiler builder(&net, 1e-07, 0);
+  NetworkBuilder builder(&net, 1e-07, 0);
   const std::string dir = m_dir.path();
   EXPECT_EQ(testutil::errorOf([&] { builder.readPPIdata(0, dir); }).status, 255);
   EXPECT_EQ(testutil::errorOf([&] { builder.readBLASTdata(dir); }).status, 253);

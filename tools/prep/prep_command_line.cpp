@@ -230,7 +230,7 @@ SimilarityOptions parseSimilarityArgs(const std::vector<std::string>& args) {
 CheckOptions parseCheckArgs(const std::vector<std::string>& args) {
   CheckOptions o;
   const RunParams run;  // the defaults of a trellis2 run
-  o.threshold = run.BLAST_TRESHOLD;
+  o.threshold = run.BLAST_THRESHOLD;
   o.beta = run.DENSITY_BETA;
   std::vector<std::string> positional;
   walkArgs(

@@ -13,7 +13,7 @@ TrellisProbe::TrellisProbe(uint32_t species, std::string prefix, double threshol
 
 void TrellisProbe::readAndFinalize(FILE* console) {
   Network network(m_species);
-  NetworkBuiler builder(&network, m_threshold, 0, console);
+  NetworkBuilder builder(&network, m_threshold, 0, console);
   builder.readNetwork(m_prefix);
   const RunParams defaults;  // the true-interaction factors of a run
   network.finalize(m_beta, defaults.p_true, console);
