@@ -22,7 +22,13 @@ const char* const STYLE =
     ".wide{overflow-x:auto}\n"
     "figure{margin:1em 0 2em}\n"
     ".note{color:#555;font-size:90%}\n"
-    "td.names{font-size:85%;max-width:22em;overflow-wrap:anywhere}\n";
+    "td.names{font-size:85%;overflow-wrap:anywhere}\n"
+    // The complex table fits the page: its columns share the width and long cells wrap,
+    // however many species and annotation columns it holds.
+    "table.complexes{width:100%}\n"
+    "table.complexes td,table.complexes th{padding:3px 4px}\n"
+    "table.complexes td{white-space:nowrap}\n"
+    "table.complexes td.l{white-space:normal;overflow-wrap:anywhere}\n";
 
 // Sorts a table by the clicked column: numbers as numbers, the rest as text.
 const char* const SORT_SCRIPT =
@@ -144,21 +150,33 @@ std::string overlapNote(const RunSummary& summary, const std::vector<ComplexRow>
          "</p>\n";
 }
 
+// A species' part of a complex: its score, its distinct proteins and whether
+// they are connected, then the proteins; sorted by the score.
+std::string speciesPartCell(const ComplexRow& r, uint s, const Naming& naming) {
+  const std::vector<const Node*>& proteins = r.speciesProteins[s];
+  std::string out = strFormat("<td class=\"l names\" data-v=\"%.6f\"><i>score %.2f, %zu proteins%s</i><br>",
+                              r.speciesScores[s], r.speciesScores[s], proteins.size(),
+                              r.speciesConnected[s] ? "" : ", not connected");
+  std::string names;
+  for (const Node* n : proteins) names += (names.empty() ? "" : ", ") + proteinMarkup(n, naming);
+  return out + names + "</td>";
+}
+
+// One row per complex in rank order. Its columns share the page's width: the
+// figures of the species' parts stand in their parts' cells.
 std::string complexesTable(const RunSummary& summary, const std::vector<ComplexRow>& rows) {
-  std::vector<std::string> names = {"id", "rank", "aligned nodes", "proteins", "score"};
+  std::vector<std::string> names = {"id", "rank", "aligned nodes", "proteins", "score", "connected species",
+                                    "overlapping"};
   const Naming& naming = summary.naming;
-  for (uint s = 0; s < summary.speciesNum; ++s) names.push_back("score " + naming.speciesKey(s));
-  names.insert(names.end(), {"distinct per species", "connected species", "overlapping"});
-  if (summary.randomFilter)
-    names.insert(names.end(), {"random threshold", "random best", "r", "empirical p", "tail p", "q"});
+  if (summary.randomFilter) names.insert(names.end(), {"random threshold", "r", "empirical p", "tail p", "q"});
   const size_t firstNames = names.size();
-  for (uint s = 0; s < summary.speciesNum; ++s) names.push_back("proteins " + naming.speciesKey(s));
+  for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(naming.speciesName(s));
   std::string out = "<h2 id=\"complexes\">Complexes</h2>\n";
   out +=
-      "<p class=\"note\">Click a column header to sort (with scripts enabled); ids of drawn complexes link "
-      "to their drawing. <em>Connected species</em>: species whose proteins in the complex form one "
-      "connected subnetwork; <em>overlapping</em>: other complexes sharing more than the filter's threshold of "
-      "proteins.";
+      "<p class=\"note\">In rank order; click a column header to sort (with scripts enabled); ids of drawn "
+      "complexes link to their drawing. <em>Connected species</em>: species whose proteins in the complex form "
+      "one connected subnetwork; <em>overlapping</em>: other complexes sharing more than the filter's threshold "
+      "of proteins; per species its score within the complex, its distinct proteins and their names.";
   if (summary.randomFilter)
     out +=
         " <em>r</em>: random complexes of the size behind the p-values; <em>empirical p</em>: (1 + random "
@@ -166,7 +184,7 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
         "<em>tail p</em>: the same tail from a normal law fitted to the r random scores; <em>q</em>: the "
         "empirical p corrected over all complexes (Benjamini-Hochberg).";
   out += "</p>\n" + overlapNote(summary, rows);
-  out += "<div class=\"wide\"><table class=\"sortable\">\n<thead>" + headerRow(names, firstNames, firstNames) +
+  out += "<table class=\"sortable complexes\">\n<thead>" + headerRow(names, firstNames, firstNames) +
          "</thead>\n<tbody>\n";
   for (size_t index : byRank(rows)) {
     const ComplexRow& r = rows[index];
@@ -175,28 +193,18 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
                : strFormat("<tr><td data-v=\"%u\">%05u</td>", r.id, r.id);
     out += strFormat("<td>%u</td><td>%zu</td><td>%zu</td>", r.rank, r.alignedNodes, r.proteins);
     out += numberCell(r.score, "%.2f");
-    for (double v : r.speciesScores) out += numberCell(v, "%.2f");
-    std::string distinct;
-    for (const std::vector<const Node*>& proteins : r.speciesProteins)
-      distinct += (distinct.empty() ? "" : ", ") + std::to_string(proteins.size());
     const size_t connected = std::count(r.speciesConnected.begin(), r.speciesConnected.end(), true);
-    out += cell(distinct) + strFormat("<td data-v=\"%zu\">%zu of %zu</td>", connected, connected,
-                                      r.speciesConnected.size());
-    out += strFormat("<td>%u</td>", r.overlapping);
+    out += strFormat("<td data-v=\"%zu\">%zu of %zu</td><td>%u</td>", connected, connected,
+                     r.speciesConnected.size(), r.overlapping);
     if (summary.randomFilter) {
-      out += r.hasRandom ? numberCell(r.randomThreshold, "%.2f") + numberCell(r.randomBest, "%.2f")
-                         : std::string("<td></td><td></td>");
+      out += r.hasRandom ? numberCell(r.randomThreshold, "%.2f") : std::string("<td></td>");
       out += strFormat("<td>%u</td>", r.randomSamples) + pCell(r.empiricalP) + pCell(r.tailP) + pCell(r.qValue);
     }
     out += annotationSlot(slot::row(r.id));
-    for (const std::vector<const Node*>& proteins : r.speciesProteins) {
-      std::string names;
-      for (const Node* n : proteins) names += (names.empty() ? "" : ", ") + proteinMarkup(n, naming);
-      out += "<td class=\"l names\">" + names + "</td>";
-    }
+    for (uint s = 0; s < summary.speciesNum; ++s) out += speciesPartCell(r, s, naming);
     out += "</tr>\n";
   }
-  return out + "</tbody></table></div>\n";
+  return out + "</tbody></table>\n";
 }
 
 std::string drawingsSection(const RunSummary& summary, const std::vector<ComplexRow>& rows) {
