@@ -57,11 +57,40 @@ void ComplexesCrawler::initSearchSpaceToDn(const Seed& /*seed*/, uint /*depth*/)
   if (m_keptReach.size() < reaches) m_keptReach.resize(reaches);
   forgetKeptReach();
   m_admissions = 0;
+  if (++m_sumStamp == 0) {  // the stamps wrapped: old sums could look current again
+    for (std::vector<DegreeSum>& sums : m_degreeSums) sums.clear();
+    m_sumStamp = 1;
+  }
+}
+
+weight_t ComplexesCrawler::nonEdgeSum(const Node* n) {
+  const byte s = n->m_speciesIdx;
+  const uint degree = n->getExpDegree();
+  std::vector<DegreeSum>& sums = m_degreeSums[s];
+  if (sums.size() <= degree) sums.resize(static_cast<size_t>(degree) + 1);
+  DegreeSum& known = sums[degree];
+  if (known.stamp != m_sumStamp) known = DegreeSum{m_sumStamp, 0, 0};
+  // The complex only grows during an expansion: the sum goes on where it stopped,
+  // adding in the same order as a sum from scratch.
+  const auto first = m_expandedComplex->nodesBegin(s);
+  const size_t count = static_cast<size_t>(m_expandedComplex->nodesEnd(s) - first);
+  weight_t sum = known.sum;
+  for (size_t i = known.count; i < count; ++i) {
+    TRELLIS_ASSERT(m_searchSpace.distance(first[i]) == EDIST0);
+    sum += m_nonEdge(n, first[i]);
+  }
+  known.count = static_cast<uint32_t>(count);
+  known.sum = sum;
+  return sum;
 }
 
 void ComplexesCrawler::assignNodeAScore(Node* n, bool knownUnconnected) {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
   TRELLIS_ASSERT(m_searchSpace.distance(n) != EDIST0);
+  if (knownUnconnected) {
+    m_searchSpace.setScore(n, nonEdgeSum(n));
+    return;
+  }
   const byte s = n->m_speciesIdx;
   weight_t sum = 0;
   for (auto it = m_expandedComplex->nodesBegin(s); it != m_expandedComplex->nodesEnd(s); ++it) {

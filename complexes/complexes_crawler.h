@@ -174,6 +174,10 @@ class ComplexesCrawler : public SearchSpaceClasses {
   void nextStep();
   // n's score rose to `score`: what is kept of every list holding n stays a bound.
   void raiseKeptReach(const Node* n, double score);
+  // The score of n when it interacts with no complex protein: the sum of its
+  // non-interaction scores against the complex proteins of its species, in
+  // their order.
+  weight_t nonEdgeSum(const Node* n);
   // Solves the span of f over all other species when it may total more than
   // floor (see SpanSearch::solveAbove).
   template <gen_type_t Shape>
@@ -199,6 +203,16 @@ class ComplexesCrawler : public SearchSpaceClasses {
   std::shared_ptr<const CandidateHolders> m_holders;  // shared with the crawler's twins
   std::vector<KeptReach> m_keptReach;                 // by node id and species
   uint32_t m_admissions = 0;                          // in the current expansion
+  // A non-interaction score depends on the two expected degrees alone, so
+  // nonEdgeSum is kept per species and expected degree, over the first
+  // `count` complex proteins of the species, for the expansion of stamp.
+  struct DegreeSum {
+    uint32_t stamp = 0;
+    uint32_t count = 0;
+    weight_t sum = 0;
+  };
+  std::vector<DegreeSum> m_degreeSums[MAX_SPECIES];  // by expected degree
+  uint32_t m_sumStamp = 1;
   uint32_t m_keptStamp = 1;
   bool m_keptAllowDup = false;
   bool m_keptDemand = false;
