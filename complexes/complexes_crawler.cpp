@@ -396,10 +396,15 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
   // Frontends that promise most are solved first, so that the best total is
   // high early and bounds prune most of the rest. The winner is still the
   // first frontend (in the given order) of the largest total.
+  // They are taken in the order of the step's bounds, which follows their own
+  // scores and puts the best early; the bounds from kept reaches, tighter,
+  // only leave out frontends that cannot win.
   m_order.clear();
+  const uint all = allSpecies(m_network);
   for (size_t i = 0; i < roots.size(); ++i) {
     Node* f = roots[i];
-    m_order.push_back({m_searchSpace.score(f) + frontendReach(f->m_id), i});
+    const weight_t own = m_searchSpace.score(f);
+    m_order.push_back({own + m_spanReach[all & ~(1u << f->m_speciesIdx)], own + frontendReach(f->m_id), i});
   }
   std::sort(m_order.begin(), m_order.end(), [](const Promise& a, const Promise& b) {
     return a.reach > b.reach || (a.reach == b.reach && a.index < b.index);
@@ -412,6 +417,7 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
     const double target = best != nullptr ? bestTotal : above;
     const double slack = 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.reach) + std::fabs(target));
     if (p.reach + slack < target) break;  // the frontends after it promise no more
+    if (p.kept + 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.kept) + std::fabs(target)) < target) continue;
     double span = 0;
     if (!solveFrontend<Shape>(&search, f, target - own - slack, &span)) continue;
     const weight_t total = span + own;

@@ -220,7 +220,8 @@ class ComplexesCrawler : public SearchSpaceClasses {
   double m_spanReach[1u << MAX_SPECIES];
   std::vector<Node*> m_frontends;
   struct Promise {
-    double reach;  // no aligned node grown from the frontend totals more
+    double reach;  // no aligned node grown from the frontend totals more, by the step's bounds
+    double kept;   // the same, by the kept reaches: never more
     size_t index;  // its place among the frontends
   };
   std::vector<Promise> m_order;
