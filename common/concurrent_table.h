@@ -28,6 +28,13 @@ class ConcurrentTable {
   ConcurrentTable(const ConcurrentTable&) = delete;
   ConcurrentTable& operator=(const ConcurrentTable&) = delete;
 
+  // The budget of a table that holds `entries` keys without filling half of
+  // its slots, at most limit.
+  static size_t budgetFor(size_t entries, size_t limit) {
+    const size_t perSlot = sizeof(Slot);
+    return entries >= limit / (4 * perSlot) ? limit : 4 * entries * perSlot;
+  }
+
   // Copies the value of key to *out; false when the key is not stored (or
   // is being stored right now by another thread).
   bool find(const WideKey& key, Value* out) const {

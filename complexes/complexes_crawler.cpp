@@ -15,17 +15,28 @@ uint allSpecies(const Network* net) { return (1u << net->SPECIES_NUM) - 1; }
 
 }  // namespace
 
+namespace {
+
+std::shared_ptr<const SimilarityIndex> indexOf(const Network* net) {
+  return std::make_shared<const SimilarityIndex>(*net);
+}
+
+}  // namespace
+
 ComplexesCrawler::ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
                                    const std::vector<const VTree*>& alignNodesOrientation, uint maxSize)
-    : ComplexesCrawler(net, dupAllowedThrsh, alignNodesType, alignNodesOrientation, maxSize,
-                       std::make_shared<const SimilarityIndex>(*net)) {}
+    : ComplexesCrawler(net, dupAllowedThrsh, alignNodesType, alignNodesOrientation, maxSize, indexOf(net),
+                       nullptr) {}
 
 ComplexesCrawler::ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
                                    const std::vector<const VTree*>& alignNodesOrientation, uint maxSize,
-                                   std::shared_ptr<const SimilarityIndex> index)
+                                   std::shared_ptr<const SimilarityIndex> index,
+                                   std::shared_ptr<const CandidateHolders> holders)
     : m_network(net),
       m_index(std::move(index)),
       m_nonEdge(net),
+      m_holders(holders ? std::move(holders)
+                        : std::make_shared<const CandidateHolders>(*m_index, net->SPECIES_NUM)),
       m_expandedComplex(nullptr),
       m_allowDuplications(false),
       m_demandConnectivity(false),
@@ -38,11 +49,44 @@ ComplexesCrawler::ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen
 
 void ComplexesCrawler::resetSearchSpace() {
   m_searchSpace.reset(m_index->idLimit());
+  const size_t reaches = static_cast<size_t>(m_index->idLimit()) * m_network->SPECIES_NUM;
+  if (m_keptReach.size() < reaches) m_keptReach.resize(reaches);
+  forgetKeptReach();
+  m_admissions = 0;
+  if (++m_sumStamp == 0) {  // the stamps wrapped: old sums could look current again
+    for (std::vector<DegreeSum>& sums : m_degreeSums) sums.clear();
+    m_sumStamp = 1;
+  }
+}
+
+weight_t ComplexesCrawler::nonEdgeSum(const Node* n) {
+  const byte s = n->m_speciesIdx;
+  const uint degree = n->getExpDegree();
+  std::vector<DegreeSum>& sums = m_degreeSums[s];
+  if (sums.size() <= degree) sums.resize(static_cast<size_t>(degree) + 1);
+  DegreeSum& known = sums[degree];
+  if (known.stamp != m_sumStamp) known = DegreeSum{m_sumStamp, 0, 0};
+  // The complex only grows during an expansion: the sum goes on where it stopped,
+  // adding in the same order as a sum from scratch.
+  const auto first = m_expandedComplex->nodesBegin(s);
+  const size_t count = static_cast<size_t>(m_expandedComplex->nodesEnd(s) - first);
+  weight_t sum = known.sum;
+  for (size_t i = known.count; i < count; ++i) {
+    TRELLIS_ASSERT(m_searchSpace.distance(first[i]) == EDIST0);
+    sum += m_nonEdge(n, first[i]);
+  }
+  known.count = static_cast<uint32_t>(count);
+  known.sum = sum;
+  return sum;
 }
 
 void ComplexesCrawler::assignNodeAScore(Node* n, bool knownUnconnected) {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
   TRELLIS_ASSERT(m_searchSpace.distance(n) != EDIST0);
+  if (knownUnconnected) {
+    m_searchSpace.setScore(n, nonEdgeSum(n));
+    return;
+  }
   const byte s = n->m_speciesIdx;
   weight_t sum = 0;
   for (auto it = m_expandedComplex->nodesBegin(s); it != m_expandedComplex->nodesEnd(s); ++it) {
@@ -60,10 +104,16 @@ void ComplexesCrawler::assignNodeAScore(Node* n, bool knownUnconnected) {
 
 void ComplexesCrawler::handleAddingPathToComplex(const VPath* vp) {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
+  // Scores that rise raise the reaches kept of the lists holding them; the
+  // non-interaction terms only lower scores.
+  bool nonEdgeRaised = false;
   for (Node* newCnode : *vp) {
     if (m_searchSpace.distance(newCnode) == EDIST0) continue;
+    const weight_t before = m_searchSpace.score(newCnode);
     m_searchSpace.upgradeNode(newCnode, EDIST0);
     m_searchSpace.setScore(newCnode, 0);
+    // As a duplicate it scores 0 from now on; unscored, it was bounded by 0.
+    if (m_allowDuplications && before != kNotScored && before < 0) raiseKeptReach(newCnode, 0);
 
     // Interaction partners: swap the non-edge contribution that the pass over
     // the whole species below adds for the edge score. The list is sorted by
@@ -90,10 +140,16 @@ void ComplexesCrawler::handleAddingPathToComplex(const VPath* vp) {
         default:
           TRELLIS_ASSERT(false);
       }
-      const edge_t* edge = nullptr;
-      const bool linked = Network::areD1nodes(n, newCnode, &edge);
-      TRELLIS_ASSERT(linked);
+      // The entry the interaction test returns: the first of n in the shorter
+      // list, which is e itself when that is newCnode's.
+      const edge_t* edge = &e;
+      if (newCnode->getD1().size() >= n->getD1().size()) {
+        const bool linked = Network::areD1nodes(n, newCnode, &edge);
+        TRELLIS_ASSERT(linked);
+      }
       m_searchSpace.setScore(n, m_searchSpace.score(n) + edge->score - m_nonEdge(newCnode, n));
+      // Not below the score after the pass below, which only lowers it.
+      raiseKeptReach(n, m_searchSpace.score(n));
     }
 
     const byte s = newCnode->m_speciesIdx;
@@ -101,10 +157,23 @@ void ComplexesCrawler::handleAddingPathToComplex(const VPath* vp) {
       Node* n = *it;
       TRELLIS_ASSERT(n->m_speciesIdx == newCnode->m_speciesIdx);
       if (m_searchSpace.distance(n) == EDIST0) continue;
-      m_searchSpace.setScore(n, m_searchSpace.score(n) + m_nonEdge(newCnode, n));
+      const weight_t nonEdge = m_nonEdge(newCnode, n);
+      nonEdgeRaised = nonEdgeRaised || nonEdge > 0;
+      m_searchSpace.setScore(n, m_searchSpace.score(n) + nonEdge);
     }
   }
   m_expandedComplex->addPath(vp);
+  ++m_admissions;
+  if (nonEdgeRaised) forgetKeptReach();
+}
+
+void ComplexesCrawler::raiseKeptReach(const Node* n, double score) {
+  const size_t species = m_network->SPECIES_NUM;
+  const byte s = n->m_speciesIdx;
+  for (const uint32_t* f = m_holders->begin(n->m_id); f != m_holders->end(n->m_id); ++f) {
+    KeptReach& kept = m_keptReach[static_cast<size_t>(*f) * species + s];
+    if (kept.stamp == m_keptStamp && kept.value < score) kept.value = score;
+  }
 }
 
 bool ComplexesCrawler::dbg_validateNodeScore(Node* n) const {
@@ -150,17 +219,14 @@ SearchSpace::SpanSlot& ComplexesCrawler::currentSlot(uint32_t id) {
     slot.step = m_step;
     slot.block = static_cast<uint32_t>(m_spanStates.size());
     m_spanStates.resize(m_spanStates.size() + (1u << (m_network->SPECIES_NUM - 1)));
-    m_candidatesReach.resize(m_candidatesReach.size() + m_network->SPECIES_NUM,
-                             std::numeric_limits<double>::quiet_NaN());
   }
   return slot;
 }
 
 double ComplexesCrawler::candidatesReach(uint32_t f, byte x) {
-  const SearchSpace::SpanSlot& slot = currentSlot(f);
-  double& reach =
-      m_candidatesReach[(slot.block >> (m_network->SPECIES_NUM - 1)) * m_network->SPECIES_NUM + x];
-  if (!std::isnan(reach)) return reach;
+  KeptReach& kept = m_keptReach[static_cast<size_t>(f) * m_network->SPECIES_NUM + x];
+  const uint32_t admissions = m_admissions;
+  if (kept.stamp == m_keptStamp && kept.admissions == admissions) return kept.value;
   // Classes and admission stay as they are within a step, and scoring on
   // demand only lowers a bound, so the value stays an upper bound.
   double best = -std::numeric_limits<double>::infinity();
@@ -169,8 +235,30 @@ double ComplexesCrawler::candidatesReach(uint32_t f, byte x) {
     double own = 0;
     if (admits(list[i]) && ownBound(list[i], &own) && own > best) best = own;
   }
-  reach = best;
+  kept.value = best;
+  kept.stamp = m_keptStamp;
+  kept.admissions = admissions;
   return best;
+}
+
+double ComplexesCrawler::frontendReach(uint32_t f) const {
+  const uint S = allSpecies(m_network) & ~(1u << m_index->species(f));
+  // Connectivity admits a candidate only once it is scored, which an
+  // admission can change from none to any: nothing kept holds then.
+  if (m_demandConnectivity) return m_spanReach[S];
+  const size_t species = m_network->SPECIES_NUM;
+  // Any span has a candidate of some species x joined to f, and its other
+  // proteins score no more than their species' bounds.
+  double reach = -std::numeric_limits<double>::infinity();
+  for (uint rest = S; rest != 0; rest &= rest - 1) {
+    const byte x = lowestSpecies(rest);
+    const KeptReach& kept = m_keptReach[static_cast<size_t>(f) * species + x];
+    const double own = kept.stamp == m_keptStamp ? std::min(m_ownReach[x], kept.value) : m_ownReach[x];
+    // None admitted stays none: admission only excludes more.
+    if (own == -std::numeric_limits<double>::infinity()) continue;
+    reach = std::max(reach, own + m_spanReach[S ^ (1u << x)]);
+  }
+  return std::min(reach, m_spanReach[S]);
 }
 
 void ComplexesCrawler::storeBounded(uint32_t f, uint mask, bool exact, double value, uint32_t joined,
@@ -226,13 +314,33 @@ bool ComplexesCrawler::ownScore(uint32_t id, double* score) {
   return true;
 }
 
-void ComplexesCrawler::clearSpanCache() {
+void ComplexesCrawler::nextStep() {
   m_spanStates.clear();
-  m_candidatesReach.clear();
   if (++m_step == 0) {  // the steps wrapped: old blocks could look current again
     for (uint32_t id = 0; id < m_index->idLimit(); ++id) m_searchSpace.spanSlot(id).step = 0;
     m_step = 1;
   }
+}
+
+void ComplexesCrawler::forgetKeptReach() {
+  if (++m_keptStamp == 0) {  // the stamps wrapped: old reaches could look current again
+    for (KeptReach& kept : m_keptReach) kept.stamp = 0;
+    m_keptStamp = 1;
+  }
+  m_keptAllowDup = m_allowDuplications;
+  m_keptDemand = m_demandConnectivity;
+}
+
+void ComplexesCrawler::clearSpanCache() {
+  nextStep();
+  forgetKeptReach();
+}
+
+void ComplexesCrawler::startStep() {
+  nextStep();
+  // Duplicates admitted or connectivity dropped: candidates join that were
+  // out, and no kept reach bounds them.
+  if (m_allowDuplications != m_keptAllowDup || m_demandConnectivity != m_keptDemand) forgetKeptReach();
 }
 
 template <gen_type_t Shape>
@@ -279,16 +387,20 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
   *pSpan = nullptr;
   computeReach();
   SpanSearch<ComplexesCrawler> search(this);
-  const uint all = allSpecies(m_network);
   Node* best = nullptr;
   weight_t bestTotal = 0;
   // Frontends that promise most are solved first, so that the best total is
   // high early and bounds prune most of the rest. The winner is still the
   // first frontend (in the given order) of the largest total.
+  // They are taken in the order of the step's bounds, which follows their own
+  // scores and puts the best early; the bounds from kept reaches, tighter,
+  // only leave out frontends that cannot win.
   m_order.clear();
+  const uint all = allSpecies(m_network);
   for (size_t i = 0; i < roots.size(); ++i) {
     Node* f = roots[i];
-    m_order.push_back({m_searchSpace.score(f) + m_spanReach[all & ~(1u << f->m_speciesIdx)], i});
+    const weight_t own = m_searchSpace.score(f);
+    m_order.push_back({own + m_spanReach[all & ~(1u << f->m_speciesIdx)], own + frontendReach(f->m_id), i});
   }
   std::sort(m_order.begin(), m_order.end(), [](const Promise& a, const Promise& b) {
     return a.reach > b.reach || (a.reach == b.reach && a.index < b.index);
@@ -301,6 +413,7 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
     const double target = best != nullptr ? bestTotal : above;
     const double slack = 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.reach) + std::fabs(target));
     if (p.reach + slack < target) break;  // the frontends after it promise no more
+    if (p.kept + 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.kept) + std::fabs(target)) < target) continue;
     double span = 0;
     if (!solveFrontend<Shape>(&search, f, target - own - slack, &span)) continue;
     const weight_t total = span + own;
@@ -331,7 +444,7 @@ template bool ComplexesCrawler::findNextBestVspan<ORIENTED>(VPath**, const std::
 bool ComplexesCrawler::greedlyExpandComplex() {
   TRELLIS_ASSERT(m_expandedComplex != nullptr);
   // The last admission changed node scores and classes: solved spans are stale.
-  clearSpanCache();
+  startStep();
 
   m_frontends.clear();
   for (byte s = 0; s < m_network->SPECIES_NUM; ++s) {
@@ -381,7 +494,8 @@ bool ComplexesCrawler::expandComplex(const Seed& seed, Complex* pComplex) {
 
 std::unique_ptr<ComplexesCrawler> ComplexesCrawler::twin() const {
   return std::unique_ptr<ComplexesCrawler>(new ComplexesCrawler(
-      m_network, mParamMinDistinctProteins, mParamAlignNodesType, mParamANodesOrientation, mParamMaxSize, m_index));
+      m_network, mParamMinDistinctProteins, mParamAlignNodesType, mParamANodesOrientation, mParamMaxSize, m_index,
+      m_holders));
 }
 
 void ComplexesCrawler::reportProgress(uint seedNum, size_t complexes, FILE* console) {

@@ -16,6 +16,7 @@
 
 #include "common/common_types.h"
 #include "common/flat_map.h"
+#include "complexes/candidate_holders.h"
 #include "complexes/complex.h"
 #include "complexes/search_space.h"
 #include "orientation/orientation.h"
@@ -39,10 +40,6 @@ class ComplexesCrawler : public SearchSpaceClasses {
   // nor owned) up to maxSize aligned nodes.
   ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
                    const std::vector<const VTree*>& alignNodesOrientation, uint maxSize = MAX_COMPLEX_SIZE);
-  // The same, sharing the similarity index of a network already indexed.
-  ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
-                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize,
-                   std::shared_ptr<const SimilarityIndex> index);
   ComplexesCrawler(const ComplexesCrawler&) = delete;
   ComplexesCrawler& operator=(const ComplexesCrawler&) = delete;
 
@@ -89,7 +86,8 @@ class ComplexesCrawler : public SearchSpaceClasses {
   template <gen_type_t Shape>
   bool findNextBestVspan(VPath** pSpan, const std::vector<Node*>& roots,
                          double floor = -std::numeric_limits<double>::infinity());
-  // Forgets the spans solved so far: node scores or classes have changed.
+  // Forgets the spans solved so far and every reach kept from earlier steps:
+  // node scores or classes have changed.
   void clearSpanCache();
 
   const searchSpace_t& searchSpace() const { return m_searchSpace; }
@@ -146,6 +144,24 @@ class ComplexesCrawler : public SearchSpaceClasses {
   // The step's bounds: no candidate of species s scores more than
   // m_ownReach[s], so no span over a set S totals more than the sum over S.
   void computeReach();
+  // A new greedy step after an admission: solved spans are stale, reaches
+  // kept from earlier steps stay (raised by what scores rose since) unless
+  // the rules of admission changed.
+  void startStep();
+  // No span of frontend f totals more: from the reaches of its candidates
+  // kept from earlier steps where there are some, from the step's bounds
+  // otherwise.
+  double frontendReach(uint32_t f) const;
+  // Forgets the reaches kept from earlier steps.
+  void forgetKeptReach();
+  // The spans solved in the current step go stale.
+  void nextStep();
+  // n's score rose to `score`: what is kept of every list holding n stays a bound.
+  void raiseKeptReach(const Node* n, double score);
+  // The score of n when it interacts with no complex protein: the sum of its
+  // non-interaction scores against the complex proteins of its species, in
+  // their order.
+  weight_t nonEdgeSum(const Node* n);
   // Solves the span of f over all other species when it may total more than
   // floor (see SpanSearch::solveAbove).
   template <gen_type_t Shape>
@@ -157,14 +173,38 @@ class ComplexesCrawler : public SearchSpaceClasses {
   const Network* m_network;
   std::shared_ptr<const SimilarityIndex> m_index;  // shared with the crawler's twins
   NonEdgeScores m_nonEdge;
-  std::vector<SpanState> m_spanStates;    // the blocks of the current step's nodes
-  std::vector<double> m_candidatesReach;  // per block and species; NaN until computed
-  uint32_t m_step = 1;                    // current step; every clearSpanCache starts a new one
+  std::vector<SpanState> m_spanStates;  // the blocks of the current step's nodes
+  uint32_t m_step = 1;                  // current step; every clearSpanCache starts a new one
+  // candidatesReach of (node, species) as computed after `admissions`
+  // admissions of the current expansion, under the rules of stamp, and
+  // raised with every score of its list that rose since: a bound still.
+  struct KeptReach {
+    double value = 0;
+    uint32_t stamp = 0;
+    uint32_t admissions = 0;
+  };
+  std::shared_ptr<const CandidateHolders> m_holders;  // shared with the crawler's twins
+  std::vector<KeptReach> m_keptReach;                 // by node id and species
+  uint32_t m_admissions = 0;                          // in the current expansion
+  // A non-interaction score depends on the two expected degrees alone, so
+  // nonEdgeSum is kept per species and expected degree, over the first
+  // `count` complex proteins of the species, for the expansion of stamp.
+  struct DegreeSum {
+    uint32_t stamp = 0;
+    uint32_t count = 0;
+    weight_t sum = 0;
+  };
+  std::vector<DegreeSum> m_degreeSums[MAX_SPECIES];  // by expected degree
+  uint32_t m_sumStamp = 1;
+  uint32_t m_keptStamp = 1;
+  bool m_keptAllowDup = false;
+  bool m_keptDemand = false;
   double m_ownReach[MAX_SPECIES];
   double m_spanReach[1u << MAX_SPECIES];
   std::vector<Node*> m_frontends;
   struct Promise {
-    double reach;  // no aligned node grown from the frontend totals more
+    double reach;  // no aligned node grown from the frontend totals more, by the step's bounds
+    double kept;   // the same, by the kept reaches: never more
     size_t index;  // its place among the frontends
   };
   std::vector<Promise> m_order;
@@ -178,4 +218,8 @@ class ComplexesCrawler : public SearchSpaceClasses {
   uint m_threads = 1;
 
  private:
+  // A twin: the index of a network already indexed, and the holders of its lists, shared.
+  ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
+                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize,
+                   std::shared_ptr<const SimilarityIndex> index, std::shared_ptr<const CandidateHolders> holders);
 };

@@ -74,8 +74,33 @@ void ContinuationBuilder::build(const SeedFrontend& frontend, byte s, std::vecto
 
 // -------------------------------------------------------------------- store
 
+namespace {
+
+size_t chunkFor(size_t shelvesBudget, size_t minChunk, size_t maxChunk) {
+  size_t chunk = maxChunk;
+  while (chunk > minChunk && SHELVES * chunk * sizeof(Continuation) > shelvesBudget / 4) chunk /= 2;
+  return chunk;
+}
+
+}  // namespace
+
 ContinuationStore::ContinuationStore(size_t byteBudget)
-    : m_index(byteBudget / 4), m_shelves(SHELVES), m_budget(byteBudget - byteBudget / 4) {}
+    : m_index(byteBudget / 4),
+      m_shelves(SHELVES),
+      m_budget(byteBudget - byteBudget / 4),
+      m_chunk(chunkFor(m_budget, MIN_CHUNK, MAX_CHUNK)) {}
+
+size_t ContinuationStore::budgetFor(size_t lists, size_t continuations, size_t limit) {
+  // The index takes a quarter of the budget, the shelves the rest, of which
+  // up to a quarter (or one smallest block per shelf) stays in partly filled
+  // blocks.
+  const size_t index = ConcurrentTable<List>::budgetFor(lists, limit);
+  const size_t each = sizeof(Continuation);
+  const size_t shelves = continuations >= limit / (2 * each) ? limit : 2 * continuations * each;
+  const size_t spare = 8 * SHELVES * MIN_CHUNK * each;
+  if (index >= limit / 4 || shelves >= limit / 2) return limit;
+  return std::min(limit, 4 * index + 2 * shelves + spare);
+}
 
 double ContinuationStore::bestScore(const Continuation* first, size_t count) {
   double best = -std::numeric_limits<double>::infinity();
@@ -89,21 +114,22 @@ bool ContinuationStore::find(const SeedFrontend& frontend, byte s, List* out) co
 
 Continuation* ContinuationStore::reserve(Shelf* shelf, size_t n) {
   if (n == 0) return nullptr;
-  if (shelf->used + n <= CHUNK) {
+  if (shelf->used + n <= shelf->room) {
     Continuation* room = &shelf->blocks.back()[shelf->used];
     shelf->used += n;
     return room;
   }
   // A new block; a list longer than a block gets one of its own.
-  const size_t size = std::max(n, CHUNK);
+  const size_t size = std::max(n, m_chunk);
   const size_t bytes = size * sizeof(Continuation);
   if (m_bytes.load(std::memory_order_relaxed) + bytes > m_budget) return nullptr;
   m_bytes.fetch_add(bytes, std::memory_order_relaxed);
   std::unique_ptr<Continuation[]> block(new Continuation[size]);
   Continuation* room = block.get();
-  if (size == CHUNK) {
+  if (size == m_chunk) {
     shelf->blocks.push_back(std::move(block));
     shelf->used = n;
+    shelf->room = m_chunk;
   } else {
     // Keep the current block the last one, to fill it further.
     shelf->blocks.insert(shelf->blocks.empty() ? shelf->blocks.end() : shelf->blocks.end() - 1,
@@ -145,7 +171,8 @@ void ContinuationStore::clear() {
   m_index.clear();
   m_shelves.forEach([](Shelf& shelf) {
     shelf.blocks.clear();
-    shelf.used = CHUNK;
+    shelf.used = 0;
+    shelf.room = 0;
   });
   m_bytes.store(0, std::memory_order_relaxed);
 }

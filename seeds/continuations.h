@@ -65,6 +65,9 @@ class ContinuationStore {
   };
 
   explicit ContinuationStore(size_t byteBudget);
+  // The budget of a store that holds `lists` lists of `continuations`
+  // continuations in all without filling up, at most limit.
+  static size_t budgetFor(size_t lists, size_t continuations, size_t limit);
 
   bool find(const SeedFrontend& frontend, byte s, List* out) const;
   // Stores the list built for (frontend, s) unless one is stored already;
@@ -81,11 +84,15 @@ class ContinuationStore {
   void clear();
 
  private:
-  static constexpr size_t CHUNK = 1u << 14;  // continuations per block of storage
+  // Continuations per block of storage: at most this many, and few enough
+  // that every shelf's partly filled block takes a quarter of the budget.
+  static constexpr size_t MAX_CHUNK = 1u << 14;
+  static constexpr size_t MIN_CHUNK = 1u << 6;
   // Where lists are kept: blocks that never move, filled under a lock.
   struct Shelf {
     std::vector<std::unique_ptr<Continuation[]>> blocks;
-    size_t used = CHUNK;  // taken in the last block
+    size_t used = 0;  // taken in the last block
+    size_t room = 0;  // size of the last block; 0 before the first
   };
   static WideKey key(const SeedFrontend& frontend, byte s) {
     return WideKey{(static_cast<uint64_t>(frontend.nodeId(0)) << 32) | frontend.nodeId(1), s};
@@ -96,5 +103,6 @@ class ContinuationStore {
   ConcurrentTable<List> m_index;  // read without locks
   mutable Striped<Shelf> m_shelves;
   const size_t m_budget;
+  const size_t m_chunk;
   std::atomic<size_t> m_bytes{0};
 };

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace {
 
 // Budgets of the memos. The shared ones are emptied between anchors once
-// nearly full; a thread's own ones once over budget.
+// nearly full; a thread's own ones once over budget. The shared ones are
+// reserved up front, so they are also held to what the input can fill.
 constexpr size_t SPANS_BUDGET = 320u << 20;
 constexpr size_t CONTINUATIONS_BUDGET = 256u << 20;
 constexpr size_t LOCAL_SPANS_BUDGET = 16u << 20;
@@ -15,10 +17,53 @@ constexpr size_t BOUNDS_BUDGET = 8u << 20;
 
 WideKey spanKey(uint64_t tag, uint mask) { return WideKey{tag, mask}; }
 
+SeedMemos::Budgets budgetsFor(const SimilarityIndex& index, uint speciesNum) {
+  const MemoSizes sizes = memoSizesOf(index, speciesNum);
+  SeedMemos::Budgets budgets;
+  budgets.spans = ConcurrentTable<SpanRecord>::budgetFor(sizes.spans, SPANS_BUDGET);
+  budgets.continuations = ContinuationStore::budgetFor(sizes.lists, sizes.continuations, CONTINUATIONS_BUDGET);
+  return budgets;
+}
+
 }  // namespace
 
-SeedMemos::SeedMemos(const Network* net)
-    : index(*net), spans(SPANS_BUDGET), continuations(CONTINUATIONS_BUDGET) {}
+MemoSizes memoSizesOf(const SimilarityIndex& index, uint speciesNum) {
+  // A frontend is an ordered pair of interaction partners or, with distance-2
+  // pairs, of two partners of one protein; its continuations into species s
+  // pair a similarity partner of each of its two proteins.
+  MemoSizes sizes;
+  double frontends = 0;
+  double continuations = 0;
+  std::vector<double> reach(speciesNum);
+  for (uint32_t p = 0; p < index.idLimit(); ++p) {
+    if (index.node(p) == nullptr) continue;
+    const double degree = static_cast<double>(index.degree(p));
+    frontends += degree + degree * degree;
+    std::fill(reach.begin(), reach.end(), 0.0);
+    for (const uint32_t* a = index.interactionsBegin(p); a != index.interactionsEnd(p); ++a) {
+      for (byte s = 0; s < speciesNum; ++s) reach[s] += static_cast<double>(index.end(*a, s) - index.begin(*a, s));
+    }
+    // Pairs of two partners of p, and p with each partner.
+    for (byte s = 0; s < speciesNum; ++s) {
+      const double own = static_cast<double>(index.end(p, s) - index.begin(p, s));
+      continuations += reach[s] * reach[s] + own * reach[s];
+    }
+  }
+  const double sets = static_cast<double>(1u << (speciesNum - 1));
+  const double limit = static_cast<double>(std::numeric_limits<size_t>::max() / 64);
+  sizes.spans = static_cast<size_t>(std::min(limit, frontends * sets));
+  sizes.lists = static_cast<size_t>(std::min(limit, frontends * speciesNum));
+  sizes.continuations = static_cast<size_t>(std::min(limit, continuations));
+  return sizes;
+}
+
+SeedMemos::SeedMemos(const Network* net) : SeedMemos(net, Budgets{}) {}
+
+SeedMemos::SeedMemos(const Network* net, Budgets given)
+    : index(*net),
+      budgets(given.spans != 0 ? given : budgetsFor(index, net->SPECIES_NUM)),
+      spans(this->budgets.spans),
+      continuations(this->budgets.continuations) {}
 
 void SeedMemos::maintain() {
   spans.maintain();

@@ -32,14 +32,29 @@ struct SpanRecord {
   bool exists;
 };
 
+// What the shared memos of an input can hold at most: span records,
+// continuation lists and the continuations in them.
+struct MemoSizes {
+  size_t spans = 0;
+  size_t lists = 0;
+  size_t continuations = 0;
+};
+MemoSizes memoSizesOf(const SimilarityIndex& index, uint speciesNum);
+
 // The memos every thread of a seed search shares, within byte budgets.
 struct SeedMemos {
+  struct Budgets {
+    size_t spans = 0;  // 0: from what the input can hold, within fixed limits
+    size_t continuations = 0;
+  };
   explicit SeedMemos(const Network* net);
+  SeedMemos(const Network* net, Budgets budgets);
   // Between anchors, while no search runs: empties what is nearly full.
   void maintain();
   size_t bytes() const { return spans.bytes() + continuations.bytes(); }
 
   const SimilarityIndex index;
+  const Budgets budgets;
   ConcurrentTable<SpanRecord> spans;  // (tag, set) -> exact span or "none"
   ContinuationStore continuations;
 };

@@ -256,7 +256,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RandomCase{4, ORIENTED, 2, 2, "(0,(1,(2)),(3))"},
                       RandomCase{3, ORIENTED, 15, 1, "(1,(0),(2))"},
                       RandomCase{5, TREE, 2, 2, nullptr, 10, 0.3},
-                      RandomCase{5, ORIENTED, 2, 2, "(0,(1,(2)),(3,(4)))", 10, 0.3}),
+                      RandomCase{5, ORIENTED, 2, 2, "(0,(1,(2)),(3,(4)))", 10, 0.3},
+                      // Long growths: reaches kept over many steps, duplicates admitted midway.
+                      RandomCase{4, TREE, 4, 2, nullptr, 18, 0.3}, RandomCase{3, PATH, 5, 2, nullptr, 24, 0.25}),
     caseName);
 
 // --------------------------------------------------------------- search space

@@ -539,4 +539,37 @@ TEST(EdgesSeedsGeneratorTest, SameSeedsAsThePlainSearch) {
   EXPECT_GT(total, 100u);
 }
 
+// Memos sized by the input stay far below the fixed limits on a small one, and
+// memos too small for anything (every list refused, the span table full) give
+// the same seeds as roomy ones: their size changes time only.
+TEST(SeedMemosTest, BudgetsFollowTheInputAndNeverChangeSeeds) {
+  for (uint species : {3u, 5u}) {
+    std::unique_ptr<Network> net = randomShuffledNetwork(species, species == 3 ? 9 : 18, 70 + species);
+    const std::vector<const VTree*> noTrees;
+    for (bool d2 : {false, true}) {
+      // The memos hold the spans of one search: one set per setting.
+      SeedMemos roomy(net.get());
+      EXPECT_LT(roomy.budgets.spans, 32u << 20);
+      EXPECT_LT(roomy.budgets.continuations, 64u << 20);
+      SeedMemos tiny(net.get(), SeedMemos::Budgets{1, 1});
+      SeedSearch a(net.get(), &roomy, noTrees, d2, TREE);
+      SeedSearch b(net.get(), &tiny, noTrees, d2, TREE);
+      size_t found = 0;
+      for (byte s = 0; s < species; ++s) {
+        for (Node* p : net->layer(s)) {
+          Seed sa(2), sb(2);
+          const bool ha = a.seedOf(p, &sa);
+          ASSERT_EQ(ha, b.seedOf(p, &sb)) << p->name();
+          if (!ha) continue;
+          ++found;
+          EXPECT_EQ(sa.m_vpaths[0].m_nodes, sb.m_vpaths[0].m_nodes);
+          EXPECT_EQ(sa.m_vpaths[1].m_nodes, sb.m_vpaths[1].m_nodes);
+          EXPECT_EQ(sa.getScore(), sb.getScore());
+        }
+      }
+      EXPECT_GT(found, 5u);
+    }
+  }
+}
+
 }  // namespace
