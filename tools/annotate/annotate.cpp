@@ -112,7 +112,7 @@ AnnotationResults analyse(const AnnotateOptions& opts, const RunResults& run, co
     std::printf("species %u: network %s: %zu proteins\n", s, net.file.c_str(), net.names.size());
     const MatchedControls* controls = nullptr;
     if (opts.controls > 0) {
-      results.controls.emplace_back(net, run, s, opts.controls, opts.seed);
+      results.controls.emplace_back(net, run.complexes(), s, opts.controls, opts.seed);
       controls = &results.controls.back();
       reportControls(*controls, opts.seed);
     }

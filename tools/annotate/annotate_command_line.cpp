@@ -60,7 +60,8 @@ double numberIn(const std::string& option, const std::string& value, double low,
 
 // A whole number in [low, high].
 uint64_t wholeIn(const std::string& option, const std::string& value, uint64_t low, uint64_t high) {
-  const bool digits = !value.empty() && value.size() <= 20 && value.find_first_not_of("0123456789") == std::string::npos;
+  const bool digits =
+      !value.empty() && value.size() <= 20 && value.find_first_not_of("0123456789") == std::string::npos;
   errno = 0;
   const unsigned long long v = digits ? std::strtoull(value.c_str(), nullptr, 10) : 0;
   if (!digits || errno == ERANGE || v < low || v > high)

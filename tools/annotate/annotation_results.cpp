@@ -52,7 +52,8 @@ MatchFigures controlRecovery(const MatchedControls& controls, const std::vector<
   std::vector<std::vector<uint32_t>> refs;
   for (const ReferenceComplex& r : references) {
     refs.emplace_back();
-    for (const std::string& m : r.members) refs.back().push_back(static_cast<uint32_t>(controls.graph().find(m)));
+    for (const std::string& m : r.members)
+      refs.back().push_back(static_cast<uint32_t>(controls.graph().find(m)));
   }
   std::vector<MatchFigures> perDraw(controls.count());
   parallelFor(perDraw.size(), threads, [&](size_t d) {
@@ -62,7 +63,8 @@ MatchFigures controlRecovery(const MatchedControls& controls, const std::vector<
     perDraw[d] = matchComplexes(refs, groups, omega).figures;
   });
   MatchFigures mean;
-  double* const sums[] = {&mean.precision, &mean.recall, &mean.mmr, &mean.sn, &mean.ppv, &mean.acc, &mean.sep};
+  double* const sums[] = {&mean.precision, &mean.recall, &mean.mmr, &mean.sn,
+                          &mean.ppv,       &mean.acc,    &mean.sep};
   for (const MatchFigures& m : perDraw) {
     const double values[] = {m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep};
     for (size_t i = 0; i < 7; ++i) *sums[i] += values[i];

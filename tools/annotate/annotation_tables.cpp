@@ -34,9 +34,9 @@ std::string goEnrichmentTable(const AnnotationResults& results) {
 }
 
 std::string functionSummaryTable(const AnnotationResults& results) {
-  std::string out = row({"species", "complexes", "coherent", "coherent_fraction", "terms", "controls",
-                         "control_complexes", "control_coherent", "control_coherent_fraction",
-                         "undrawable_parts"});
+  std::string out =
+      row({"species", "complexes", "coherent", "coherent_fraction", "terms", "controls", "control_complexes",
+           "control_coherent", "control_coherent_fraction", "undrawable_parts"});
   for (const SpeciesFunction& f : results.function) {
     const double fraction = f.tested == 0 ? 0 : double(f.coherent) / double(f.tested);
     const bool controlled = f.controls > 0;
@@ -52,14 +52,22 @@ std::string functionSummaryTable(const AnnotationResults& results) {
 
 std::string referenceMatchTable(const AnnotationResults& results) {
   std::string out = row({"species", "references", "dropped", "predicted", "precision", "recall", "MMR", "Sn",
-                         "PPV", "Acc", "Sep", "controls", "control_precision", "control_recall", "control_MMR",
-                         "control_Sn", "control_PPV", "control_Acc", "control_Sep"});
+                         "PPV", "Acc", "Sep", "controls", "control_precision", "control_recall",
+                         "control_MMR", "control_Sn", "control_PPV", "control_Acc", "control_Sep"});
   for (const SpeciesKnown& k : results.known) {
     const MatchFigures& m = k.figures;
-    std::vector<std::string> fields = {
-        std::to_string(k.species), std::to_string(k.references.size()), std::to_string(k.dropped),
-        std::to_string(k.predictedCount), number(m.precision), number(m.recall), number(m.mmr),
-        number(m.sn), number(m.ppv), number(m.acc), number(m.sep), std::to_string(k.controls)};
+    std::vector<std::string> fields = {std::to_string(k.species),
+                                       std::to_string(k.references.size()),
+                                       std::to_string(k.dropped),
+                                       std::to_string(k.predictedCount),
+                                       number(m.precision),
+                                       number(m.recall),
+                                       number(m.mmr),
+                                       number(m.sn),
+                                       number(m.ppv),
+                                       number(m.acc),
+                                       number(m.sep),
+                                       std::to_string(k.controls)};
     const MatchFigures& c = k.controlFigures;
     for (double v : {c.precision, c.recall, c.mmr, c.sn, c.ppv, c.acc, c.sep})
       fields.push_back(k.controls > 0 ? number(v) : "");

@@ -4,11 +4,11 @@
 #include "tools/common/text_fields.h"
 #include "tools/common/tool_error.h"
 
-MatchedControls::MatchedControls(const NetworkProteins& net, const RunResults& run, unsigned species,
-                                 unsigned count, uint64_t seed)
+MatchedControls::MatchedControls(const NetworkProteins& net, const std::vector<RunComplex>& complexes,
+                                 unsigned species, unsigned count, uint64_t seed)
     : m_graph(net), m_species(species), m_count(count) {
   const SpeciesGraph& graph = m_graph;
-  for (const RunComplex& c : run.complexes()) {
+  for (const RunComplex& c : complexes) {
     PartControls p;
     for (const std::string& name : c.proteins[species]) {
       const int v = graph.find(name);

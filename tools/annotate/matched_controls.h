@@ -27,10 +27,11 @@ struct PartControls {
 
 class MatchedControls {
  public:
-  // The controls of species in run, whose network is net. Throws ToolError
-  // when a complex protein is not in net (readNetwork has checked that).
-  MatchedControls(const NetworkProteins& net, const RunResults& run, unsigned species, unsigned count,
-                  uint64_t seed);
+  // The controls of species for complexes (those of a run), whose network is
+  // net. Throws ToolError when a complex protein is not in net (readNetwork
+  // has checked that for a run).
+  MatchedControls(const NetworkProteins& net, const std::vector<RunComplex>& complexes, unsigned species,
+                  unsigned count, uint64_t seed);
 
   unsigned species() const { return m_species; }
   unsigned count() const { return m_count; }

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 struct RunComplex {

@@ -45,8 +45,8 @@ class SpeciesGraph {
   std::vector<std::string> m_names;
   std::unordered_map<std::string, uint32_t> m_ids;
   std::vector<std::vector<uint32_t>> m_partners;
-  std::vector<uint32_t> m_component;     // per protein
-  std::vector<size_t> m_componentSize;   // per component
-  std::vector<uint32_t> m_bySize;        // descending component size, then ascending protein
+  std::vector<uint32_t> m_component;    // per protein
+  std::vector<size_t> m_componentSize;  // per component
+  std::vector<uint32_t> m_bySize;       // descending component size, then ascending protein
   size_t m_largest = 0;
 };
