@@ -30,7 +30,7 @@ DEMO_OUT ?= demo-out
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
-.PHONY: all build deps test demo fuzz install clean
+.PHONY: all build deps deps-quality test demo fuzz install clean
 
 all: build
 
@@ -52,6 +52,25 @@ deps:
 	if [ -n "$$missing" ]; then \
 	  echo "Installing:$$missing"; \
 	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $$missing; \
+	fi
+
+# The annotations of the quality benchmark (bench/quality.sh): the Gene Ontology (r-bioc-go.db),
+# human gene -> GO and UniProt (r-bioc-org.hs.eg.db) and Swiss-Prot GO (metastudent-data), about
+# 1.4 GB installed. Neither the build nor the tests need them. Without root the command is printed.
+QUALITY_PACKAGES = r-bioc-go.db r-bioc-org.hs.eg.db metastudent-data
+deps-quality:
+	@missing=""; \
+	for p in $(QUALITY_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	command -v python3 >/dev/null 2>&1 || missing="$$missing python3"; \
+	if [ -z "$$missing" ]; then echo "The annotation packages are installed."; \
+	elif [ "$$(id -u)" = 0 ]; then \
+	  echo "Installing:$$missing"; \
+	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	else \
+	  echo "Not root: install the annotation packages with"; \
+	  echo "  sudo apt-get install -y --no-install-recommends$$missing"; \
 	fi
 
 build: deps

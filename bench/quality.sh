@@ -171,10 +171,12 @@ if [ "$needGo" = yes ]; then
       ANNOTATE_ARGS+=(--reference "$s=$ANNOTATIONS/proxy_human.txt")
     fi
   done
-elif [ -f "${PREFIX}_truth.txt" ]; then
+fi
+if [ -f "${PREFIX}_truth.txt" ]; then
   $PY "$HELPERS/figures.py" truth "${PREFIX}_truth.txt" "$SCRATCH/inputs/${NAME}_planted" >/dev/null ||
     die "cannot read ${PREFIX}_truth.txt"
   for ((s = 0; s < SPECIES; s++)); do
+    [ "${TAXON[$s]:-0}" = 9606 ] && continue  # the proxy reference
     [ -f "$SCRATCH/inputs/${NAME}_planted_$s.txt" ] && ANNOTATE_ARGS+=(--reference "$s=$SCRATCH/inputs/${NAME}_planted_$s.txt")
   done
 fi
