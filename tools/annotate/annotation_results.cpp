@@ -29,15 +29,17 @@ void enrichControls(const MatchedControls& controls, const GoOntology& go, const
   f->controls = controls.count();
   f->undrawable = controls.undrawable();
   f->controlParts.assign(parts.size(), ControlCoherence());
+  const LogFactorials logFactorials(population.size());
   parallelFor(parts.size(), threads, [&](size_t c) {
     ControlCoherence& result = f->controlParts[c];
     for (const std::vector<uint32_t>& group : parts[c].groups) {
       std::vector<std::string> names;
       for (uint32_t v : group) names.push_back(controls.graph().name(v));
-      const ComplexEnrichment e = enrichComplex(go, population, names);
-      if (e.n < 2) continue;
+      unsigned n = 0;
+      const bool coherent = isCoherent(go, population, logFactorials, names, &n);
+      if (n < 2) continue;
       ++result.tested;
-      result.coherent += e.coherent();
+      result.coherent += coherent;
     }
   });
   for (const ControlCoherence& part : f->controlParts) {
