@@ -113,6 +113,13 @@ uint uintOption(const char* opt, const char* text) {
   return v;
 }
 
+// An option that is off (0) or on (1).
+bool switchOption(const char* opt, const char* text) {
+  const uint v = uintOption(opt, text);
+  if (v > 1) illegalValue(opt, text);
+  return v == 1;
+}
+
 // Span type from the first character of the value; optName is "S" or "E".
 gen_type_t spanTypeOption(const char* optName, const char* text) {
   switch (text[0]) {
@@ -200,6 +207,14 @@ void checkStage(const RunParams& params) {
   }
 }
 
+// The noise re-check needs the thresholds of the random passes.
+void checkFinalFilters(const RunParams& params) {
+  if (params.FINAL_NOISE_FILTER && !params.RAND_NET_GROWTH_CONTROL) {
+    std::puts("ERROR: '--final-noise-filter 1' needs '--pval-filter'");
+    fatalExit(-1);
+  }
+}
+
 // Applies one option pair; exits on an unknown option or a bad value.
 void applyOption(const char* opt, const char* value, RunParams* params) {
   if (!std::strcmp(opt, "-S:")) {
@@ -243,10 +258,16 @@ void applyOption(const char* opt, const char* value, RunParams* params) {
     const uint v = uintOption(opt, value);
     if (v == 0) illegalValue(opt, value);
     params->THREADS = v;
-  } else if (!std::strcmp(opt, "--report:")) {
+  } else if (!std::strcmp(opt, "--max-size")) {
     const uint v = uintOption(opt, value);
-    if (v > 1) illegalValue(opt, value);
-    params->WRITE_REPORT = v == 1;
+    if (v < MIN_COMPLEX_SIZE || v > LARGEST_SIZE_CAP) illegalValue(opt, value);
+    params->MAX_SIZE = v;
+  } else if (!std::strcmp(opt, "--final-overlap-filter")) {
+    params->FINAL_OVERLAP_FILTER = switchOption(opt, value);
+  } else if (!std::strcmp(opt, "--final-noise-filter")) {
+    params->FINAL_NOISE_FILTER = switchOption(opt, value);
+  } else if (!std::strcmp(opt, "--report:")) {
+    params->WRITE_REPORT = switchOption(opt, value);
   } else {
     std::printf("ERROR: Illegal option/flag: %s\n", opt);
     fatalExit(-1);
@@ -319,6 +340,7 @@ void parseCommandLine(uint argc, char** argv, RunParams* params) {
   // Options come in (option, value) pairs; a lone trailing argument is ignored.
   for (uint i = 4; i + 1 < argc; i += 2) applyOption(argv[i], argv[i + 1], params);
   checkStage(*params);
+  checkFinalFilters(*params);
 }
 
 void printParameters(const RunParams& params) {
@@ -364,6 +386,9 @@ std::vector<std::pair<std::string, std::string>> parameterList(const RunParams& 
       {"-R: (refinement attempts)", std::to_string(params.REFINMENT_ITERATIONS)},
       {"--pval-filter", params.RAND_NET_GROWTH_CONTROL ? "on" : "off"},
       {"--random-passes", std::to_string(params.RANDOM_PASSES)},
+      {"--max-size (size cap)", std::to_string(params.MAX_SIZE)},
+      {"--final-overlap-filter", params.FINAL_OVERLAP_FILTER ? "on" : "off"},
+      {"--final-noise-filter", params.FINAL_NOISE_FILTER ? "on" : "off"},
   };
 }
 

@@ -40,6 +40,9 @@ struct RunParams {
   uint START_SEARCH_FROM_SEED_Dn = 2;       // "-D:" seed nodes max distance, 1 or 2
   uint NODES_DUPS_THRESHOLD = 2;            // "-DUP:" complex size from which proteins may repeat
   uint REFINMENT_ITERATIONS = 5;            // "-R:" refinement attempts per complex; 0 = off
+  uint MAX_SIZE = MAX_COMPLEX_SIZE;         // "--max-size" aligned nodes at which growth stops
+  bool FINAL_OVERLAP_FILTER = false;        // "--final-overlap-filter" 0 or 1: overlap filter after refinement
+  bool FINAL_NOISE_FILTER = false;          // "--final-noise-filter" 0 or 1: noise re-check after refinement
   bool RAND_NET_GROWTH_CONTROL = false;     // "--pval-filter" random-network pass
   bool WRITE_REPORT = true;                 // "--report:" 0 or 1: summary table, Cytoscape files, HTML
   uint RANDOM_PASSES = 1;                   // "--random-passes" shuffled clones searched with --pval-filter

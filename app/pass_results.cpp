@@ -13,6 +13,16 @@
 
 namespace {
 
+// The options added since the first split runs, only when they differ from
+// their defaults: shards of a run without them keep their fingerprint.
+std::string laterOptions(const RunParams& params) {
+  std::string text;
+  if (params.MAX_SIZE != MAX_COMPLEX_SIZE) text += "; --max-size " + std::to_string(params.MAX_SIZE);
+  if (params.FINAL_OVERLAP_FILTER) text += "; --final-overlap-filter 1";
+  if (params.FINAL_NOISE_FILTER) text += "; --final-noise-filter 1";
+  return text;
+}
+
 // Every option that changes results, as the fingerprint of a split run holds it.
 std::string resultOptions(const RunParams& params) {
   const auto shape = [](gen_type_t t) { return t == PATH ? "path" : t == TREE ? "tree" : "oriented"; };
@@ -20,12 +30,12 @@ std::string resultOptions(const RunParams& params) {
   std::snprintf(
       text, sizeof text,
       "species %u; -S: %s; -E: %s; --orient: %s; -H: %.17g; --maxhoms: %u; -B: %.17g; -D: %u; -DUP: %u; "
-      "-R: %u; --pval-filter %s; --random-passes %u",
+      "-R: %u; --pval-filter %s; --random-passes %u%s",
       params.species_num, shape(params.SALIGN_NODES_TYPE), shape(params.EALIGN_NODES_TYPE),
       params.orientation_str.empty() ? "none" : params.orientation_str.c_str(), params.BLAST_TRESHOLD,
       params.MAX_HOMOLOG_PER_NODE, params.DENSITY_BETA, params.START_SEARCH_FROM_SEED_Dn,
       params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS, params.RAND_NET_GROWTH_CONTROL ? "on" : "off",
-      params.RANDOM_PASSES);
+      params.RANDOM_PASSES, laterOptions(params).c_str());
   return text;
 }
 

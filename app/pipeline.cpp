@@ -109,6 +109,19 @@ void growComplexes(const Network* network, const std::list<Seed>& seeds, Complex
   meter.finish();
 }
 
+// The filters once more, as asked, on the refined complexes of the real pass.
+void filterRefinedComplexes(const ComplexesFilter& filter, const RunParams& params, std::list<Complex>* complexes) {
+  std::puts("Filtering refined complexes...");
+  std::list<Complex> kept;
+  filter.filterRefined(*complexes, params.FINAL_NOISE_FILTER, params.FINAL_OVERLAP_FILTER, &kept);
+  ComplexesFilter::print_statistics(kept, params.MAX_SIZE);
+  std::printf("Done, %d refined complexes after filtering (were %u)\n", static_cast<int>(kept.size()),
+              static_cast<uint>(complexes->size()));
+  printElapsedTime();
+  std::fflush(stdout);
+  *complexes = std::move(kept);
+}
+
 }  // namespace
 
 bool searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
@@ -117,12 +130,13 @@ bool searchComplexes(const Network* network, const std::list<Seed>& seeds, Compl
   ComplexesCrawler crawler(network, filter, 0, params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS,
                            params.EALIGN_NODES_TYPE, params.ORIENTATION_TREES);
   crawler.setThreads(params.THREADS);
+  crawler.setMaxSize(params.MAX_SIZE);
   const bool randomPass = filter == nullptr;
   std::list<Complex> found;
   growComplexes(network, seeds, crawler, pass, randomPass, results, &found);
   if (!results.refinesComplexes()) return false;
   std::puts("Statistics before filtering:");
-  ComplexesFilter::print_statistics(found);
+  ComplexesFilter::print_statistics(found, params.MAX_SIZE);
   std::printf("Done, %d complexes found\n", static_cast<int>(found.size()));
   printElapsedTime();
   std::fflush(stdout);
@@ -134,7 +148,7 @@ bool searchComplexes(const Network* network, const std::list<Seed>& seeds, Compl
     std::puts("Filtering complexes...");
     std::fflush(stdout);
     filter->filter(found.begin(), found.end(), &filtered);
-    ComplexesFilter::print_statistics(filtered);
+    ComplexesFilter::print_statistics(filtered, params.MAX_SIZE);
     std::printf("Done, %d complexes after filtering (were %u)\n", static_cast<int>(filtered.size()),
                 static_cast<uint>(found.size()));
     printElapsedTime();
@@ -161,14 +175,21 @@ bool searchComplexes(const Network* network, const std::list<Seed>& seeds, Compl
   } else {
     *out = filtered;
   }
-  ComplexesFilter::print_statistics(*out);
+  ComplexesFilter::print_statistics(*out, params.MAX_SIZE);
   std::printf("Done, for %d complexes\n", static_cast<int>(out->size()));
   printElapsedTime();
   std::fflush(stdout);
+  const size_t refinedCount = out->size();
+  // Only where the outputs are written: a refine stage holds a block of the complexes.
+  const bool filterRefined =
+      filter && results.writesOutputs() && (params.FINAL_NOISE_FILTER || params.FINAL_OVERLAP_FILTER);
+  if (filterRefined) filterRefinedComplexes(*filter, params, out);
   if (counts) {
     counts->complexesFound += found.size();
     counts->complexesFiltered = filter != nullptr;
     counts->complexesKept += filtered.size();
+    counts->complexesRefined += refinedCount;
+    counts->refinedFiltered = filterRefined;
     counts->complexesFinal += out->size();
   }
   return true;
@@ -183,6 +204,9 @@ void completeSummary(const RunParams& params, const Network& network, const Comp
   summary->inPrefix = params.in_prefix;
   summary->outPrefix = params.out_prefix;
   summary->speciesNum = network.SPECIES_NUM;
+  summary->overlapThreshold = params.OVERLAP_THRESHOLD;
+  summary->finalOverlapFilter = params.FINAL_OVERLAP_FILTER;
+  summary->finalNoiseFilter = params.FINAL_NOISE_FILTER;
   for (byte s = 0; s < network.SPECIES_NUM; ++s) summary->species.push_back(SpeciesStats::of(network, s));
   if (params.RAND_NET_GROWTH_CONTROL) summary->takeRandomStats(filter);
   summary->complexes = &complexes;
@@ -261,7 +285,7 @@ uint writeOutputs(const RunParams& params, const Network& network, const Complex
 
 int runPipeline(const RunParams& params, PassResults& results) {
   std::unique_ptr<Network> network = readingPhase(params);
-  ComplexesFilter filter(params.OVERLAP_THRESHOLD);
+  ComplexesFilter filter(params.OVERLAP_THRESHOLD, params.MAX_SIZE);
   RunSummary summary;
   if (params.RAND_NET_GROWTH_CONTROL) randomPasses(*network, params, results, &filter, &summary.randomPass);
 

@@ -16,7 +16,8 @@ constexpr uint MAX_SPECIES = 10;                 // species in one network
 constexpr uint MAX_SPECNODES_NUM = 4294967295u;  // proteins in one species layer
 constexpr uint MAX_NETNODES_NUM = 4294967295u;   // node ids stay below this value
 constexpr uint MIN_COMPLEX_SIZE = 4;             // aligned nodes of the smallest kept complex
-constexpr uint MAX_COMPLEX_SIZE = 15;            // aligned nodes at which growth stops
+constexpr uint MAX_COMPLEX_SIZE = 15;            // aligned nodes at which growth stops, by default
+constexpr uint LARGEST_SIZE_CAP = 100;           // the largest size cap "--max-size" takes
 constexpr double TINY_WEIGHT = 1e-50;
 // Seeds the process-wide generator (the shuffling of random passes) and, with
 // a complex's id added, that complex's refinement coins.

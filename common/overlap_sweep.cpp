@@ -128,3 +128,23 @@ std::vector<size_t> sweepOverlaps(const std::vector<OverlapItem>& items,
   }
   return kept;
 }
+
+std::vector<ItemOverlaps> overlapsOfEach(const std::vector<OverlapItem>& items,
+                                         const std::function<bool(double)>& overlaps) {
+  TRELLIS_ASSERT(!overlaps(0.0));
+  SharingFinder finder(items);
+  const std::vector<bool> removed(items.size(), false);
+  std::vector<ItemOverlaps> each(items.size());
+  std::vector<uint32_t> later;
+  for (size_t i = 0; i < items.size(); ++i) {
+    finder.find(i, removed, &later);
+    for (uint32_t j : later) {
+      const double ratio = overlapRatio(finder.takeShared(j), items[i].proteins.size(), items[j].proteins.size());
+      for (ItemOverlaps* side : {&each[i], &each[j]}) {
+        side->largest = std::max(side->largest, ratio);
+        if (overlaps(ratio)) ++side->overlapping;
+      }
+    }
+  }
+  return each;
+}

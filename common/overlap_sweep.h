@@ -38,3 +38,13 @@ struct OverlapCounts {
 // overlap. Returns the positions of the kept items, ascending.
 std::vector<size_t> sweepOverlaps(const std::vector<OverlapItem>& items,
                                   const std::function<bool(double)>& overlaps, OverlapCounts* counts);
+
+// What every item overlaps among the others: how many pass overlaps(ratio)
+// with it, and its largest ratio with any of them (0 when it shares nothing).
+struct ItemOverlaps {
+  uint overlapping = 0;
+  double largest = 0;
+};
+// Pairs sharing no protein are never counted, so overlaps(0) must be false.
+std::vector<ItemOverlaps> overlapsOfEach(const std::vector<OverlapItem>& items,
+                                         const std::function<bool(double)>& overlaps);

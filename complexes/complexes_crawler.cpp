@@ -375,7 +375,7 @@ bool ComplexesCrawler::expandComplex(const Seed& seed, Complex* pComplex) {
   m_demandConnectivity = true;
   for (;;) {
     const size_t n = pComplex->size();
-    if (n >= MAX_COMPLEX_SIZE) break;
+    if (n >= m_maxSize) break;
     if (n >= mParamMinDistinctProteins) m_allowDuplications = true;
     if (n > 1) m_demandConnectivity = false;
     if (!greedlyExpandComplex()) break;
@@ -385,9 +385,11 @@ bool ComplexesCrawler::expandComplex(const Seed& seed, Complex* pComplex) {
 }
 
 std::unique_ptr<ComplexesCrawler> ComplexesCrawler::twin() const {
-  return std::unique_ptr<ComplexesCrawler>(new ComplexesCrawler(
-      m_network, m_filter, mParamStartSearchFromDn, mParamMinDistinctProteins, mParamRefinmentIterations,
-      mParamAlignNodesType, mParamANodesOrientation, m_index));
+  std::unique_ptr<ComplexesCrawler> copy(new ComplexesCrawler(m_network, m_filter, mParamStartSearchFromDn,
+                                                              mParamMinDistinctProteins, mParamRefinmentIterations,
+                                                              mParamAlignNodesType, mParamANodesOrientation, m_index));
+  copy->setMaxSize(m_maxSize);
+  return copy;
 }
 
 void ComplexesCrawler::reportProgress(uint seedNum, size_t complexes) {

@@ -63,6 +63,9 @@ class ComplexesCrawler : public SearchSpaceClasses {
   // own); the results and the console are the same for every number.
   void setThreads(uint threads) { m_threads = threads == 0 ? 1 : threads; }
   uint threads() const { return m_threads; }
+  // Aligned nodes at which growth stops (MAX_COMPLEX_SIZE unless set).
+  void setMaxSize(uint size) { m_maxSize = size; }
+  uint maxSize() const { return m_maxSize; }
   // A crawler with the same parameters and a working state of its own.
   std::unique_ptr<ComplexesCrawler> twin() const;
   std::list<Complex>::const_iterator getComplexesBegin() const { return m_complexes.begin(); }
@@ -187,6 +190,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
   const std::vector<const VTree*>& mParamANodesOrientation;
   ProgressMeter* m_progress = nullptr;
   uint m_threads = 1;
+  uint m_maxSize = MAX_COMPLEX_SIZE;
 
  private:
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/overlap_sweep.h"
 
 namespace {
 
@@ -19,13 +18,16 @@ void ComplexesFilter::stat_t::record(double w) {
   sumScore += w;
 }
 
-ComplexesFilter::ComplexesFilter(double overlapThreshold) : m_overlapThreshold(overlapThreshold) {}
+ComplexesFilter::ComplexesFilter(double overlapThreshold, uint maxSize)
+    : m_randScores(maxSize + 1), m_overlapThreshold(overlapThreshold) {
+  TRELLIS_ASSERT(maxSize >= MIN_COMPLEX_SIZE && maxSize <= LARGEST_SIZE_CAP);
+}
 
 void ComplexesFilter::feedRandomSamples(std::list<Complex>::const_iterator from,
                                         std::list<Complex>::const_iterator to) {
   for (auto it = from; it != to; ++it) {
     const size_t sz = it->size();
-    TRELLIS_ASSERT(sz <= MAX_COMPLEX_SIZE);
+    TRELLIS_ASSERT(sz <= maxSize());
     const double w = it->getScore();
     m_randScores[sz].record(w);
     m_randScores[sz].scoresVec.push_back(w);
@@ -37,7 +39,7 @@ void ComplexesFilter::feedRandomSamples(std::list<Complex>::const_iterator from,
 size_t ComplexesFilter::thresholdIndex(size_t n) { return std::min((95 * n + 49) / 100, n - 1); }
 
 void ComplexesFilter::updateThresholds() {
-  for (uint i = MIN_COMPLEX_SIZE; i <= MAX_COMPLEX_SIZE; ++i) {
+  for (uint i = MIN_COMPLEX_SIZE; i <= maxSize(); ++i) {
     stat_t& st = m_randScores[i];
     if (st.scoresVec.empty()) {
       // A size never seen by chance is held to the bar of the next smaller size.
@@ -51,7 +53,7 @@ void ComplexesFilter::updateThresholds() {
 
 void ComplexesFilter::printRandStats() const {
   std::puts("Updated random statistics / size:");
-  for (uint i = MIN_COMPLEX_SIZE; i <= MAX_COMPLEX_SIZE; ++i) {
+  for (uint i = MIN_COMPLEX_SIZE; i <= maxSize(); ++i) {
     const stat_t& st = m_randScores[i];
     if (st.samples == 0) continue;
     std::printf("%2u# Count: %3u Score {Best: %3.1f Worst: %3.1f Avg: %3.1f, Top 5%%: %3.1f}\n", i,
@@ -61,54 +63,78 @@ void ComplexesFilter::printRandStats() const {
 }
 
 bool ComplexesFilter::isPoor(const Complex& c) const {
-  TRELLIS_ASSERT(c.size() <= MAX_COMPLEX_SIZE);
+  TRELLIS_ASSERT(c.size() <= maxSize());
   return m_randScores[c.size()].significantWeight > c.getScore();
 }
 
 const ComplexesFilter::stat_t& ComplexesFilter::getRandStat(byte size) const {
-  TRELLIS_ASSERT(size >= MIN_COMPLEX_SIZE && size <= MAX_COMPLEX_SIZE);
+  TRELLIS_ASSERT(size >= MIN_COMPLEX_SIZE && size <= maxSize());
   return m_randScores[size];
+}
+
+ComplexesFilter::Removed ComplexesFilter::keep(const std::vector<const Complex*>& candidates, bool noise,
+                                               bool overlap, std::list<Complex>* out) const {
+  Removed removed;
+  std::vector<const Complex*> kept;
+  for (const Complex* c : candidates) {
+    if (noise && isPoor(*c)) {
+      ++removed.noise;
+    } else {
+      kept.push_back(c);
+    }
+  }
+  if (!overlap) {
+    for (const Complex* c : kept) out->push_back(*c);
+    return removed;
+  }
+  // Every overlapping pair removes one of the two, so only survivors meet later candidates.
+  std::vector<OverlapItem> items;
+  items.reserve(kept.size());
+  for (const Complex* c : kept) items.push_back(OverlapItem{c->proteinIds(), c->getScore()});
+  const double threshold = m_overlapThreshold;
+  const auto overlaps = [threshold](double ratio) { return ratio > threshold; };
+  for (size_t i : sweepOverlaps(items, overlaps, &removed.overlap)) out->push_back(*kept[i]);
+  return removed;
 }
 
 void ComplexesFilter::filter(std::list<Complex>::const_iterator from, std::list<Complex>::const_iterator to,
                              std::list<Complex>* out) const {
-  uint total = 0, noiceThresholded = 0, overlapping = 0, fullMatching = 0;
   std::vector<const Complex*> candidates;
-  for (auto it = from; it != to; ++it) {
-    ++total;
-    if (isPoor(*it)) {
-      ++noiceThresholded;
-    } else {
-      candidates.push_back(&*it);
-    }
-  }
-
-  // Every overlapping pair removes one of the two, so only survivors meet later candidates.
-  std::vector<OverlapItem> items;
-  items.reserve(candidates.size());
-  for (const Complex* c : candidates) items.push_back(OverlapItem{c->proteinIds(), c->getScore()});
-  OverlapCounts counts;
-  const double threshold = m_overlapThreshold;
-  const auto overlaps = [threshold](double ratio) { return ratio > threshold; };
-  for (size_t i : sweepOverlaps(items, overlaps, &counts)) out->push_back(*candidates[i]);
-  overlapping = counts.overlapping;
-  fullMatching = counts.fullMatching;
-
+  for (auto it = from; it != to; ++it) candidates.push_back(&*it);
+  const uint total = static_cast<uint>(candidates.size());
+  const Removed removed = keep(candidates, true, true, out);
   std::puts("Statistics");
   std::printf("1) Filtered out %d low-scored complexes (due to random noise threshold) (%.1f%%)\n",
-              noiceThresholded, percentOf(noiceThresholded, total));
-  std::printf("2) Filtered out %d (including %d 100%% duplicated) complexes (%.1f%%)\n", overlapping,
-              fullMatching, percentOf(overlapping, total - noiceThresholded));
+              removed.noise, percentOf(removed.noise, total));
+  std::printf("2) Filtered out %d (including %d 100%% duplicated) complexes (%.1f%%)\n",
+              removed.overlap.overlapping, removed.overlap.fullMatching,
+              percentOf(removed.overlap.overlapping, total - removed.noise));
 }
 
-void ComplexesFilter::print_statistics(const std::list<Complex>& complexes) {
-  stat_t stats[MAX_COMPLEX_SIZE + 1];
+void ComplexesFilter::filterRefined(const std::list<Complex>& refined, bool noise, bool overlap,
+                                    std::list<Complex>* out) const {
+  std::vector<const Complex*> candidates;
+  for (const Complex& c : refined) candidates.push_back(&c);
+  const uint total = static_cast<uint>(candidates.size());
+  const Removed removed = keep(candidates, noise, overlap, out);
+  std::puts("Statistics of the refined complexes");
+  if (noise)
+    std::printf("1) Filtered out %d low-scored complexes (due to random noise threshold) (%.1f%%)\n",
+                removed.noise, percentOf(removed.noise, total));
+  if (overlap)
+    std::printf("2) Filtered out %d (including %d 100%% duplicated) complexes (%.1f%%)\n",
+                removed.overlap.overlapping, removed.overlap.fullMatching,
+                percentOf(removed.overlap.overlapping, total - removed.noise));
+}
+
+void ComplexesFilter::print_statistics(const std::list<Complex>& complexes, uint maxSize) {
+  std::vector<stat_t> stats(maxSize + 1);
   for (const Complex& c : complexes) {
-    TRELLIS_ASSERT(c.size() <= MAX_COMPLEX_SIZE);
+    TRELLIS_ASSERT(c.size() <= maxSize);
     stats[c.size()].record(c.getScore());
   }
   std::puts("Complexes statistics / size:");
-  for (uint i = MIN_COMPLEX_SIZE; i <= MAX_COMPLEX_SIZE; ++i) {
+  for (uint i = MIN_COMPLEX_SIZE; i <= maxSize; ++i) {
     const stat_t& st = stats[i];
     if (st.samples == 0) continue;
     std::printf("%2u# Count: %3u Score {Best: %3.1f Worst: %3.1f Avg: %3.1f}\n", i, st.samples, st.maxScore,

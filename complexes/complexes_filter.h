@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/common_types.h"
+#include "common/overlap_sweep.h"
 #include "complexes/complexes_crawler.h"
 
 class ComplexesFilter {
@@ -27,7 +28,8 @@ class ComplexesFilter {
   };
 
   // Two complexes whose overlap ratio exceeds overlapThreshold are duplicates of each other.
-  explicit ComplexesFilter(double overlapThreshold);
+  // Complexes have at most maxSize aligned nodes.
+  explicit ComplexesFilter(double overlapThreshold, uint maxSize = MAX_COMPLEX_SIZE);
 
   // Records the scores of complexes found on a randomised network, recomputes the threshold of
   // every size from all scores recorded so far, and prints the random statistics.
@@ -36,8 +38,9 @@ class ComplexesFilter {
   // Whether c scores below the noise threshold of its size.
   bool isPoor(const Complex& c) const;
 
-  // Statistics of size MIN_COMPLEX_SIZE .. MAX_COMPLEX_SIZE.
+  // Statistics of size MIN_COMPLEX_SIZE .. maxSize().
   const stat_t& getRandStat(byte size) const;
+  uint maxSize() const { return static_cast<uint>(m_randScores.size() - 1); }
 
   // Appends to out, in input order, copies of the complexes that reach the noise threshold of
   // their size and do not overlap a better-scoring complex (ties keep the earlier one); prints
@@ -45,8 +48,13 @@ class ComplexesFilter {
   void filter(std::list<Complex>::const_iterator from, std::list<Complex>::const_iterator to,
               std::list<Complex>* out) const;
 
-  // Prints per-size count, best, worst and average score.
-  static void print_statistics(const std::list<Complex>& complexes);
+  // The same filters once more, each only when asked for, on the refined complexes: refinement
+  // raises scores and changes sizes, and re-grown complexes may overlap again.
+  void filterRefined(const std::list<Complex>& refined, bool noise, bool overlap, std::list<Complex>* out) const;
+
+  // Prints per-size count, best, worst and average score of complexes of at most maxSize
+  // aligned nodes.
+  static void print_statistics(const std::list<Complex>& complexes, uint maxSize = MAX_COMPLEX_SIZE);
 
  private:
   // Position of the threshold among n ascending scores: 0.95 n rounded to nearest (halves down),
@@ -54,7 +62,15 @@ class ComplexesFilter {
   static size_t thresholdIndex(size_t n);
   void updateThresholds();
   void printRandStats() const;
+  // Appends to out the candidates that reach their size's threshold (when noise) and do not
+  // overlap a better one (when overlap); counts what each removed.
+  struct Removed {
+    uint noise = 0;
+    OverlapCounts overlap;
+  };
+  Removed keep(const std::vector<const Complex*>& candidates, bool noise, bool overlap,
+               std::list<Complex>* out) const;
 
-  stat_t m_randScores[MAX_COMPLEX_SIZE + 1];
+  std::vector<stat_t> m_randScores;  // by size, 0 .. the largest size
   const double m_overlapThreshold;
 };

@@ -92,39 +92,72 @@ std::string networksSection(const RunSummary& summary) {
   return out + "</table></div>\n";
 }
 
-std::string phaseRow(const char* name, const PhaseCounts& c) {
+std::string phaseRow(const char* name, const PhaseCounts& c, bool finalColumn) {
   if (!c.ran)
-    return strFormat("<tr><td class=\"l\">%s</td><td colspan=\"5\" class=\"l\">not run</td></tr>\n", name);
+    return strFormat("<tr><td class=\"l\">%s</td><td colspan=\"%d\" class=\"l\">not run</td></tr>\n", name,
+                     finalColumn ? 6 : 5);
   const std::string kept = c.complexesFiltered ? std::to_string(c.complexesKept) : "no filter";
-  return strFormat(
-      "<tr><td class=\"l\">%s</td><td>%zu</td><td>%zu</td><td>%zu</td><td>%s</td><td>%zu</td></tr>\n", name,
-      c.seedsFound, c.seedsKept, c.complexesFound, kept.c_str(), c.complexesFinal);
+  std::string row = strFormat(
+      "<tr><td class=\"l\">%s</td><td>%zu</td><td>%zu</td><td>%zu</td><td>%s</td><td>%zu</td>", name,
+      c.seedsFound, c.seedsKept, c.complexesFound, kept.c_str(), c.complexesRefined);
+  if (finalColumn)
+    row += c.refinedFiltered ? strFormat("<td>%zu</td>", c.complexesFinal) : std::string("<td>no filter</td>");
+  return row + "</tr>\n";
 }
 
 std::string searchSection(const RunSummary& summary) {
+  const bool finalColumn = summary.realPass.refinedFiltered;
   std::string out = "<h2 id=\"search\">Search</h2>\n<table>\n";
-  out += headerRow({"pass", "seeds found", "seeds after overlap filter", "complexes grown",
-                    "after complex filter", "final (after refinement)"});
-  out += phaseRow("random network", summary.randomPass);
-  out += phaseRow("real network", summary.realPass);
+  std::vector<std::string> names = {"pass", "seeds found", "seeds after overlap filter", "complexes grown",
+                                    "after complex filter", "after refinement"};
+  if (finalColumn) names.push_back("final (after filtering the refined)");
+  out += headerRow(names);
+  out += phaseRow("random network", summary.randomPass, finalColumn);
+  out += phaseRow("real network", summary.realPass, finalColumn);
   return out + "</table>\n";
+}
+
+// A p-value cell: shown with 3 digits, sorted at full precision; empty when there is none.
+std::string pCell(const std::optional<double>& p) {
+  return p ? strFormat("<td data-v=\"%.6g\">%.3g</td>", *p, *p) : std::string("<td></td>");
+}
+
+// What the overlap filter promised and what the final complexes hold.
+std::string overlapNote(const RunSummary& summary, const std::vector<ComplexRow>& rows) {
+  const FinalOverlap o = finalOverlap(rows);
+  const double limit = 100 * summary.overlapThreshold;
+  std::string note = strFormat(
+      "<p class=\"note\">Overlap of the final complexes (shared proteins over the smaller complex): at most "
+      "%.0f%%; %zu pairs share more than the %.0f%% the complex filter allows",
+      100 * o.largest, o.pairsBeyond, limit);
+  if (summary.finalOverlapFilter) return note + " (the overlap filter ran again after refinement).</p>\n";
+  return note + (o.pairsBeyond == 0 ? "." : ": the filter runs before refinement, which re-grows complexes.") +
+         "</p>\n";
 }
 
 std::string complexesTable(const RunSummary& summary, const std::vector<ComplexRow>& rows) {
   std::vector<std::string> names = {"id", "rank", "aligned nodes", "proteins", "score"};
   for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(strFormat("score %u", s));
-  if (summary.randomFilter) {
-    names.push_back("random threshold");
-    names.push_back("random best");
-    names.push_back("empirical p");
-  }
+  names.insert(names.end(), {"distinct per species", "connected species", "overlapping"});
+  if (summary.randomFilter)
+    names.insert(names.end(), {"random threshold", "random best", "r", "empirical p", "tail p", "q"});
   const size_t firstNames = names.size();
   for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(strFormat("proteins %u", s));
   std::string out = "<h2 id=\"complexes\">Complexes</h2>\n";
   out +=
       "<p class=\"note\">Click a column header to sort (with scripts enabled); ids of drawn complexes link "
-      "to their drawing.</p>\n<div class=\"wide\"><table class=\"sortable\">\n<thead>" +
-      headerRow(names, firstNames, firstNames) + "</thead>\n<tbody>\n";
+      "to their drawing. <em>Connected species</em>: species whose proteins in the complex form one "
+      "connected subnetwork; <em>overlapping</em>: other complexes sharing more than the filter's threshold of "
+      "proteins.";
+  if (summary.randomFilter)
+    out +=
+        " <em>r</em>: random complexes of the size behind the p-values; <em>empirical p</em>: (1 + random "
+        "complexes scoring at least as high) / (1 + r), never below 1 / (1 + r), empty when r is 0; "
+        "<em>tail p</em>: the same tail from a normal law fitted to the r random scores; <em>q</em>: the "
+        "empirical p corrected over all complexes (Benjamini-Hochberg).";
+  out += "</p>\n" + overlapNote(summary, rows);
+  out += "<div class=\"wide\"><table class=\"sortable\">\n<thead>" + headerRow(names, firstNames, firstNames) +
+         "</thead>\n<tbody>\n";
   for (const ComplexRow& r : rows) {
     out += r.rank <= DRAWN_COMPLEXES
                ? strFormat("<tr><td data-v=\"%u\"><a href=\"#c%05u\">%05u</a></td>", r.id, r.id, r.id)
@@ -132,10 +165,17 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
     out += strFormat("<td>%u</td><td>%zu</td><td>%zu</td>", r.rank, r.alignedNodes, r.proteins);
     out += numberCell(r.score, "%.2f");
     for (double v : r.speciesScores) out += numberCell(v, "%.2f");
+    std::string distinct;
+    for (const std::vector<const Node*>& proteins : r.speciesProteins)
+      distinct += (distinct.empty() ? "" : ", ") + std::to_string(proteins.size());
+    const size_t connected = std::count(r.speciesConnected.begin(), r.speciesConnected.end(), true);
+    out += cell(distinct) + strFormat("<td data-v=\"%zu\">%zu of %zu</td>", connected, connected,
+                                      r.speciesConnected.size());
+    out += strFormat("<td>%u</td>", r.overlapping);
     if (summary.randomFilter) {
       out += r.hasRandom ? numberCell(r.randomThreshold, "%.2f") + numberCell(r.randomBest, "%.2f")
                          : std::string("<td></td><td></td>");
-      out += strFormat("<td data-v=\"%.6g\">%.3g</td>", r.empiricalP, r.empiricalP);
+      out += strFormat("<td>%u</td>", r.randomSamples) + pCell(r.empiricalP) + pCell(r.tailP) + pCell(r.qValue);
     }
     out += annotationSlot(slot::row(r.id));
     for (const std::vector<const Node*>& proteins : r.speciesProteins) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "complexes/complexes_filter.h"
+#include "report/significance.h"
 
 SpeciesStats SpeciesStats::of(const Network& network, byte s) {
   SpeciesStats st;
@@ -23,7 +24,8 @@ SpeciesStats SpeciesStats::of(const Network& network, byte s) {
 
 void RunSummary::takeRandomStats(const ComplexesFilter& filter) {
   randomFilter = true;
-  for (uint size = MIN_COMPLEX_SIZE; size <= MAX_COMPLEX_SIZE; ++size) {
+  random.assign(filter.maxSize() + 1, RandomSizeStat());
+  for (uint size = MIN_COMPLEX_SIZE; size <= filter.maxSize(); ++size) {
     const ComplexesFilter::stat_t& st = filter.getRandStat(static_cast<byte>(size));
     random[size].samples = st.samples;
     random[size].scores = st.scoresVec;
@@ -34,8 +36,11 @@ void RunSummary::takeRandomStats(const ComplexesFilter& filter) {
   }
 }
 
-double RandomSizeStat::empiricalP(double score) const {
+std::optional<double> RandomSizeStat::empiricalP(double score) const {
+  if (scores.empty()) return std::nullopt;
   const size_t atLeast =
       static_cast<size_t>(scores.end() - std::lower_bound(scores.begin(), scores.end(), score));
   return (1.0 + static_cast<double>(atLeast)) / (1.0 + static_cast<double>(scores.size()));
 }
+
+std::optional<double> RandomSizeStat::tailP(double score) const { return normalTailP(scores, score); }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <list>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,7 +24,9 @@ struct PhaseCounts {
   size_t complexesFound = 0;       // grown from the kept seeds
   bool complexesFiltered = false;  // whether the complex filter ran
   size_t complexesKept = 0;        // after the complex filter (all found when it did not run)
-  size_t complexesFinal = 0;       // after refinement
+  size_t complexesRefined = 0;     // after refinement
+  bool refinedFiltered = false;    // whether filters ran again on the refined complexes
+  size_t complexesFinal = 0;       // after those filters (all refined when they did not run)
 };
 
 // Network and model statistics of one species, as the console reports them.
@@ -47,8 +50,12 @@ struct RandomSizeStat {
   std::vector<double> scores;  // every one of their scores, ascending
 
   // (1 + r>=) / (1 + r): r random complexes of this size, r>= of them scoring
-  // at least score. 1 when the random pass found none of this size.
-  double empiricalP(double score) const;
+  // at least score. Empty when the random passes found none of this size: no
+  // sample, no p-value.
+  std::optional<double> empiricalP(double score) const;
+  // The normal tail fitted to the scores (see normalTailP); empty with fewer
+  // than 2 of them or no spread.
+  std::optional<double> tailP(double score) const;
 };
 
 // Everything the summary writers need, gathered by the pipeline at the end of a run.
@@ -62,7 +69,10 @@ struct RunSummary {
   PhaseCounts randomPass;
   PhaseCounts realPass;
   bool randomFilter = false;  // a random pass set the score thresholds
-  RandomSizeStat random[MAX_COMPLEX_SIZE + 1];
+  std::vector<RandomSizeStat> random;  // by size (aligned nodes), up to the size cap
+  double overlapThreshold = 0.5;       // the complex filter's: more shared proteins make duplicates
+  bool finalOverlapFilter = false;     // the overlap filter ran again on the refined complexes
+  bool finalNoiseFilter = false;       // the noise threshold was checked again on them
   const std::list<Complex>* complexes = nullptr;  // the final complexes, in output order
 
   // Copies the per-size random statistics and scores of filter and sets randomFilter.

@@ -89,8 +89,8 @@ std::string drawScoreHistogram(const std::vector<ComplexRow>& rows, const RunSum
                strFormat("size %zu, score %.1f to %.1f: %u complexes", size, axis.binLow(b),
                          axis.binLow(b + 1), bins[b]));
     }
-    const RandomSizeStat& rs = summary.random[std::min<size_t>(size, MAX_COMPLEX_SIZE)];
-    if (summary.randomFilter && rs.samples > 0) {
+    if (summary.randomFilter && size < summary.random.size() && summary.random[size].samples > 0) {
+      const RandomSizeStat& rs = summary.random[size];
       svg.line(axis.x(rs.threshold), y + 2, axis.x(rs.threshold), y + ROW - 2,
                "stroke=\"#d62728\" stroke-width=\"2\"",
                strFormat("size %zu: random-pass threshold %.1f (best random score %.1f, %u random complexes)",

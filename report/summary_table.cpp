@@ -12,11 +12,22 @@ std::string tsvField(const std::string& text) {
   return out + "\"";
 }
 
+namespace {
+
+// A tab, then the value with %.6g, or nothing when there is none.
+std::string optionalField(const std::optional<double>& v) { return v ? strFormat("\t%.6g", *v) : "\t"; }
+
+}  // namespace
+
 void writeSummaryTable(FILE* f, const std::vector<ComplexRow>& rows, const RunSummary& summary) {
   std::string header = "id\trank\taligned_nodes\tproteins\tscore";
   for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tscore_%u", s);
   for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tproteins_%u", s);
   if (summary.randomFilter) header += "\trandom_threshold\trandom_best";
+  for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tdistinct_%u", s);
+  for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tconnected_%u", s);
+  header += "\toverlapping";
+  if (summary.randomFilter) header += "\trandom_samples\ttail_p\tq_value";
   header += "\tempirical_p";
   std::fprintf(f, "%s\n", header.c_str());
   for (const ComplexRow& r : rows) {
@@ -29,7 +40,12 @@ void writeSummaryTable(FILE* f, const std::vector<ComplexRow>& rows, const RunSu
     }
     if (summary.randomFilter)
       line += r.hasRandom ? strFormat("\t%.6f\t%.6f", r.randomThreshold, r.randomBest) : std::string("\t\t");
-    line += r.hasEmpiricalP ? strFormat("\t%.6g", r.empiricalP) : std::string("\t");
+    for (const std::vector<const Node*>& proteins : r.speciesProteins) line += strFormat("\t%zu", proteins.size());
+    for (bool connected : r.speciesConnected) line += connected ? "\t1" : "\t0";
+    line += strFormat("\t%u", r.overlapping);
+    if (summary.randomFilter)
+      line += strFormat("\t%u", r.randomSamples) + optionalField(r.tailP) + optionalField(r.qValue);
+    line += optionalField(r.empiricalP);
     std::fprintf(f, "%s\n", line.c_str());
   }
 }

@@ -5,12 +5,32 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 namespace testutil {
+
+std::map<std::string, std::string> treeOf(const std::string& root, const std::vector<std::string>& skipped) {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::string> files;
+  if (!fs::is_directory(root)) return files;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
+    const std::string rel = fs::relative(e.path(), root).string();
+    bool skip = !e.is_regular_file();
+    for (const std::string& prefix : skipped) skip = skip || rel.compare(0, prefix.size(), prefix) == 0;
+    if (!skip) files[rel] = readFile(e.path().string());
+  }
+  return files;
+}
+
+std::string withoutCommandLine(const std::string& console) {
+  const size_t at = console.find("Cmd line: [");
+  if (at == std::string::npos) return console;
+  return console.substr(0, at) + console.substr(console.find('\n', at) + 1);
+}
 
 TempDir::TempDir() {
   char templ[] = "/tmp/trellis2-test-XXXXXX";

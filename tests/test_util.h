@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,13 @@ RunResult runPrep(const std::vector<std::string>& args, const std::string& cwd =
 
 // Runs the trellis2-annotate binary likewise, keeping its standard error.
 RunResult runAnnotate(const std::vector<std::string>& args, const std::string& cwd = "");
+
+// Relative path -> content of every regular file below root, except those
+// whose relative path starts with one of the skipped prefixes.
+std::map<std::string, std::string> treeOf(const std::string& root, const std::vector<std::string>& skipped = {});
+
+// The console without the echo of the command line ("Cmd line: [...]").
+std::string withoutCommandLine(const std::string& console);
 
 // Drops the parts of the console output that change from run to run:
 // the build stamp and the elapsed-time seconds.

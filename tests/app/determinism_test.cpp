@@ -15,18 +15,10 @@ namespace {
 namespace fs = std::filesystem;
 using testutil::RunResult;
 using testutil::TempDir;
+using testutil::treeOf;
+using testutil::withoutCommandLine;
 
 const std::string DEMO_PREFIX = std::string(TEST_DATA_DIR) + "/../../examples/demo";
-
-// Relative path -> contents of every regular file below root.
-std::map<std::string, std::string> treeOf(const std::string& root) {
-  std::map<std::string, std::string> files;
-  for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
-    if (e.is_regular_file())
-      files[fs::relative(e.path(), root).string()] = testutil::readFile(e.path().string());
-  }
-  return files;
-}
 
 struct Outcome {
   RunResult result;
@@ -63,13 +55,6 @@ TEST(DeterminismTest, RelaxedSpansWithRandomPassAndRefinement) {
 
 TEST(DeterminismTest, OrientedAndPathSpans) {
   expectRepeatable({"--pval-filter", "on", "-S:", "o", "-E:", "p", "--orient:", "(1,(0),(2))"});
-}
-
-// The console without the echo of the command line, which names the option.
-std::string withoutCommandLine(const std::string& console) {
-  const size_t at = console.find("Cmd line: [");
-  if (at == std::string::npos) return console;
-  return console.substr(0, at) + console.substr(console.find('\n', at) + 1);
 }
 
 // Any number of threads gives the console and the files of one thread: each

@@ -20,15 +20,7 @@ using testutil::RunResult;
 using testutil::TempDir;
 
 // Relative path -> content of every regular file below root, shards aside.
-std::map<std::string, std::string> treeOf(const std::string& root) {
-  std::map<std::string, std::string> files;
-  for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
-    const std::string rel = fs::relative(e.path(), root).string();
-    if (e.is_regular_file() && rel.compare(0, 7, "shards/") != 0)
-      files[rel] = testutil::readFile(e.path().string());
-  }
-  return files;
-}
+std::map<std::string, std::string> treeOf(const std::string& root) { return testutil::treeOf(root, {"shards/"}); }
 
 // The console without what differs between a whole run and a finish stage.
 std::string masked(const std::string& console) {

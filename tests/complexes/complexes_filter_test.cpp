@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <iterator>
 #include <memory>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -277,6 +280,55 @@ TEST_F(FilterFixture, SizeStatisticsListEveryKeptSize) {
             "ok\n");
   EXPECT_EQ(captureStdout([&] { ComplexesFilter::print_statistics({}); }),
             "Complexes statistics / size:\nok\n");
+}
+
+// The filters of refined complexes, each alone and both, against a plain
+// pairwise reference on random lists: many equal scores, shared and repeated
+// protein sets, sizes with and without random samples.
+TEST_F(FilterFixture, RefinedComplexesFilteredLikeThePlainPairwiseReference) {
+  std::mt19937 rng(11);
+  ComplexesFilter f(0.5, 8);
+  feed(&f, samples(5, range(1, 20)));
+  feed(&f, samples(7, {4, 9, 13}));
+  for (int trial = 0; trial < 60; ++trial) {
+    std::list<Complex> refined;
+    for (uint id = 1; id <= 12; ++id) {
+      std::vector<int> proteins(kPool);
+      std::iota(proteins.begin(), proteins.end(), 0);
+      std::shuffle(proteins.begin(), proteins.end(), rng);
+      proteins.resize(2 + rng() % 5);
+      refined.push_back(make(id, proteins, static_cast<double>(rng() % 20), 4 + rng() % 5));
+    }
+    for (int mode = 1; mode <= 3; ++mode) {
+      const bool noise = mode & 1, overlap = mode & 2;
+      // Plain: a shrinking list; an overlapping later complex goes unless it scores higher,
+      // which drops the current one.
+      std::list<const Complex*> candidates;
+      for (const Complex& c : refined)
+        if (!noise || c.getScore() >= f.getRandStat(static_cast<byte>(c.size())).significantWeight)
+          candidates.push_back(&c);
+      std::vector<uint> want;
+      for (auto a = candidates.begin(); a != candidates.end(); ++a) {
+        bool dropped = false;
+        for (auto b = std::next(a); overlap && b != candidates.end();) {
+          if (!(overlapRatio((*a)->proteinIds(), (*b)->proteinIds()) > 0.5)) {
+            ++b;
+          } else if ((*b)->getScore() > (*a)->getScore()) {
+            dropped = true;
+            break;
+          } else {
+            b = candidates.erase(b);
+          }
+        }
+        if (!dropped) want.push_back((*a)->m_id);
+      }
+      std::list<Complex> kept;
+      captureStdout([&] { f.filterRefined(refined, noise, overlap, &kept); });
+      std::vector<uint> got;
+      for (const Complex& c : kept) got.push_back(c.m_id);
+      EXPECT_EQ(got, want) << "trial " << trial << " mode " << mode;
+    }
+  }
 }
 
 using FilterFixtureDeathTest = FilterFixture;

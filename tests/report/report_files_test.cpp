@@ -3,6 +3,7 @@
 // switching them off changes nothing else.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +20,7 @@ namespace fs = std::filesystem;
 using testutil::readFile;
 using testutil::RunResult;
 using testutil::TempDir;
+using testutil::treeOf;
 
 namespace {
 
@@ -79,6 +81,38 @@ std::set<Pair> inputPairs(const std::string& path, double limit) {
   return pairs;
 }
 
+// Whether the proteins are one connected subnetwork of the interactions.
+bool connected(const std::vector<std::string>& proteins, const std::set<Pair>& interactions) {
+  std::set<std::string> reached = {proteins.at(0)};
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const std::string& a : proteins)
+      for (const std::string& b : proteins)
+        if (reached.count(a) && !reached.count(b) && interactions.count(pairOf(a, b)))
+          grew = reached.insert(b).second;
+  }
+  return reached.size() == proteins.size();
+}
+
+// Other complexes sharing more than half of the smaller complex's distinct proteins.
+size_t overlappingOthers(unsigned id, const std::map<unsigned, ResultFiles>& files) {
+  const auto proteinsOf = [](const ResultFiles& f) {
+    std::set<std::string> all;
+    for (const auto& species : f.speciesProteins) all.insert(species.begin(), species.end());
+    return all;
+  };
+  const std::set<std::string> mine = proteinsOf(files.at(id));
+  size_t count = 0;
+  for (const auto& other : files) {
+    if (other.first == id) continue;
+    const std::set<std::string> theirs = proteinsOf(other.second);
+    size_t shared = 0;
+    for (const std::string& p : mine) shared += theirs.count(p);
+    if (2 * shared > std::min(mine.size(), theirs.size())) ++count;
+  }
+  return count;
+}
+
 RunResult runIn(const TempDir& dir, const std::string& prefix, std::vector<std::string> options) {
   std::vector<std::string> args = {std::to_string(SPECIES), prefix, "out"};
   args.insert(args.end(), options.begin(), options.end());
@@ -117,7 +151,8 @@ TEST_F(DemoReportTest, SummaryTableAgreesWithTheResultFiles) {
   EXPECT_EQ(
       reportcheck::header(tsv),
       split("id rank aligned_nodes proteins score score_0 score_1 score_2 proteins_0 proteins_1 proteins_2 "
-            "random_threshold random_best empirical_p",
+            "random_threshold random_best distinct_0 distinct_1 distinct_2 connected_0 connected_1 connected_2 "
+            "overlapping random_samples tail_p q_value empirical_p",
             ' '));
   std::string problem;
   auto rows = reportcheck::readTsv(tsv, &problem);
@@ -136,6 +171,9 @@ TEST_F(DemoReportTest, SummaryTableAgreesWithTheResultFiles) {
       randomCount[size] = count;
     }
   }
+  std::set<Pair> interactions[SPECIES];
+  for (int s = 0; s < SPECIES; ++s)
+    interactions[s] = inputPairs(DEMO + "_int-" + std::to_string(s) + ".txt", 1);
   bool emptyRandomColumn = false;
   for (size_t i = 0; i < rows.size(); ++i) {
     auto& row = rows[i];
@@ -154,10 +192,21 @@ TEST_F(DemoReportTest, SummaryTableAgreesWithTheResultFiles) {
           << id << " species " << s;
     }
     const auto random = randomBySize.find(f.alignedNodes.size());
+    for (int s = 0; s < SPECIES; ++s) {
+      const std::string sp = std::to_string(s);
+      EXPECT_EQ(row["distinct_" + sp], std::to_string(f.speciesProteins[s].size())) << id;
+      EXPECT_EQ(row["connected_" + sp], connected(f.speciesProteins[s], interactions[s]) ? "1" : "0") << id;
+    }
+    EXPECT_EQ(row["overlapping"], std::to_string(overlappingOthers(id, *files))) << id;
+    EXPECT_EQ(row["random_samples"], std::to_string(randomCount[f.alignedNodes.size()])) << id;
+    if (!row["tail_p"].empty()) {
+      EXPECT_GE(std::stod(row["tail_p"]), 0) << id;
+      EXPECT_LE(std::stod(row["tail_p"]), 1) << id;
+    }
     if (random == randomBySize.end()) {
       emptyRandomColumn = true;
-      EXPECT_EQ(row["random_threshold"] + row["random_best"], "") << id;
-      EXPECT_EQ(row["empirical_p"], "1") << "no random complex of the size: " << id;
+      EXPECT_EQ(row["random_threshold"] + row["random_best"] + row["tail_p"] + row["q_value"], "") << id;
+      EXPECT_EQ(row["empirical_p"], "") << "no random complex of the size, no p-value: " << id;
     } else {
       EXPECT_EQ(oneDecimal(row["random_threshold"]) + " " + oneDecimal(row["random_best"]), random->second)
           << id;
@@ -177,6 +226,19 @@ TEST_F(DemoReportTest, SummaryTableAgreesWithTheResultFiles) {
     EXPECT_LE(std::stoul(row["rank"]), rows.size());
   }
   EXPECT_TRUE(emptyRandomColumn) << "the demo should cover a size without random complexes";
+  // q-values: Benjamini-Hochberg computed directly, min over the larger p of p * m / rank.
+  std::vector<double> ps;
+  for (auto& row : rows)
+    if (!row["empirical_p"].empty()) ps.push_back(std::stod(row["empirical_p"]));
+  std::sort(ps.begin(), ps.end());
+  for (auto& row : rows) {
+    if (row["empirical_p"].empty()) continue;
+    const double p = std::stod(row["empirical_p"]);
+    double q = 1;
+    for (size_t k = 0; k < ps.size(); ++k)
+      if (ps[k] >= p - 1e-9) q = std::min(q, ps[k] * ps.size() / (k + 1));
+    EXPECT_NEAR(std::stod(row["q_value"]), q, 1e-5) << row["id"];
+  }
 }
 
 // Every link inside a complex is in the SIF file, once, and nothing else is.
@@ -273,24 +335,15 @@ TEST(ReportMarkupTest, NamesWithMarkupCharactersAreEscapedAndReadBack) {
   EXPECT_NE(readFile(dir.file("out/complexes.sif")).find(name + "\tpp\t"), std::string::npos);
 }
 
-std::map<std::string, std::string> treeOf(const std::string& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(root))
-    if (e.is_regular_file()) files[fs::relative(e.path(), root).string()] = readFile(e.path().string());
-  return files;
-}
-
 TEST(ReportSwitchTest, ReportOffWritesNoSummaryAndChangesNothingElse) {
   TempDir on, off;
   RunResult with = runIn(on, DEMO, {"--pval-filter", "1"});
   RunResult without = runIn(off, DEMO, {"--pval-filter", "1", "--report:", "0"});
   ASSERT_EQ(with.status, 0);
   ASSERT_EQ(without.status, 0);
-  for (std::string* text : {&with.output, &without.output}) {  // the command-line echo names the options
-    const size_t at = text->find("Cmd line: [");
-    text->erase(at, text->find('\n', at) + 1 - at);
-  }
-  EXPECT_EQ(testutil::normalizeConsole(with.output), testutil::normalizeConsole(without.output));
+  // The command-line echo names the options.
+  EXPECT_EQ(testutil::normalizeConsole(testutil::withoutCommandLine(with.output)),
+            testutil::normalizeConsole(testutil::withoutCommandLine(without.output)));
   std::map<std::string, std::string> reported = treeOf(on.file("out"));
   for (const char* f : SUMMARY_FILES) EXPECT_EQ(reported.erase(f), 1u) << f;
   EXPECT_EQ(reported, treeOf(off.file("out")));

@@ -16,18 +16,18 @@ namespace {
 TEST(EmpiricalPTest, CountsRandomScoresAtLeastAsHigh) {
   RandomSizeStat st;
   st.scores = {1.0, 2.5, 2.5, 4.0};               // ascending, as takeRandomStats leaves them
-  EXPECT_DOUBLE_EQ(st.empiricalP(5.0), 1.0 / 5);  // none as high
-  EXPECT_DOUBLE_EQ(st.empiricalP(4.0), 2.0 / 5);  // a tie counts
-  EXPECT_DOUBLE_EQ(st.empiricalP(2.5), 4.0 / 5);
-  EXPECT_DOUBLE_EQ(st.empiricalP(-3.0), 5.0 / 5);
-  EXPECT_DOUBLE_EQ(RandomSizeStat().empiricalP(7.0), 1.0) << "no random complex of the size";
+  EXPECT_DOUBLE_EQ(*st.empiricalP(5.0), 1.0 / 5);  // none as high
+  EXPECT_DOUBLE_EQ(*st.empiricalP(4.0), 2.0 / 5);  // a tie counts
+  EXPECT_DOUBLE_EQ(*st.empiricalP(2.5), 4.0 / 5);
+  EXPECT_DOUBLE_EQ(*st.empiricalP(-3.0), 5.0 / 5);
+  EXPECT_FALSE(RandomSizeStat().empiricalP(7.0)) << "no random complex of the size, no p-value";
 }
 
 std::string tableOf(const std::vector<ComplexRow>& rows, const RunSummary& summary) {
   return testutil::captureStdout([&] { writeSummaryTable(stdout, rows, summary); });
 }
 
-TEST(EmpiricalPTest, LastColumnOfTheSummaryTableEmptyWithoutRandomPass) {
+TEST(EmpiricalPTest, LastColumnOfTheSummaryTableEmptyWithoutASample) {
   RunSummary summary;
   ComplexRow row;
   row.id = 5;
@@ -36,15 +36,18 @@ TEST(EmpiricalPTest, LastColumnOfTheSummaryTableEmptyWithoutRandomPass) {
   row.proteins = 8;
   row.score = 12.5;
   EXPECT_EQ(tableOf({row}, summary),
-            "id\trank\taligned_nodes\tproteins\tscore\tempirical_p\n5\t1\t4\t8\t12.500000\t\n");
+            "id\trank\taligned_nodes\tproteins\tscore\toverlapping\tempirical_p\n5\t1\t4\t8\t12.500000\t0\t\n");
   summary.randomFilter = true;
-  row.hasRandom = row.hasEmpiricalP = true;
+  row.hasRandom = true;
   row.randomThreshold = 10;
   row.randomBest = 11;
+  row.randomSamples = 2;
   row.empiricalP = 1.0 / 3;
+  row.qValue = 0.5;
   EXPECT_EQ(tableOf({row}, summary),
-            "id\trank\taligned_nodes\tproteins\tscore\trandom_threshold\trandom_best\tempirical_p\n"
-            "5\t1\t4\t8\t12.500000\t10.000000\t11.000000\t0.333333\n");
+            "id\trank\taligned_nodes\tproteins\tscore\trandom_threshold\trandom_best\toverlapping\t"
+            "random_samples\ttail_p\tq_value\tempirical_p\n"
+            "5\t1\t4\t8\t12.500000\t10.000000\t11.000000\t0\t2\t\t0.5\t0.333333\n");
 }
 
 TEST(RunManifestTest, WritesAbsoluteInputAndReadsItBack) {
