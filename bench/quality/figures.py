@@ -57,17 +57,30 @@ def truth_references(truth_path, out_prefix):
 
 
 def read_complexes(run_dir, species_num):
-    """[(id, aligned nodes, [protein lines per species])] in id order."""
+    """[(id, aligned nodes, [proteins per species, one entry per aligned node holding it])] in id
+    order. A species file lists each protein once; the alignment file has one line per aligned
+    node, so a protein that fills several nodes is counted from there."""
     ids = sorted(int(n[8:-4]) for n in os.listdir(os.path.join(run_dir, "species_0"))
                  if n.startswith("complex_") and n.endswith(".txt"))
     complexes = []
     for cid in ids:
-        parts = []
+        species_of = {}
         for s in range(species_num):
             with open(os.path.join(run_dir, f"species_{s}", f"complex_{cid:05d}.txt")) as f:
-                parts.append([line.strip() for line in f if line.strip() and not line.startswith("#")])
+                for line in f:
+                    if line.strip() and not line.startswith("#"):
+                        species_of.setdefault(line.strip(), s)
+        parts = [[] for _ in range(species_num)]
+        nodes = 0
         with open(os.path.join(run_dir, "alignments", f"ucomplex_{cid:05d}.txt")) as f:
-            nodes = sum(1 for line in f if line.strip() and not line.startswith("#"))
+            for line in f:
+                if not line.strip() or line.startswith("#"):
+                    continue
+                nodes += 1
+                for protein in line.strip().split(","):
+                    if protein not in species_of:
+                        raise InputError(f"{f.name}: protein {protein!r} is in no species file of the complex")
+                    parts[species_of[protein]].append(protein)
         complexes.append((cid, nodes, parts))
     return complexes
 
