@@ -5,6 +5,7 @@
            'name<TAB>members' lines, the planted complex's proteins of that species)
   collect  one annotated run -> rows of figures per species, appended to a TSV
   show     the TSV -> tables for reading, one block per data set and species
+  markdown the TSV -> the tables of bench/README.md
 
 collect reads the run's species_<s>/complex_<id>.txt files (one line per aligned node, so a protein
 filling several nodes appears several times) and the tables trellis2-annotate wrote into the run
@@ -212,6 +213,43 @@ def show(args):
         print()
 
 
+def markdown(args):
+    """The tables of bench/README.md: per run, per species, and recovery per species."""
+    rows = read_tsv(args.table)
+    if not rows:
+        raise InputError(f"{args.table}: no figures")
+
+    def table(header, lines):
+        print("| " + " | ".join(header) + " |")
+        print("|" + "---|" * len(header))
+        for line in lines:
+            print("| " + " | ".join(line) + " |")
+        print()
+
+    def pair(r, key):
+        return f"{r[key]} ({r['control_' + key]})" if r["control_" + key] else r[key]
+
+    seen, runs = set(), []
+    for r in rows:
+        if r["setting"] not in seen:
+            seen.add(r["setting"])
+            runs.append(r)
+    table(["setting", "complexes", "at cap", "pairs > 50%", "largest overlap"],
+          [[f"`{r['setting']}`", r["complexes"], r["at_cap"], r["overlap_pairs"], r["max_overlap"]] for r in runs])
+    label = {r["species"]: f"{r['species']} {r['name']}".strip() for r in rows}
+    table(["setting", "species", "coherent (control)", "distinct", "repeated", "most filled", "connected",
+           "density (control)", "most reused"],
+          [[f"`{r['setting']}`", label[r["species"]], pair(r, "coherent_fraction"), r["distinct_per_part"],
+            r["repeated_parts"], r["most_filled"], r["connected_parts"], pair(r, "density"),
+            r["reused"].split(" ")[0]] for r in rows])
+    recovery = [r for r in rows if r["references"]]
+    if recovery:
+        table(["setting", "species", "references", "recall (control)", "MMR (control)", "Sn (control)",
+               "PPV (control)", "Acc (control)", "Sep (control)"],
+              [[f"`{r['setting']}`", label[r["species"]], r["references"]] +
+               [pair(r, k) for k in ("recall", "MMR", "Sn", "PPV", "Acc", "Sep")] for r in recovery])
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     sub = parser.add_subparsers(dest="what", required=True)
@@ -230,14 +268,18 @@ def main(argv):
     c.add_argument("--out", required=True)
     s = sub.add_parser("show")
     s.add_argument("table")
+    m = sub.add_parser("markdown")
+    m.add_argument("table")
     args = parser.parse_args(argv)
     try:
         if args.what == "truth":
             print(truth_references(args.truth, args.out_prefix))
         elif args.what == "collect":
             collect(args)
-        else:
+        elif args.what == "show":
             show(args)
+        else:
+            markdown(args)
     except (InputError, OSError, ValueError, KeyError) as e:
         print(f"figures: {e}", file=sys.stderr)
         return 1
