@@ -181,6 +181,14 @@ TEST(MatchedControlsTest, TablesGainControlColumnsThatAgreeAndDoNotDependOnThrea
   EXPECT_NE(report.find("control fraction"), std::string::npos);
   EXPECT_NE(report.find("30 random groups of as many distinct proteins"), std::string::npos);
 
+  // The controls alone: every species' parts and controls, and the report left as it was.
+  const testutil::RunResult alone = testutil::runAnnotate({out, "--controls", "3"});
+  ASSERT_EQ(alone.status, 0) << alone.errors;
+  std::set<std::string> species;
+  for (const auto& row : table(out + "/controls.tsv")) species.insert(row.at("species"));
+  EXPECT_EQ(species, (std::set<std::string>{"0", "1", "2"}));
+  EXPECT_EQ(readFile(out + "/report.html"), report);
+
   const testutil::RunResult bad = annotate(out, {"--controls", "-1"});
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.errors.find("--controls '-1': expected a whole number in [0, 100000]"), std::string::npos)

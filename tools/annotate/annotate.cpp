@@ -107,6 +107,8 @@ AnnotationResults analyse(const AnnotateOptions& opts, const RunResults& run, co
   std::set<unsigned> species;
   for (const auto& e : opts.gafs) species.insert(e.first);
   for (const auto& e : opts.references) species.insert(e.first);
+  if (species.empty())  // controls alone: the structure of every species' parts and of their controls
+    for (unsigned s = 0; s < run.speciesNum(); ++s) species.insert(s);
   for (unsigned s : species) {
     const NetworkProteins net = run.readNetwork(s);
     std::printf("species %u: network %s: %zu proteins\n", s, net.file.c_str(), net.names.size());
@@ -158,6 +160,10 @@ int run(const AnnotateOptions& opts) {
     writeTable(opts.outDir, "reference_hits.tsv", referenceHitsTable(results));
   }
   if (!results.controls.empty()) writeTable(opts.outDir, "controls.tsv", controlsTable(results));
+  if (!opts.goEnrichment() && !opts.knownComplexes()) {
+    std::printf("report not extended: the controls alone add nothing to it\n");
+    return 0;
+  }
   std::string why;
   switch (extendReport(results, &why)) {
     case ReportExtension::EXTENDED:

@@ -33,7 +33,8 @@ const char* const HELP =
     "  --input PREFIX    the run's input prefix, when its files have moved since the run\n"
     "  --threads N       threads for the controls; default: the hardware's (results do not depend on it)\n"
     "\n"
-    "Input files may be gzip-compressed. At least one analysis must be asked for. Exit status 0 on\n"
+    "Input files may be gzip-compressed. At least one analysis, or --controls alone (controls.tsv for\n"
+    "every species), must be asked for. Exit status 0 on\n"
     "success, 1 on an input error (the message names the file, the line and the value), 2 on a bad\n"
     "command line. 'man trellis2-annotate' describes the tables and the formulas.\n";
 
@@ -121,7 +122,7 @@ AnnotateOptions parseAnnotateArgs(const std::vector<std::string>& args) {
   if (!haveOutDir) usage("no OUTDIR given");
   if (opts.obo.empty() != opts.gafs.empty())
     usage(opts.obo.empty() ? "--gaf needs --obo (the ontology)" : "--obo needs at least one --gaf S=FILE");
-  if (!opts.goEnrichment() && !opts.knownComplexes())
+  if (!opts.goEnrichment() && !opts.knownComplexes() && opts.controls == 0)
     usage("nothing to do: give --obo with --gaf S=FILE, or --reference S=FILE");
   return opts;
 }
