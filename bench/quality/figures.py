@@ -237,11 +237,14 @@ def markdown(args):
     table(["setting", "complexes", "at cap", "pairs > 50%", "largest overlap"],
           [[f"`{r['setting']}`", r["complexes"], r["at_cap"], r["overlap_pairs"], r["max_overlap"]] for r in runs])
     label = {r["species"]: f"{r['species']} {r['name']}".strip() for r in rows}
-    table(["setting", "species", "coherent (control)", "distinct", "repeated", "most filled", "connected",
-           "density (control)", "most reused"],
-          [[f"`{r['setting']}`", label[r["species"]], pair(r, "coherent_fraction"), r["distinct_per_part"],
-            r["repeated_parts"], r["most_filled"], r["connected_parts"], pair(r, "density"),
-            r["reused"].split(" ")[0]] for r in rows])
+    if args.species is not None:
+        rows = [r for r in rows if r["species"] == str(args.species)]
+    go = any(r["coherent_fraction"] for r in rows)
+    table(["setting", "species"] + (["coherent (control)"] if go else []) +
+          ["distinct", "repeated", "most filled", "connected", "density (control)", "most reused"],
+          [[f"`{r['setting']}`", label[r["species"]]] + ([pair(r, "coherent_fraction")] if go else []) +
+           [r["distinct_per_part"], r["repeated_parts"], r["most_filled"], r["connected_parts"],
+            pair(r, "density"), r["reused"].split(" ")[0]] for r in rows])
     recovery = [r for r in rows if r["references"]]
     if recovery:
         table(["setting", "species", "references", "recall (control)", "MMR (control)", "Sn (control)",
@@ -270,6 +273,7 @@ def main(argv):
     s.add_argument("table")
     m = sub.add_parser("markdown")
     m.add_argument("table")
+    m.add_argument("--species", type=int, help="the rows of this species only")
     args = parser.parse_args(argv)
     try:
         if args.what == "truth":
