@@ -1,83 +1,52 @@
-// Command line, run parameters and start-up of the trellis2 program.
+// The classic command line, the run parameters' echoes and start-up of the
+// trellis2 program. The options themselves are rows of app/option_table.h.
 //
 // Command line: trellis2 <species num> <in prefix> [out prefix] [option value]...
+//               trellis2 --check-options [option value]...
 //               trellis2 --help | --version
+// (the modern form, trellis2 search ..., is app/modern_command_line.h)
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/run_params.h"
 #include "common/common_types.h"
-#include "homology/homology.h"
 
-// A run in one process, or one stage of a run split into processes: the
-// seeds, growth and refinement of one block each, then the finishing stage
-// that writes everything.
-enum class RunStage { WHOLE, SEEDS, GROW, REFINE, FINISH };
+// The --help text: both grammars and every option of the table.
+std::string helpText();
 
-// Entries of p_true: one true-interaction factor per species (only the first
-// species_num are read).
-constexpr uint P_TRUE_ENTRIES = 16;
-
-// Everything the command line sets, with the defaults of a run. Written once
-// during start-up and read-only afterwards; later modules receive the values
-// (ORIENTATION_TREES by reference) from the driver.
-struct RunParams {
-  uint species_num = 0;                 // 1st argument, 2..MAX_SPECIES
-  std::string in_prefix;                // 2nd argument: prefix of the input files
-  std::string out_prefix = "./out";     // 3rd argument: output directory
-  gen_type_t SALIGN_NODES_TYPE = TREE;  // "-S:" span type of seeds
-  gen_type_t EALIGN_NODES_TYPE = TREE;  // "-E:" span type of expansions
-  // "--orient:": entry s is the orientation tree re-rooted at species s
-  // (empty when no orientation was given). The trees are owned by ownedTrees.
-  std::vector<const VTree*> ORIENTATION_TREES;
-  std::string orientation_str;              // "--orient:" value as typed
-  double BLAST_TRESHOLD = 1e-07;            // "-H:" largest accepted E-value
-  uint MAX_HOMOLOG_PER_NODE = 0;            // "--maxhoms:" homologs per species kept; 0 = unlimited
-  double DENSITY_BETA = 0.8;                // "-B:" complex density beta of the score model
-  uint START_SEARCH_FROM_SEED_Dn = 2;       // "-D:" seed nodes max distance, 1 or 2
-  uint NODES_DUPS_THRESHOLD = 2;            // "-DUP:" complex size from which proteins may repeat
-  uint REFINMENT_ITERATIONS = 5;            // "-R:" refinement attempts per complex; 0 = off
-  uint MAX_SIZE = MAX_COMPLEX_SIZE;         // "--max-size" aligned nodes at which growth stops
-  bool FINAL_OVERLAP_FILTER = false;        // "--final-overlap-filter" 0 or 1: overlap filter after refinement
-  bool FINAL_NOISE_FILTER = false;          // "--final-noise-filter" 0 or 1: noise re-check after refinement
-  bool RAND_NET_GROWTH_CONTROL = false;     // "--pval-filter" random-network pass
-  bool WRITE_REPORT = true;                 // "--report:" 0 or 1: summary table, Cytoscape files, HTML
-  uint RANDOM_PASSES = 1;                   // "--random-passes" shuffled clones searched with --pval-filter
-  uint THREADS;                             // "--threads:" >= 1; default: the hardware threads
-  RunStage STAGE = RunStage::WHOLE;         // "--stage": the part of a split run this process does
-  uint SHARD_INDEX = 0;                     // "--shard" I/N: this process's block, 1..N
-  uint SHARD_COUNT = 0;                     //   and the number of blocks (0: not given)
-  double OVERLAP_THRESHOLD = 0.5;           // complexes filter overlap threshold
-  double SEEDS_MAX_ALLOWED_OVERLAP = 0.66;  // protein overlap ratio of overlapping seeds
-  weight_t p_true[P_TRUE_ENTRIES];          // per-species true-interaction factor
-
-  std::vector<std::unique_ptr<VTree>> ownedTrees;  // storage behind ORIENTATION_TREES
-
-  RunParams();
-};
-
-// For "--help" or "--version" as first argument: prints the usage text or the
+// For "--help" or "--version" as first argument: prints the help text or the
 // version line ("trellis2 <version>") and returns true; otherwise prints nothing.
 bool printInfoRequest(uint argc, char** argv);
 
 // Prints "Cmd line: [" and every argument after the program name, each
 // followed by a blank, then "]".
-void cmdLineDump(uint argc, char** argv);
+void cmdLineDump(uint argc, char** argv, FILE* out);
 
-// Sets params from the command line. Returns only when the command line is
-// valid; otherwise reports the fault (or the usage text) and exits with -1.
-void parseCommandLine(uint argc, char** argv, RunParams* params);
+// Sets params from the command line; the orientation tree's parsing
+// diagnostics go to out. Throws an Error (EXIT_USAGE) with the fault (or the
+// usage text) when the command line is not valid.
+void parseCommandLine(uint argc, char** argv, RunParams* params, FILE* out);
 
-// Prints the run parameters. Exits with -1 when an ORIENTED span type was
-// chosen without an orientation tree.
-void printParameters(const RunParams& params);
+// argv[0..argc-1] as classic option pairs alone, for --check-options (the
+// species count is unknown, so an orientation tree is only read). Throws an
+// Error (EXIT_USAGE) with the classic message when they are not valid.
+void checkOptionPairs(uint argc, char** argv, RunParams* params, FILE* out);
 
-// The search options as the report lists them: option name and value (as set
-// or by default), in command-line order of the usage text.
+// Prints the run parameters. Throws an Error (EXIT_USAGE) when an ORIENTED
+// span type was chosen without an orientation tree.
+void printParameters(const RunParams& params, FILE* out);
+
+// The options as the report lists them: name and value (as set or by
+// default), in the order of the option table.
 std::vector<std::pair<std::string, std::string>> parameterList(const RunParams& params);
+
+// Every option that changes results, as the fingerprint of a split run holds it.
+std::string resultOptions(const RunParams& params);
 
 // Handler for failed allocations: reports and aborts.
 [[noreturn]] void newhandler();
@@ -89,8 +58,8 @@ bool isBlockStage(uint argc, char** argv);
 // Whole seconds since the process started.
 long elapsedSeconds();
 // Prints "Elapsed time: N sec".
-void printElapsedTime();
+void printElapsedTime(FILE* out);
 
 // Banner, command line, parameter printout, random seed, allocation handler
-// and output directory. Returns only when the run may go on.
-void startUp(uint argc, char** argv, RunParams* params);
+// and output directory, on out. Throws an Error when the run cannot go on.
+void startUp(uint argc, char** argv, RunParams* params, FILE* out);

@@ -7,67 +7,52 @@
 #include <string>
 #include <vector>
 
+#include "app/output_dir.h"
+#include "common/file_io.h"
+#include "common/run_files.h"
 #include "report/report.h"
 
 namespace {
 
-// Opens path for writing; reports and counts a file that cannot be created.
-FILE* createOutputFile(const std::string& path, uint* failures) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    std::printf("ERROR: Can't create file: %s\n", path.c_str());
-    ++*failures;
+// Writes one file through write(stream); reports and counts a file that
+// cannot be written, which then is not there under its name.
+void writeOutput(const std::string& path, const std::function<void(FILE*)>& write, uint* failures,
+                 FILE* console) {
+  OutputFile file(path);
+  if (file.ok()) {
+    write(file.stream());
+    if (file.commit()) return;
   }
-  return f;
-}
-
-// Closes a file written by the writers; a failed write or close loses the file.
-void closeOutputFile(FILE* f, const std::string& path, uint* failures) {
-  bool bad = std::ferror(f) != 0;
-  if (std::fclose(f) != 0) bad = true;
-  if (bad) {
-    std::printf("ERROR: Can't create file: %s\n", path.c_str());
-    ++*failures;
-  }
-}
-
-std::string formatId(const char* pattern, const std::string& dir, uint id) {
-  std::vector<char> buf(dir.size() + 64);
-  std::snprintf(buf.data(), buf.size(), pattern, dir.c_str(), id);
-  return buf.data();
+  std::fprintf(console, "ERROR: Can't create file: %s\n", path.c_str());
+  ++*failures;
 }
 
 }  // namespace
 
-uint writeAlignmentsToFiles(const std::string& dir, const std::list<Complex>& complexes) {
+uint writeAlignmentsToFiles(const std::string& dir, const std::list<Complex>& complexes, FILE* console) {
   uint failures = 0;
   for (const Complex& c : complexes) {
-    std::string path = formatId("%s/ucomplex_%05u.txt", dir, c.m_id);
-    FILE* f = createOutputFile(path, &failures);
-    if (!f) continue;
-    c.fprint(f);
-    closeOutputFile(f, path, &failures);
+    writeOutput(dir + "/" + complexFileName(ALIGNMENT_FILE_PREFIX, c.m_id), [&c](FILE* f) { c.fprint(f); },
+                &failures, console);
   }
   return failures;
 }
 
-uint writeComplexesToFiles(const std::string& prefix, byte speciesNum, const std::list<Complex>& complexes) {
+uint writeComplexesToFiles(const std::string& outDir, byte speciesNum, const std::list<Complex>& complexes,
+                           FILE* console) {
   uint failures = 0;
   for (byte s = 0; s < speciesNum; ++s) {
-    std::string dir = formatId("%s/species_%u", prefix, s);
-    mkdir(dir.c_str(), 0777);
+    const std::string dir = speciesDir(outDir, s);
+    makeOwnDirectory(dir);
     for (const Complex& c : complexes) {
-      std::string path = formatId("%s/complex_%05u.txt", dir, c.m_id);
-      FILE* f = createOutputFile(path, &failures);
-      if (!f) continue;
-      c.fprint(s, f);
-      closeOutputFile(f, path, &failures);
+      writeOutput(dir + "/" + complexFileName(SPECIES_FILE_PREFIX, c.m_id), [&c, s](FILE* f) { c.fprint(s, f); },
+                  &failures, console);
     }
   }
   return failures;
 }
 
-uint writeReportFiles(const std::string& dir, const RunSummary& summary) {
+uint writeReportFiles(const std::string& dir, const RunSummary& summary, FILE* console) {
   struct stat st;
   if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
   const std::vector<ComplexRow> rows = complexRows(summary);
@@ -75,16 +60,10 @@ uint writeReportFiles(const std::string& dir, const RunSummary& summary) {
   const std::pair<const char*, std::function<void(FILE*)>> files[] = {
       {"complexes.tsv", [&](FILE* f) { writeSummaryTable(f, rows, summary); }},
       {"complexes.sif", [&](FILE* f) { writeSif(f, complexes, summary.speciesNum); }},
-      {"nodes.tsv", [&](FILE* f) { writeNodeTable(f, complexes, summary.speciesNum); }},
+      {"nodes.tsv", [&](FILE* f) { writeNodeTable(f, complexes, summary.speciesNum, summary.naming); }},
       {"report.html", [&](FILE* f) { writeHtmlReport(f, summary, rows); }},
   };
   uint failures = 0;
-  for (const auto& file : files) {
-    const std::string path = dir + "/" + file.first;
-    FILE* f = createOutputFile(path, &failures);
-    if (!f) continue;
-    file.second(f);
-    closeOutputFile(f, path, &failures);
-  }
+  for (const auto& file : files) writeOutput(dir + "/" + file.first, file.second, &failures, console);
   return failures;
 }

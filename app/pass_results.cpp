@@ -8,42 +8,19 @@
 #include <cstring>
 #include <set>
 
+#include "app/output_dir.h"
+#include "common/error.h"
+#include "common/run_files.h"
 #include "complexes/refinement.h"
 #include "stages/shard_codec.h"
 
 namespace {
 
-// The options added since the first split runs, only when they differ from
-// their defaults: shards of a run without them keep their fingerprint.
-std::string laterOptions(const RunParams& params) {
-  std::string text;
-  if (params.MAX_SIZE != MAX_COMPLEX_SIZE) text += "; --max-size " + std::to_string(params.MAX_SIZE);
-  if (params.FINAL_OVERLAP_FILTER) text += "; --final-overlap-filter 1";
-  if (params.FINAL_NOISE_FILTER) text += "; --final-noise-filter 1";
-  return text;
-}
-
-// Every option that changes results, as the fingerprint of a split run holds it.
-std::string resultOptions(const RunParams& params) {
-  const auto shape = [](gen_type_t t) { return t == PATH ? "path" : t == TREE ? "tree" : "oriented"; };
-  char text[512];
-  std::snprintf(
-      text, sizeof text,
-      "species %u; -S: %s; -E: %s; --orient: %s; -H: %.17g; --maxhoms: %u; -B: %.17g; -D: %u; -DUP: %u; "
-      "-R: %u; --pval-filter %s; --random-passes %u%s",
-      params.species_num, shape(params.SALIGN_NODES_TYPE), shape(params.EALIGN_NODES_TYPE),
-      params.orientation_str.empty() ? "none" : params.orientation_str.c_str(), params.BLAST_TRESHOLD,
-      params.MAX_HOMOLOG_PER_NODE, params.DENSITY_BETA, params.START_SEARCH_FROM_SEED_Dn,
-      params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS, params.RAND_NET_GROWTH_CONTROL ? "on" : "off",
-      params.RANDOM_PASSES, laterOptions(params).c_str());
-  return text;
-}
-
 std::vector<std::string> inputFiles(const RunParams& params) {
   std::vector<std::string> files;
   for (uint s = 0; s < params.species_num; ++s)
-    files.push_back(params.in_prefix + "_int-" + std::to_string(s) + ".txt");
-  files.push_back(params.in_prefix + "_blast.txt");
+    files.push_back(interactionFile(params.in_prefix, s));
+  files.push_back(similarityFile(params.in_prefix));
   return files;
 }
 
@@ -104,7 +81,7 @@ uint32_t PassResults::findShardCount() const {
   const std::string dir = shardsDir(m_params.out_prefix);
   DIR* d = opendir(dir.c_str());
   if (d == nullptr) {
-    fatalMessage(-1, "ERROR: no shard files in " + dir + ": run the seeds, grow and refine stages first\n");
+    throw Error(EXIT_USAGE, "ERROR: no shard files in " + dir + ": run the seeds, grow and refine stages first\n");
   }
   std::set<uint32_t> counts;
   while (const dirent* e = readdir(d)) {
@@ -115,11 +92,11 @@ uint32_t PassResults::findShardCount() const {
   }
   closedir(d);
   if (counts.empty()) {
-    fatalMessage(
-        -1, "ERROR: no refine shard files in " + dir + ": run the seeds, grow and refine stages first\n");
+    throw Error(
+        EXIT_USAGE, "ERROR: no refine shard files in " + dir + ": run the seeds, grow and refine stages first\n");
   }
   if (counts.size() > 1) {
-    fatalMessage(-1, "ERROR: " + dir + " holds refine shards of " + std::to_string(counts.size()) +
+    throw Error(EXIT_USAGE, "ERROR: " + dir + " holds refine shards of " + std::to_string(counts.size()) +
                          " different splits (of " + std::to_string(*counts.begin()) + " and of " +
                          std::to_string(*counts.rbegin()) + "): remove the files of the splits not wanted\n");
   }
@@ -302,7 +279,7 @@ void PassResults::refinement(uint pass, bool randomPass, const Network& network,
 int PassResults::commitShard() {
   const ShardKind kind = shardKindOf(stage());
   const std::string path = shardPath(m_params.out_prefix, kind, m_params.SHARD_INDEX, m_count);
-  static_cast<void>(mkdir(shardsDir(m_params.out_prefix).c_str(), 0777));
+  makeOwnDirectory(shardsDir(m_params.out_prefix));
   if (!m_shard.commit(path, kind, m_params.SHARD_INDEX, m_count, m_fingerprint)) {
     logLine("ERROR: Can't create file: " + path + " (" + std::strerror(errno) + ")");
     return 252;
@@ -315,6 +292,6 @@ void PassResults::printLog() const {
   std::printf("trellis2 stage %s, shard %u/%u\n", shardKindName(shardKindOf(stage())), m_params.SHARD_INDEX,
               m_count);
   for (const std::string& line : m_log) std::printf("  %s\n", line.c_str());
-  printElapsedTime();
+  printElapsedTime(stdout);
   std::fflush(stdout);
 }

@@ -1,10 +1,6 @@
 #include "app/pipeline.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <iterator>
 #include <list>
 #include <memory>
 #include <optional>
@@ -14,58 +10,101 @@
 #include "app/output_dir.h"
 #include "app/output_files.h"
 #include "app/pass_results.h"
-#include "common/overlap_sweep.h"
+#include "common/error.h"
+#include "common/text.h"
+#include "common/rand48.h"
+#include "common/run_files.h"
 #include "complexes/complexes_crawler.h"
 #include "complexes/complexes_filter.h"
-#include "complexes/refinement.h"
 #include "network/netbuilder.h"
-#include "network/network.h"
 #include "progress/progress_meter.h"
+#include "report/complex_rows.h"
 #include "report/run_manifest.h"
 #include "seeds/edges_seeds_generator.h"
+#include "seeds/seed_overlap_filter.h"
 
-void filterOverlappingSeeds(std::list<const Seed*> candidates, double threshold, std::list<Seed>* out) {
-  std::vector<const Seed*> seeds(candidates.begin(), candidates.end());
-  std::vector<OverlapItem> items;
-  items.reserve(seeds.size());
-  for (const Seed* seed : seeds) items.push_back(OverlapItem{seed->proteinIds(), seed->getScore()});
-  OverlapCounts counts;
-  const auto overlaps = [threshold](double ratio) { return !(ratio < threshold); };
-  for (size_t i : sweepOverlaps(items, overlaps, &counts)) out->push_back(*seeds[i]);
+namespace {
+
+template <class T>
+std::vector<const T*> pointersTo(const std::list<T>& items) {
+  std::vector<const T*> out;
+  for (const T& item : items) out.push_back(&item);
+  return out;
 }
 
-bool searchSeeds(const Network* network, const RunParams& params, uint pass, PassResults& results,
-                 std::list<Seed>* out, PhaseCounts* counts) {
-  EdgesSeedsGenerator generator(network, params.ORIENTATION_TREES, params.START_SEARCH_FROM_SEED_Dn > 1,
-                                params.SALIGN_NODES_TYPE);
-  generator.setThreads(params.THREADS);
-  std::puts("Looking for seeds..");
-  std::fflush(stdout);
+}  // namespace
+
+bool Pipeline::isRealPass(uint pass) const {
+  return pass == (m_params.RAND_NET_GROWTH_CONTROL ? m_params.RANDOM_PASSES : 0);
+}
+
+std::string Pipeline::passName(uint pass) const {
+  if (isRealPass(pass)) return "real network:";
+  return strFormat("random network %u/%u:", pass + 1, m_params.RANDOM_PASSES);
+}
+
+void Pipeline::elapsed() const {
+  printElapsedTime(m_console);
+  std::fflush(m_console);
+}
+
+void Pipeline::step(const std::string& text) const {
+  if (m_notes.step) m_notes.step(text + strFormat(" [%ld s]", elapsedSeconds()));
+}
+
+// A species whose proteins have no similarity link to any other species
+// cannot take part in a complex: its names most likely differ from those of
+// the similarity file.
+void Pipeline::warnAboutInputs(const Network& network) const {
+  if (!m_notes.warning) return;
+  for (byte s = 0; s < network.SPECIES_NUM; ++s) {
+    size_t linked = 0;
+    for (const Node* n : network.layer(s)) {
+      for (byte k = 0; k < network.SPECIES_NUM; ++k)
+        if (k != s && n->getHomologsNum(k) > 0) {
+          ++linked;
+          break;
+        }
+    }
+    if (linked == 0)
+      m_notes.warning(strFormat("species %u: none of its %zu proteins has a similarity link to another species "
+                                "(do the names of its network and of the similarity file match? "
+                                "trellis2-prep check shows them)",
+                                s, network.layer(s).size()));
+  }
+}
+
+bool Pipeline::searchSeeds(const Network* network, uint pass, std::list<Seed>* out, PhaseCounts* counts) {
+  EdgesSeedsGenerator generator(network, m_params.ORIENTATION_TREES, m_params.START_SEARCH_FROM_SEED_Dn > 1,
+                                m_params.SALIGN_NODES_TYPE);
+  generator.setThreads(m_params.THREADS);
+  std::fputs("Looking for seeds..\n", m_console);
+  std::fflush(m_console);
   ProgressMeter meter("Seeds", generator.anchorCount());
   std::list<Seed> found;
-  results.seeds(pass, *network, generator, [&](size_t anchor, std::optional<Seed>& seed) {
-    EdgesSeedsGenerator::reportCovered(anchor + 1, found.size());
+  m_results.seeds(pass, *network, generator, [&](size_t anchor, std::optional<Seed>& seed) {
+    EdgesSeedsGenerator::reportCovered(anchor + 1, found.size(), m_console);
     if (seed) found.push_back(std::move(*seed));
     meter.advance();
   });
   meter.finish();
-  if (!results.growsSeeds()) return false;
-  std::printf("Done. %d seeds were found\n\n", static_cast<int>(found.size()));
-  printElapsedTime();
-  std::fflush(stdout);
+  if (!m_results.growsSeeds()) return false;
+  std::fprintf(m_console, "Done. %d seeds were found\n\n", static_cast<int>(found.size()));
+  elapsed();
 
-  std::list<const Seed*> candidates;
-  for (const Seed& seed : found) candidates.push_back(&seed);
-  const double threshold = params.SEEDS_MAX_ALLOWED_OVERLAP;
-  std::printf("Filtering overlapping seeds (threshold: %.2f)..\n", threshold);
-  filterOverlappingSeeds(candidates, threshold, out);
-
+  const double threshold = m_params.SEEDS_MAX_ALLOWED_OVERLAP;
+  std::fprintf(m_console, "Filtering overlapping seeds (threshold: %.2f)..\n", threshold);
+  *out = filterOverlappingSeeds(pointersTo(found), threshold);
   size_t printed = 0;
-  for (auto it = out->begin(); it != out->end() && printed < 1500; ++it, ++printed) it->dbg_print();
-  std::printf("Done. %d seeds after filtering (proteins overlap >= %.2f%%)\n\n",
-              static_cast<int>(out->size()), threshold);
-  printElapsedTime();
-  std::fflush(stdout);
+  for (auto it = out->begin(); it != out->end() && printed < 1500; ++it, ++printed) it->dbg_print(m_console);
+  std::fprintf(m_console, "Done. %d seeds after filtering (proteins overlap >= %.2f%%)\n\n",
+               static_cast<int>(out->size()), threshold);
+  elapsed();
+  step(strFormat("%s seeds: %zu found, %zu after the overlap filter", passName(pass).c_str(), found.size(),
+                 out->size()));
+  if (found.empty() && isRealPass(pass) && m_notes.warning)
+    m_notes.warning("no seed was found, so no complex can be: are there similarity links between interacting "
+                    "proteins of different species?");
   if (counts) {
     counts->ran = true;
     counts->seedsFound += found.size();
@@ -74,116 +113,92 @@ bool searchSeeds(const Network* network, const RunParams& params, uint pass, Pas
   return true;
 }
 
-void searchSeeds(const Network* network, const RunParams& params, std::list<Seed>* out, PhaseCounts* counts) {
-  PassResults computed(params);
-  searchSeeds(network, params, 0, computed, out, counts);
-}
-
-namespace {
-
-std::vector<const Seed*> pointersTo(const std::list<Seed>& seeds) {
-  std::vector<const Seed*> out;
-  for (const Seed& s : seeds) out.push_back(&s);
-  return out;
-}
-
-std::vector<const Complex*> pointersTo(const std::list<Complex>& complexes) {
-  std::vector<const Complex*> out;
-  for (const Complex& c : complexes) out.push_back(&c);
-  return out;
-}
-
-// The kept seeds grown into complexes, with the progress lines.
-void growComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesCrawler& crawler, uint pass,
-                   bool randomPass, PassResults& results, std::list<Complex>* found) {
-  std::puts("Looking for complexes..");
-  std::fflush(stdout);
+std::list<Complex> Pipeline::growComplexes(const Network* network, const std::list<Seed>& seeds,
+                                           ComplexesCrawler& crawler, uint pass, bool randomPass) {
+  std::fputs("Looking for complexes..\n", m_console);
+  std::fflush(m_console);
   ProgressMeter meter("Complexes", seeds.size());
-  std::puts("Started");
-  results.growth(pass, randomPass, *network, crawler, pointersTo(seeds),
-                 [&](size_t i, std::unique_ptr<Complex>& complex) {
-                   if (complex) found->push_back(std::move(*complex));
-                   meter.advance();
-                   ComplexesCrawler::reportProgress(static_cast<uint>(i + 1), found->size());
-                 });
+  std::fputs("Started\n", m_console);
+  std::list<Complex> found;
+  m_results.growth(pass, randomPass, *network, crawler, pointersTo(seeds),
+                   [&](size_t i, std::unique_ptr<Complex>& complex) {
+                     if (complex) found.push_back(std::move(*complex));
+                     meter.advance();
+                     ComplexesCrawler::reportProgress(static_cast<uint>(i + 1), found.size(), m_console);
+                   });
   meter.finish();
+  return found;
 }
 
-// The filters once more, as asked, on the refined complexes of the real pass.
-void filterRefinedComplexes(const ComplexesFilter& filter, const RunParams& params, std::list<Complex>* complexes) {
-  std::puts("Filtering refined complexes...");
+void Pipeline::filterRefinedComplexes(const ComplexesFilter& filter, std::list<Complex>* complexes) {
+  std::fputs("Filtering refined complexes...\n", m_console);
   std::list<Complex> kept;
-  filter.filterRefined(*complexes, params.FINAL_NOISE_FILTER, params.FINAL_OVERLAP_FILTER, &kept);
-  ComplexesFilter::print_statistics(kept, params.MAX_SIZE);
-  std::printf("Done, %d refined complexes after filtering (were %u)\n", static_cast<int>(kept.size()),
-              static_cast<uint>(complexes->size()));
-  printElapsedTime();
-  std::fflush(stdout);
+  filter.filterRefined(*complexes, m_params.FINAL_NOISE_FILTER, m_params.FINAL_OVERLAP_FILTER, &kept, m_console);
+  ComplexesFilter::print_statistics(kept, m_params.MAX_SIZE, m_console);
+  std::fprintf(m_console, "Done, %d refined complexes after filtering (were %u)\n", static_cast<int>(kept.size()),
+               static_cast<uint>(complexes->size()));
+  elapsed();
   *complexes = std::move(kept);
 }
 
-}  // namespace
-
-bool searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
-                     const RunParams& params, uint pass, PassResults& results, std::list<Complex>* out,
-                     PhaseCounts* counts) {
-  ComplexesCrawler crawler(network, filter, 0, params.NODES_DUPS_THRESHOLD, params.REFINMENT_ITERATIONS,
-                           params.EALIGN_NODES_TYPE, params.ORIENTATION_TREES);
-  crawler.setThreads(params.THREADS);
-  crawler.setMaxSize(params.MAX_SIZE);
+bool Pipeline::searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
+                               uint pass, std::list<Complex>* out, PhaseCounts* counts) {
+  ComplexesCrawler crawler(network, filter, 0, m_params.NODES_DUPS_THRESHOLD, m_params.REFINMENT_ITERATIONS,
+                           m_params.EALIGN_NODES_TYPE, m_params.ORIENTATION_TREES);
+  crawler.setThreads(m_params.THREADS);
+  crawler.setMaxSize(m_params.MAX_SIZE);
   const bool randomPass = filter == nullptr;
-  std::list<Complex> found;
-  growComplexes(network, seeds, crawler, pass, randomPass, results, &found);
-  if (!results.refinesComplexes()) return false;
-  std::puts("Statistics before filtering:");
-  ComplexesFilter::print_statistics(found, params.MAX_SIZE);
-  std::printf("Done, %d complexes found\n", static_cast<int>(found.size()));
-  printElapsedTime();
-  std::fflush(stdout);
+  const std::list<Complex> found = growComplexes(network, seeds, crawler, pass, randomPass);
+  if (!m_results.refinesComplexes()) return false;
+  std::fputs("Statistics before filtering:\n", m_console);
+  ComplexesFilter::print_statistics(found, m_params.MAX_SIZE, m_console);
+  std::fprintf(m_console, "Done, %d complexes found\n", static_cast<int>(found.size()));
+  elapsed();
   size_t printed = 0;
-  for (auto it = found.begin(); it != found.end() && printed < 1000; ++it, ++printed) it->dbg_print(stdout);
+  for (auto it = found.begin(); it != found.end() && printed < 1000; ++it, ++printed) it->dbg_print(m_console);
 
   std::list<Complex> filtered;
   if (filter) {
-    std::puts("Filtering complexes...");
-    std::fflush(stdout);
-    filter->filter(found.begin(), found.end(), &filtered);
-    ComplexesFilter::print_statistics(filtered, params.MAX_SIZE);
-    std::printf("Done, %d complexes after filtering (were %u)\n", static_cast<int>(filtered.size()),
-                static_cast<uint>(found.size()));
-    printElapsedTime();
-    std::fflush(stdout);
+    std::fputs("Filtering complexes...\n", m_console);
+    std::fflush(m_console);
+    filter->filter(found.begin(), found.end(), &filtered, m_console);
+    ComplexesFilter::print_statistics(filtered, m_params.MAX_SIZE, m_console);
+    std::fprintf(m_console, "Done, %d complexes after filtering (were %u)\n", static_cast<int>(filtered.size()),
+                 static_cast<uint>(found.size()));
+    elapsed();
   } else {
     filtered = found;
   }
 
   // Without attempts a refine stage still hands the complexes on.
-  const bool refines = params.REFINMENT_ITERATIONS != 0 || results.stage() == RunStage::REFINE;
-  if (params.REFINMENT_ITERATIONS != 0) {
-    std::printf("Refining complexes (%d iterations/complex)..\n",
-                static_cast<int>(params.REFINMENT_ITERATIONS));
-    std::fflush(stdout);
+  const bool refines = m_params.REFINMENT_ITERATIONS != 0 || m_results.stage() == RunStage::REFINE;
+  if (m_params.REFINMENT_ITERATIONS != 0) {
+    std::fprintf(m_console, "Refining complexes (%d iterations/complex)..\n",
+                 static_cast<int>(m_params.REFINMENT_ITERATIONS));
+    std::fflush(m_console);
   }
   if (refines) {
     ProgressMeter refining("Refinement", filtered.size());
-    results.refinement(pass, randomPass, *network, crawler, pointersTo(filtered),
-                       [&](size_t, Complex& refined) {
-                         out->push_back(std::move(refined));
-                         refining.advance();
-                       });
+    m_results.refinement(pass, randomPass, *network, crawler, pointersTo(filtered), [&](size_t, Complex& refined) {
+      out->push_back(std::move(refined));
+      refining.advance();
+    });
     refining.finish();
   } else {
     *out = filtered;
   }
-  ComplexesFilter::print_statistics(*out, params.MAX_SIZE);
-  std::printf("Done, for %d complexes\n", static_cast<int>(out->size()));
-  printElapsedTime();
-  std::fflush(stdout);
+  ComplexesFilter::print_statistics(*out, m_params.MAX_SIZE, m_console);
+  std::fprintf(m_console, "Done, for %d complexes\n", static_cast<int>(out->size()));
+  elapsed();
   const size_t refinedCount = out->size();
   // Only where the outputs are written: a refine stage holds a block of the complexes.
-  const bool filterRefined =
-      filter && results.writesOutputs() && (params.FINAL_NOISE_FILTER || params.FINAL_OVERLAP_FILTER);
-  if (filterRefined) filterRefinedComplexes(*filter, params, out);
+  const bool filterRefined = filter && m_results.writesOutputs() &&
+                             (m_params.FINAL_NOISE_FILTER || m_params.FINAL_OVERLAP_FILTER);
+  if (filterRefined) filterRefinedComplexes(*filter, out);
+  const std::string kept = filter ? strFormat(", %zu after the complex filter", filtered.size()) : "";
+  const std::string final = filterRefined ? strFormat(", %zu after filtering the refined", out->size()) : "";
+  step(strFormat("%s complexes: %zu grown%s, %zu refined%s", passName(pass).c_str(), found.size(), kept.c_str(),
+                 refinedCount, final.c_str()));
   if (counts) {
     counts->complexesFound += found.size();
     counts->complexesFiltered = filter != nullptr;
@@ -210,104 +225,119 @@ void completeSummary(const RunParams& params, const Network& network, const Comp
   for (byte s = 0; s < network.SPECIES_NUM; ++s) summary->species.push_back(SpeciesStats::of(network, s));
   if (params.RAND_NET_GROWTH_CONTROL) summary->takeRandomStats(filter);
   summary->complexes = &complexes;
+  summary->naming.species = params.SPECIES_NAMES;
+  summary->naming.labels = ProteinLabels::read(labelsFile(params.in_prefix));
 }
 
-std::unique_ptr<Network> readingPhase(const RunParams& params) {
-  std::unique_ptr<Network> network(new Network(params.species_num));
-  NetworkBuiler builder(network.get(), params.BLAST_TRESHOLD, params.MAX_HOMOLOG_PER_NODE);
-  std::puts("Reading data network..");
-  builder.readNetwork(params.in_prefix);
-  std::puts("Network statistics:");
-  network->dbg_stats_print();
-  std::printf("\n");
-  printElapsedTime();
-  std::puts("Ok\n");
-  std::fflush(stdout);
+}  // namespace
+
+std::unique_ptr<Network> Pipeline::readingPhase() {
+  std::unique_ptr<Network> network(new Network(m_params.species_num));
+  NetworkBuiler builder(network.get(), m_params.BLAST_TRESHOLD, m_params.MAX_HOMOLOG_PER_NODE, m_console);
+  std::fputs("Reading data network..\n", m_console);
+  builder.readNetwork(m_params.in_prefix);
+  std::fputs("Network statistics:\n", m_console);
+  network->dbg_stats_print(m_console);
+  std::fputs("\n", m_console);
+  printElapsedTime(m_console);
+  std::fputs("Ok\n\n", m_console);
+  std::fflush(m_console);
+  std::string proteins;
+  for (byte s = 0; s < network->SPECIES_NUM; ++s)
+    proteins += (s ? ", " : "") + std::to_string(network->layer(s).size());
+  step("read " + std::to_string(network->SPECIES_NUM) + " species of " + proteins + " proteins");
+  warnAboutInputs(*network);
   return network;
 }
 
 // Searches shuffled clones of the network, one after another, each shuffled
-// where the generator was left by the one before, and teaches the filter
-// the scores of their complexes.
-void randomPasses(const Network& network, const RunParams& params, PassResults& results,
-                  ComplexesFilter* filter, PhaseCounts* counts) {
-  const uint passes = params.RANDOM_PASSES;
+// where the generator was left by the one before, and teaches the filter the
+// scores of their complexes.
+void Pipeline::randomPasses(const Network& network, ComplexesFilter* filter, PhaseCounts* counts) {
+  Rand48 shuffling(static_cast<uint32_t>(RANDOM_SEED));
+  const auto draw = [&shuffling] { return shuffling.next(); };
+  const uint passes = m_params.RANDOM_PASSES;
   for (uint pass = 0; pass < passes; ++pass) {
-    std::puts("Cloning network:");
+    std::fputs("Cloning network:\n", m_console);
     std::unique_ptr<Network> clone(network.clone());
     TRELLIS_ASSERT(clone != nullptr);
-    printElapsedTime();
-    std::puts("Ok\n");
-    std::printf("** Shuffling clone network. i%u/%u.. **\n", pass + 1, passes);
-    clone->shuffleNetwork(100);
-    printElapsedTime();
-    std::puts("Ok\n");
-    std::puts("Processing randomized clone network..");
-    clone->finalize(params.DENSITY_BETA, params.p_true);
+    printElapsedTime(m_console);
+    std::fputs("Ok\n\n", m_console);
+    std::fprintf(m_console, "** Shuffling clone network. i%u/%u.. **\n", pass + 1, passes);
+    clone->shuffleNetwork(100, draw, m_console);
+    printElapsedTime(m_console);
+    std::fputs("Ok\n\n", m_console);
+    std::fputs("Processing randomized clone network..\n", m_console);
+    clone->finalize(m_params.DENSITY_BETA, m_params.p_true, m_console);
     std::list<Seed> seeds;
-    if (!searchSeeds(clone.get(), params, pass, results, &seeds, counts)) continue;
+    if (!searchSeeds(clone.get(), pass, &seeds, counts)) continue;
     std::list<Complex> complexes;
-    if (!searchComplexes(clone.get(), seeds, nullptr, params, pass, results, &complexes, counts)) continue;
-    std::puts("Processing random results..");
-    filter->feedRandomSamples(complexes.begin(), complexes.end());
-    printElapsedTime();
-    std::puts("Done\n");
+    if (!searchComplexes(clone.get(), seeds, nullptr, pass, &complexes, counts)) continue;
+    std::fputs("Processing random results..\n", m_console);
+    filter->feedRandomSamples(complexes.begin(), complexes.end(), m_console);
+    printElapsedTime(m_console);
+    std::fputs("Done\n\n", m_console);
   }
 }
 
 // The per-complex files, the manifest and the summary outputs; returns the
 // number of files that could not be written.
-uint writeOutputs(const RunParams& params, const Network& network, const ComplexesFilter& filter,
-                  const std::list<Complex>& complexes, RunSummary* summary) {
-  const uint removed = removeEarlierResults(params.out_prefix, network.SPECIES_NUM, complexes);
+uint Pipeline::writeOutputs(const Network& network, const ComplexesFilter& filter,
+                            const std::list<Complex>& complexes, RunSummary* summary) {
+  const std::string& outDir = m_params.out_prefix;
+  const uint removed = removeEarlierResults(outDir, network.SPECIES_NUM, complexes, m_console);
   if (removed != 0)
-    std::printf(" WARNING: removed %u files of an earlier run from %s\n", removed, params.out_prefix.c_str());
-  std::puts("Writing alignments to files..");
-  const std::string alignDir = params.out_prefix + "/alignments/";
-  mkdir(alignDir.c_str(), 0777);
-  uint failures = writeAlignmentsToFiles(alignDir, complexes);
-  std::puts("Done");
-  std::puts("Writing filtered complexes to files..");
-  failures += writeComplexesToFiles(params.out_prefix, static_cast<byte>(network.SPECIES_NUM), complexes);
-  std::puts("Done");
-  if (!writeRunManifest(params.out_prefix, network.SPECIES_NUM, params.in_prefix)) {
-    std::printf("ERROR: Can't create file: %s/manifest.tsv\n", params.out_prefix.c_str());
+    std::fprintf(m_console, " WARNING: removed %u files of an earlier run from %s\n", removed, outDir.c_str());
+  std::fputs("Writing alignments to files..\n", m_console);
+  makeOwnDirectory(alignmentsDir(outDir));
+  // The alignment files' paths keep the slash doubled: "out/alignments//ucomplex_00005.txt".
+  uint failures = writeAlignmentsToFiles(alignmentsDir(outDir) + "/", complexes, m_console);
+  std::fputs("Done\n", m_console);
+  std::fputs("Writing filtered complexes to files..\n", m_console);
+  failures += writeComplexesToFiles(outDir, static_cast<byte>(network.SPECIES_NUM), complexes, m_console);
+  std::fputs("Done\n", m_console);
+  if (!writeRunManifest(outDir, network.SPECIES_NUM, m_params.in_prefix, m_params.SPECIES_NAMES)) {
+    std::fprintf(m_console, "ERROR: Can't create file: %s/manifest.tsv\n", outDir.c_str());
     ++failures;
   }
-  if (params.WRITE_REPORT) {
-    completeSummary(params, network, filter, complexes, summary);
-    failures += writeReportFiles(params.out_prefix, *summary);
+  if (m_params.WRITE_REPORT) {
+    completeSummary(m_params, network, filter, complexes, summary);
+    if (summary->naming.labels.skipped != 0 && m_notes.warning)
+      m_notes.warning(strFormat("%s: %zu lines are not id<TAB>label and were left out",
+                                labelsFile(m_params.in_prefix).c_str(), summary->naming.labels.skipped));
+    failures += writeReportFiles(outDir, *summary, m_console);
   }
   return failures;
 }
 
-}  // namespace
-
-int runPipeline(const RunParams& params, PassResults& results) {
-  std::unique_ptr<Network> network = readingPhase(params);
-  ComplexesFilter filter(params.OVERLAP_THRESHOLD, params.MAX_SIZE);
+int Pipeline::run() {
+  std::unique_ptr<Network> network = readingPhase();
+  ComplexesFilter filter(m_params.OVERLAP_THRESHOLD, m_params.MAX_SIZE);
   RunSummary summary;
-  if (params.RAND_NET_GROWTH_CONTROL) randomPasses(*network, params, results, &filter, &summary.randomPass);
+  if (m_params.RAND_NET_GROWTH_CONTROL) randomPasses(*network, &filter, &summary.randomPass);
 
-  std::puts("** Processing real biological network **");
-  network->finalize(params.DENSITY_BETA, params.p_true);
-  const uint realPass = params.RAND_NET_GROWTH_CONTROL ? params.RANDOM_PASSES : 0;
+  std::fputs("** Processing real biological network **\n", m_console);
+  network->finalize(m_params.DENSITY_BETA, m_params.p_true, m_console);
+  const uint realPass = m_params.RAND_NET_GROWTH_CONTROL ? m_params.RANDOM_PASSES : 0;
   std::list<Seed> seeds;
   std::list<Complex> complexes;
-  if (searchSeeds(network.get(), params, realPass, results, &seeds, &summary.realPass))
-    searchComplexes(network.get(), seeds, &filter, params, realPass, results, &complexes, &summary.realPass);
-  if (!results.writesOutputs()) return results.commitShard();
-  std::puts("Done\n");
+  if (searchSeeds(network.get(), realPass, &seeds, &summary.realPass))
+    searchComplexes(network.get(), seeds, &filter, realPass, &complexes, &summary.realPass);
+  if (!m_results.writesOutputs()) return m_results.commitShard();
+  std::fputs("Done\n\n", m_console);
 
-  const uint failures = writeOutputs(params, *network, filter, complexes, &summary);
-  if (failures) std::printf("ERROR: %u output files could not be written\n", failures);
-  std::printf("Reminder: outdir: %s\n", params.out_prefix.c_str());
-  std::puts("\n--= FINISHED =--");
-  std::fflush(stdout);
-  return failures ? 252 : 0;
-}
-
-int runPipeline(const RunParams& params) {
-  PassResults results(params);
-  return runPipeline(params, results);
+  const uint failures = writeOutputs(*network, filter, complexes, &summary);
+  if (failures) std::fprintf(m_console, "ERROR: %u output files could not be written\n", failures);
+  step(strFormat("wrote %zu complexes to %s", complexes.size(), m_params.out_prefix.c_str()));
+  if (m_params.WRITE_REPORT && m_notes.step) {
+    const FinalOverlap overlap = finalOverlap(complexRows(summary));
+    m_notes.step(strFormat("the final complexes overlap by at most %.0f%% (%zu pairs beyond the filter's %.0f%%); "
+                           "report: %s/report.html",
+                           100 * overlap.largest, overlap.pairsBeyond, 100 * m_params.OVERLAP_THRESHOLD,
+                           m_params.out_prefix.c_str()));
+  }
+  std::fprintf(m_console, "Reminder: outdir: %s\n", m_params.out_prefix.c_str());
+  std::fputs("\n--= FINISHED =--\n", m_console);
+  std::fflush(m_console);
+  return failures ? EXIT_OUTPUTS : 0;
 }

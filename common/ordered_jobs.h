@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,9 +26,10 @@ class OrderedJobs {
   }
 
   // Runs job(context, i) for i = 0 .. count-1 and calls take(i, result) for
-  // each in increasing i on the calling thread. A fatal error raised inside a
-  // job (fatalMessage on a worker) ends the process when its turn comes to be
-  // taken, after every earlier result was taken, as it would on one thread.
+  // each in increasing i on the calling thread. An exception thrown by a job
+  // is carried like a result: it is rethrown on the calling thread when its
+  // turn comes to be taken, after every earlier result was taken, as it would
+  // be on one thread.
   // At most a window of jobs ahead of the one awaited is queued or held, so
   // memory stays bounded. The workers are idle when it returns.
   template <class Result, class Job, class Take>
@@ -38,7 +40,7 @@ class OrderedJobs {
     }
     struct Slot {
       std::optional<Result> result;
-      std::unique_ptr<DeferredExit> failure;
+      std::exception_ptr failure;
       bool done = false;
     };
     std::vector<Slot> slots(count);
@@ -50,11 +52,11 @@ class OrderedJobs {
         const size_t j = submitted;
         pool.submit([&slots, &pool, &job, j](Context& context) {
           std::optional<Result> result;
-          std::unique_ptr<DeferredExit> failure;
+          std::exception_ptr failure;
           try {
             result.emplace(job(context, j));
-          } catch (const DeferredExit& e) {
-            failure.reset(new DeferredExit(e));
+          } catch (...) {
+            failure = std::current_exception();
           }
           pool.locked([&] {
             slots[j].result = std::move(result);
@@ -66,9 +68,8 @@ class OrderedJobs {
       Slot& slot = slots[i];
       pool.waitUntil([&slot] { return slot.done; });
       if (slot.failure) {
-        const DeferredExit failure = *slot.failure;
-        pool.shutdown();  // no thread may run on while the process ends
-        fatalMessage(failure.code, failure.text);
+        pool.shutdown();  // the jobs after it must not run on while the caller unwinds
+        std::rethrow_exception(slot.failure);
       }
       take(i, std::move(*slot.result));
       slot.result.reset();

@@ -9,19 +9,33 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "common/common_types.h"
+#include "common/error.h"
 
 template <class Context>
 class WorkerPool {
  public:
   typedef std::function<void(Context&)> Job;
 
+  // Throws an Error (EXIT_THREADS) when a thread cannot be started, after
+  // ending the ones that were.
   WorkerPool(uint threads, const std::function<std::unique_ptr<Context>()>& makeContext) {
     for (uint i = 0; i < threads; ++i) m_contexts.push_back(makeContext());
-    for (uint i = 0; i < threads; ++i) m_threads.emplace_back([this, i] { run(*m_contexts[i]); });
+    for (uint i = 0; i < threads; ++i) {
+      try {
+        m_threads.emplace_back([this, i] { run(*m_contexts[i]); });
+      } catch (const std::system_error& e) {
+        shutdown();
+        throw Error(EXIT_THREADS, "ERROR: Can't start thread " + std::to_string(i + 1) + " of " +
+                                      std::to_string(threads) + ": " + e.what() +
+                                      " (fewer with --threads: may do)\n");
+      }
+    }
   }
   ~WorkerPool() { shutdown(); }
 
@@ -64,7 +78,6 @@ class WorkerPool {
 
  private:
   void run(Context& context) {
-    setWorkerThread(true);
     for (;;) {
       Job job;
       {

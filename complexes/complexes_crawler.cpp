@@ -392,10 +392,10 @@ std::unique_ptr<ComplexesCrawler> ComplexesCrawler::twin() const {
   return copy;
 }
 
-void ComplexesCrawler::reportProgress(uint seedNum, size_t complexes) {
+void ComplexesCrawler::reportProgress(uint seedNum, size_t complexes, FILE* console) {
   if ((seedNum <= 499 && seedNum % 100 == 0) || seedNum % 1000 == 0) {
-    printf("Seeds processed: %4u. Complexes found: %4u\n", seedNum, static_cast<uint>(complexes));
-    fflush(stdout);
+    fprintf(console, "Seeds processed: %4u. Complexes found: %4u\n", seedNum, static_cast<uint>(complexes));
+    fflush(console);
   }
 }
 

@@ -18,7 +18,7 @@
 #include "common/flat_map.h"
 #include "complexes/complex.h"
 #include "complexes/search_space.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 #include "network/network.h"
 #include "network/non_edge_scores.h"
 #include "network/similarity_index.h"
@@ -56,7 +56,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
                  const std::function<void(size_t, std::unique_ptr<Complex>&)>& take);
   // After seed number seedNum: the progress line, when it is due, with the
   // number of complexes kept so far.
-  static void reportProgress(uint seedNum, size_t complexes);
+  static void reportProgress(uint seedNum, size_t complexes, FILE* console = stdout);
   // Meter advanced once per seed by findComplexes; null for none.
   void setProgress(ProgressMeter* meter) { m_progress = meter; }
   // Threads that findComplexes grows seeds on (each with a crawler of its

@@ -24,7 +24,7 @@ ComplexesFilter::ComplexesFilter(double overlapThreshold, uint maxSize)
 }
 
 void ComplexesFilter::feedRandomSamples(std::list<Complex>::const_iterator from,
-                                        std::list<Complex>::const_iterator to) {
+                                        std::list<Complex>::const_iterator to, FILE* console) {
   for (auto it = from; it != to; ++it) {
     const size_t sz = it->size();
     TRELLIS_ASSERT(sz <= maxSize());
@@ -33,7 +33,7 @@ void ComplexesFilter::feedRandomSamples(std::list<Complex>::const_iterator from,
     m_randScores[sz].scoresVec.push_back(w);
   }
   updateThresholds();
-  printRandStats();
+  printRandStats(console);
 }
 
 size_t ComplexesFilter::thresholdIndex(size_t n) { return std::min((95 * n + 49) / 100, n - 1); }
@@ -51,15 +51,15 @@ void ComplexesFilter::updateThresholds() {
   }
 }
 
-void ComplexesFilter::printRandStats() const {
-  std::puts("Updated random statistics / size:");
+void ComplexesFilter::printRandStats(FILE* console) const {
+  std::fputs("Updated random statistics / size:\n", console);
   for (uint i = MIN_COMPLEX_SIZE; i <= maxSize(); ++i) {
     const stat_t& st = m_randScores[i];
     if (st.samples == 0) continue;
-    std::printf("%2u# Count: %3u Score {Best: %3.1f Worst: %3.1f Avg: %3.1f, Top 5%%: %3.1f}\n", i,
+    std::fprintf(console, "%2u# Count: %3u Score {Best: %3.1f Worst: %3.1f Avg: %3.1f, Top 5%%: %3.1f}\n", i,
                 st.samples, st.maxScore, st.minScore, st.sumScore / st.samples, st.significantWeight);
   }
-  std::puts("ok");
+  std::fputs("ok\n", console);
 }
 
 bool ComplexesFilter::isPoor(const Complex& c) const {
@@ -98,47 +98,47 @@ ComplexesFilter::Removed ComplexesFilter::keep(const std::vector<const Complex*>
 }
 
 void ComplexesFilter::filter(std::list<Complex>::const_iterator from, std::list<Complex>::const_iterator to,
-                             std::list<Complex>* out) const {
+                             std::list<Complex>* out, FILE* console) const {
   std::vector<const Complex*> candidates;
   for (auto it = from; it != to; ++it) candidates.push_back(&*it);
   const uint total = static_cast<uint>(candidates.size());
   const Removed removed = keep(candidates, true, true, out);
-  std::puts("Statistics");
-  std::printf("1) Filtered out %d low-scored complexes (due to random noise threshold) (%.1f%%)\n",
+  std::fputs("Statistics\n", console);
+  std::fprintf(console, "1) Filtered out %d low-scored complexes (due to random noise threshold) (%.1f%%)\n",
               removed.noise, percentOf(removed.noise, total));
-  std::printf("2) Filtered out %d (including %d 100%% duplicated) complexes (%.1f%%)\n",
+  std::fprintf(console, "2) Filtered out %d (including %d 100%% duplicated) complexes (%.1f%%)\n",
               removed.overlap.overlapping, removed.overlap.fullMatching,
               percentOf(removed.overlap.overlapping, total - removed.noise));
 }
 
 void ComplexesFilter::filterRefined(const std::list<Complex>& refined, bool noise, bool overlap,
-                                    std::list<Complex>* out) const {
+                                    std::list<Complex>* out, FILE* console) const {
   std::vector<const Complex*> candidates;
   for (const Complex& c : refined) candidates.push_back(&c);
   const uint total = static_cast<uint>(candidates.size());
   const Removed removed = keep(candidates, noise, overlap, out);
-  std::puts("Statistics of the refined complexes");
+  std::fputs("Statistics of the refined complexes\n", console);
   if (noise)
-    std::printf("1) Filtered out %d low-scored complexes (due to random noise threshold) (%.1f%%)\n",
+    std::fprintf(console, "1) Filtered out %d low-scored complexes (due to random noise threshold) (%.1f%%)\n",
                 removed.noise, percentOf(removed.noise, total));
   if (overlap)
-    std::printf("2) Filtered out %d (including %d 100%% duplicated) complexes (%.1f%%)\n",
+    std::fprintf(console, "2) Filtered out %d (including %d 100%% duplicated) complexes (%.1f%%)\n",
                 removed.overlap.overlapping, removed.overlap.fullMatching,
                 percentOf(removed.overlap.overlapping, total - removed.noise));
 }
 
-void ComplexesFilter::print_statistics(const std::list<Complex>& complexes, uint maxSize) {
+void ComplexesFilter::print_statistics(const std::list<Complex>& complexes, uint maxSize, FILE* console) {
   std::vector<stat_t> stats(maxSize + 1);
   for (const Complex& c : complexes) {
     TRELLIS_ASSERT(c.size() <= maxSize);
     stats[c.size()].record(c.getScore());
   }
-  std::puts("Complexes statistics / size:");
+  std::fputs("Complexes statistics / size:\n", console);
   for (uint i = MIN_COMPLEX_SIZE; i <= maxSize; ++i) {
     const stat_t& st = stats[i];
     if (st.samples == 0) continue;
-    std::printf("%2u# Count: %3u Score {Best: %3.1f Worst: %3.1f Avg: %3.1f}\n", i, st.samples, st.maxScore,
+    std::fprintf(console, "%2u# Count: %3u Score {Best: %3.1f Worst: %3.1f Avg: %3.1f}\n", i, st.samples, st.maxScore,
                 st.minScore, st.sumScore / st.samples);
   }
-  std::puts("ok");
+  std::fputs("ok\n", console);
 }

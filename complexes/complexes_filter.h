@@ -2,13 +2,14 @@
 // the removal of real complexes that score within random noise or overlap a better complex.
 #pragma once
 
+#include <cstdio>
 #include <limits>
 #include <list>
 #include <vector>
 
 #include "common/common_types.h"
 #include "common/overlap_sweep.h"
-#include "complexes/complexes_crawler.h"
+#include "complexes/complex.h"
 
 class ComplexesFilter {
  public:
@@ -32,8 +33,9 @@ class ComplexesFilter {
   explicit ComplexesFilter(double overlapThreshold, uint maxSize = MAX_COMPLEX_SIZE);
 
   // Records the scores of complexes found on a randomised network, recomputes the threshold of
-  // every size from all scores recorded so far, and prints the random statistics.
-  void feedRandomSamples(std::list<Complex>::const_iterator from, std::list<Complex>::const_iterator to);
+  // every size from all scores recorded so far, and prints the random statistics on console.
+  void feedRandomSamples(std::list<Complex>::const_iterator from, std::list<Complex>::const_iterator to,
+                         FILE* console = stdout);
 
   // Whether c scores below the noise threshold of its size.
   bool isPoor(const Complex& c) const;
@@ -44,24 +46,26 @@ class ComplexesFilter {
 
   // Appends to out, in input order, copies of the complexes that reach the noise threshold of
   // their size and do not overlap a better-scoring complex (ties keep the earlier one); prints
-  // how many each filter removed.
+  // on console how many each filter removed.
   void filter(std::list<Complex>::const_iterator from, std::list<Complex>::const_iterator to,
-              std::list<Complex>* out) const;
+              std::list<Complex>* out, FILE* console = stdout) const;
 
   // The same filters once more, each only when asked for, on the refined complexes: refinement
   // raises scores and changes sizes, and re-grown complexes may overlap again.
-  void filterRefined(const std::list<Complex>& refined, bool noise, bool overlap, std::list<Complex>* out) const;
+  void filterRefined(const std::list<Complex>& refined, bool noise, bool overlap, std::list<Complex>* out,
+                     FILE* console = stdout) const;
 
   // Prints per-size count, best, worst and average score of complexes of at most maxSize
   // aligned nodes.
-  static void print_statistics(const std::list<Complex>& complexes, uint maxSize = MAX_COMPLEX_SIZE);
+  static void print_statistics(const std::list<Complex>& complexes, uint maxSize = MAX_COMPLEX_SIZE,
+                               FILE* console = stdout);
 
  private:
   // Position of the threshold among n ascending scores: 0.95 n rounded to nearest (halves down),
   // at most the last position.
   static size_t thresholdIndex(size_t n);
   void updateThresholds();
-  void printRandStats() const;
+  void printRandStats(FILE* console) const;
   // Appends to out the candidates that reach their size's threshold (when noise) and do not
   // overlap a better one (when overlap); counts what each removed.
   struct Removed {

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/error.h"
+#include "common/run_files.h"
 #include "network/input_line.h"
 
 namespace {
@@ -42,46 +44,48 @@ class LineReader {
   size_t m_cap;
 };
 
-FILE* openOrExit(const std::string& file, int exitCode) {
+Error unreadable(const std::string& file, int status) {
+  return Error(status, "ERROR: Can't open file: " + file + "\n");
+}
+
+FILE* openOrThrow(const std::string& file, int status) {
   FILE* fp = std::fopen(file.c_str(), "r");
-  if (!fp) {
-    std::printf("ERROR: Can't open file: %s\n", file.c_str());
-    fatalExit(exitCode);
-  }
+  if (!fp) throw unreadable(file, status);
   return fp;
 }
 
 // A read error in the middle of a file is as fatal as a file that cannot be opened.
-void exitOnReadError(const LineReader& reader, const std::string& file, int exitCode) {
-  if (!reader.failed()) return;
-  std::printf("ERROR: Can't open file: %s\n", file.c_str());
-  fatalExit(exitCode);
+void throwOnReadError(const LineReader& reader, const std::string& file, int status) {
+  if (reader.failed()) throw unreadable(file, status);
 }
 
-constexpr int PPI_FILE_ERROR = -1;
-constexpr int BLAST_FILE_ERROR = -3;
+constexpr int PPI_FILE_ERROR = EXIT_USAGE;
+constexpr int BLAST_FILE_ERROR = EXIT_MODEL;
 
 }  // namespace
 
-NetworkBuiler::NetworkBuiler(Network* network, weight_t blastTreshold, uint maxBlastEdgesPerNode)
-    : m_network(network), m_blastTreshold(blastTreshold), m_maxBlastEdgesPerNode(maxBlastEdgesPerNode) {}
+NetworkBuiler::NetworkBuiler(Network* network, weight_t blastTreshold, uint maxBlastEdgesPerNode, FILE* console)
+    : m_network(network),
+      m_blastTreshold(blastTreshold),
+      m_maxBlastEdgesPerNode(maxBlastEdgesPerNode),
+      m_console(console) {}
 
 NetworkBuiler::~NetworkBuiler() { m_network = nullptr; }
 
 void NetworkBuiler::readNetwork(const std::string& prefix) {
   for (uint i = 0; i < m_network->SPECIES_NUM; ++i) {
-    std::string file = prefix + "_int-" + std::to_string(i) + ".txt";
-    std::printf(" Reading PPI data:\t%s\n", file.c_str());
+    const std::string file = interactionFile(prefix, i);
+    std::fprintf(m_console, " Reading PPI data:\t%s\n", file.c_str());
     readPPIdata(static_cast<byte>(i), file);
   }
-  std::string file = prefix + "_blast.txt";
-  std::printf(" Reading BLAST data:\t%s, threshold: %lG\n", file.c_str(), m_blastTreshold);
+  const std::string file = similarityFile(prefix);
+  std::fprintf(m_console, " Reading BLAST data:\t%s, threshold: %lG\n", file.c_str(), m_blastTreshold);
   readBLASTdata(file);
-  std::printf("Ok\n\n");
+  std::fprintf(m_console, "Ok\n\n");
 }
 
 void NetworkBuiler::readPPIdata(byte species, const std::string& file) {
-  LineReader reader(openOrExit(file, PPI_FILE_ERROR));
+  LineReader reader(openOrThrow(file, PPI_FILE_ERROR));
   uint k = 0;
   readInteractionRecords(
       reader,
@@ -93,14 +97,14 @@ void NetworkBuiler::readPPIdata(byte species, const std::string& file) {
         n1->add_neighbor(n2, weight);
         n2->add_neighbor(n1, weight);
       },
-      [](const std::string& line) {
-        std::printf(" WARNING: SKIPPING illegal interactions line: %s\n\n", line.c_str());
+      [this](const std::string& line) {
+        std::fprintf(m_console, " WARNING: SKIPPING illegal interactions line: %s\n\n", line.c_str());
       });
-  exitOnReadError(reader, file, PPI_FILE_ERROR);
+  throwOnReadError(reader, file, PPI_FILE_ERROR);
 }
 
 void NetworkBuiler::readBLASTdata(const std::string& file) {
-  LineReader reader(openOrExit(file, BLAST_FILE_ERROR));
+  LineReader reader(openOrThrow(file, BLAST_FILE_ERROR));
   std::string line;
   InputRecord rec;
   uint k = 0;
@@ -109,7 +113,7 @@ void NetworkBuiler::readBLASTdata(const std::string& file) {
     const InputLineStatus status = parseInputLine(line, InputFileKind::SIMILARITY, &rec);
     if (status == InputLineStatus::COMMENT) continue;
     if (status != InputLineStatus::RECORD) {
-      std::printf(" INFO: SKIPPING illegal homologs line: %s\n\n", line.c_str());
+      std::fprintf(m_console, " INFO: SKIPPING illegal homologs line: %s\n\n", line.c_str());
       continue;
     }
     if (rec.value > m_blastTreshold) continue;
@@ -129,8 +133,8 @@ void NetworkBuiler::readBLASTdata(const std::string& file) {
       enforceHomologLimit(n2, n1->m_speciesIdx);
     }
   }
-  exitOnReadError(reader, file, BLAST_FILE_ERROR);
-  std::printf(" INFO: Ignored %d isolated homologs pairs\n", isolated);
+  throwOnReadError(reader, file, BLAST_FILE_ERROR);
+  std::fprintf(m_console, " INFO: Ignored %d isolated homologs pairs\n", isolated);
 }
 
 void NetworkBuiler::enforceHomologLimit(Node* node, byte species) const {

@@ -10,6 +10,7 @@
 // rules themselves are in network/input_line.h.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "common/common_types.h"
@@ -19,7 +20,8 @@ class NetworkBuiler {
  public:
   // blastTreshold: largest E-value accepted; maxBlastEdgesPerNode: largest
   // number of similarity edges a protein keeps towards one species (0: no limit).
-  NetworkBuiler(Network* network, weight_t blastTreshold, uint maxBlastEdgesPerNode);
+  // What it reads and skips is reported on console.
+  NetworkBuiler(Network* network, weight_t blastTreshold, uint maxBlastEdgesPerNode, FILE* console = stdout);
   ~NetworkBuiler();
   NetworkBuiler(const NetworkBuiler&) = delete;
   NetworkBuiler& operator=(const NetworkBuiler&) = delete;
@@ -31,16 +33,16 @@ class NetworkBuiler {
   // Reads one interaction file into layer `species`: creates the proteins in
   // order of first appearance and adds both directions of every interaction,
   // with weight = value + k * 1e-12 (k: 1-based number of the accepted line).
-  // Self pairs are skipped silently; weights must lie in [0, 1]. Ends the run
-  // with exit code -1 when the file cannot be read.
+  // Self pairs are skipped silently; weights must lie in [0, 1]. Throws an
+  // Error (EXIT_USAGE) when the file cannot be read.
   void readPPIdata(byte species, const std::string& file);
 
   // Reads the similarity file: every E-value up to the threshold counts as
   // accepted line k and is stored as max(E, TINY_WEIGHT) + k * 1e-12 on both
   // directions between two existing proteins, a listed pair keeping its
   // smaller value. Pairs naming an unknown protein are counted and reported at
-  // the end; the homolog limit is enforced after every pair. Ends the run with
-  // exit code -3 when the file cannot be read.
+  // the end; the homolog limit is enforced after every pair. Throws an Error
+  // (EXIT_MODEL) when the file cannot be read.
   void readBLASTdata(const std::string& file);
 
  private:
@@ -51,4 +53,5 @@ class NetworkBuiler {
   Network* m_network;  // not owned
   const weight_t m_blastTreshold;
   const uint m_maxBlastEdgesPerNode;
+  FILE* const m_console;
 };

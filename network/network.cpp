@@ -3,15 +3,21 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <limits>
+#include <string>
+
+#include "common/error.h"
+#include "common/text.h"
 
 namespace {
 
-constexpr uint DUMMY_ID = 0xFFFFFFFF;
-constexpr byte DUMMY_SPECIES = 255;
-constexpr uint DUMMY_INDEX = 0xFFFFFFFF;
-// Node distance class meaning "outside the search space".
-constexpr signed char FAR_DISTANCE = 127;
+// An illegal model configuration ends the run with the message formatted.
+template <class... Args>
+Error modelError(const char* format, Args... args) {
+  return Error(EXIT_MODEL, strFormat(format, args...));
+}
+
 
 bool lessByWeight(const edge_t& a, const edge_t& b) { return a.weight < b.weight; }
 
@@ -25,8 +31,10 @@ uint truncToUint(double v) {
   return static_cast<uint>(v);
 }
 
-// Index drawn uniformly in [0, count).
-size_t drawIndex(size_t count) { return static_cast<size_t>(drand48() * static_cast<double>(count)); }
+// Index drawn uniformly in [0, count) from a draw uniform in [0, 1).
+size_t drawIndex(const std::function<double()>& draw, size_t count) {
+  return static_cast<size_t>(draw() * static_cast<double>(count));
+}
 
 }  // namespace
 
@@ -38,24 +46,8 @@ Node::Node(const char* name, byte speciesIdx, uint id, uint idxInSpecies)
       m_speciesIdx(speciesIdx),
       m_id(id),
       m_indexInSpecies(idxInSpecies),
-      m_weight(0),
-      m_color(UNCOLORED),
-      m_distance(FAR_DISTANCE),
       m_edgesWSum(0),
       m_expDegree(0xFFFFFFFF) {}
-
-void Node::resetAttr(NodeAttr attr, weight_t value) {
-  switch (attr) {
-    case ATTR_DISTANCE:
-      m_distance = static_cast<signed char>(value);
-      break;
-    case ATTR_WEIGHT:
-      m_weight = value;
-      break;
-    default:
-      TRELLIS_ASSERT(attr == ATTR_DISTANCE || attr == ATTR_WEIGHT);
-  }
-}
 
 void Node::add_neighbor(Node* pNode, weight_t weight) {
   m_d1_neigbors.push_back(edge_t(pNode, weight));
@@ -101,19 +93,6 @@ void Node::replaceEdge(size_t idx, const edge_t& e) {
   m_edgesWSum -= m_d1_neigbors[idx].weight;
   m_edgesWSum += e.weight;
   m_d1_neigbors[idx] = e;
-}
-
-void Node::replaceHomolog(byte spec, size_t idx, const edge_t& h) {
-  TRELLIS_ASSERT(spec < MAX_SPECIES);
-  TRELLIS_ASSERT(idx < m_homologs[spec].size());
-  TRELLIS_ASSERT(h.node != nullptr && h.node->m_speciesIdx == spec);
-  m_homologs[spec][idx] = h;
-}
-
-DummyNode::DummyNode() : Node("dummy", DUMMY_SPECIES, DUMMY_ID, DUMMY_INDEX) {}
-
-void DummyNode::resetHomologs() {
-  for (uint s = 0; s < MAX_SPECIES; ++s) m_homologs[s].clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -172,22 +151,20 @@ Node* Network::createNode(const char* name, byte speciesIdx) {
   if (found != m_name2node.end()) {
     Node* existing = found->second;
     if (existing->m_speciesIdx == speciesIdx) return existing;
-    std::puts("ERROR: There is a problem with input interactions files");
-    std::printf(
-        "ERROR: protein name %s was found in interaction files of two different species (%d and %d)\n", name,
-        speciesIdx, existing->m_speciesIdx);
-    fatalExit(-1);
+    throw Error(EXIT_USAGE, "ERROR: There is a problem with input interactions files\n"
+                            "ERROR: protein name " + std::string(name) +
+                                " was found in interaction files of two different species (" +
+                                std::to_string(speciesIdx) + " and " + std::to_string(existing->m_speciesIdx) +
+                                ")\n");
   }
   // Ids stay below the limit, so the dummy node's all-ones id is never a protein's.
   if (m_last_node_id >= m_maxNodes - 1) {
-    std::puts("ERROR: Too many nodes in the network");
-    std::fflush(stdout);
-    std::abort();
+    throw Error(EXIT_TOO_LARGE, "ERROR: Too many nodes in the network\n");
   }
   std::vector<Node*>& layer = m_layerNodes[speciesIdx];
   if (layer.size() >= m_maxLayerNodes) {
-    std::printf("ERROR: Too many proteins in species %u (at most %u)\n", speciesIdx, m_maxLayerNodes);
-    fatalExit(-1);
+    throw Error(EXIT_USAGE, "ERROR: Too many proteins in species " + std::to_string(speciesIdx) + " (at most " +
+                                std::to_string(m_maxLayerNodes) + ")\n");
   }
   ++m_last_node_id;
   Node* node = new Node(name, speciesIdx, m_last_node_id, static_cast<uint>(layer.size()));
@@ -219,13 +196,7 @@ Network* Network::clone() const {
   return copy;
 }
 
-void Network::resetNodesAttribute(NodeAttr attr, weight_t value) const {
-  for (uint s = 0; s < SPECIES_NUM; ++s) {
-    for (Node* n : m_layerNodes[s]) n->resetAttr(attr, value);
-  }
-}
-
-void Network::dbg_stats_print() const {
+void Network::dbg_stats_print(FILE* out) const {
   int totalNodes = 0, totalPpi = 0, totalHomologs = 0;
   for (uint i = 0; i < SPECIES_NUM; ++i) {
     int entries = 0, homologs = 0;
@@ -234,13 +205,13 @@ void Network::dbg_stats_print() const {
       for (uint k = 0; k < SPECIES_NUM; ++k) homologs += static_cast<int>(n->m_homologs[k].size());
     }
     const int nodes = static_cast<int>(m_layerNodes[i].size());
-    std::printf(" Specie %d net: %d proteins, %d PPI, %d homologs\n", static_cast<int>(i), nodes, entries / 2,
+    std::fprintf(out, " Specie %d net: %d proteins, %d PPI, %d homologs\n", static_cast<int>(i), nodes, entries / 2,
                 homologs);
     totalNodes += nodes;
     totalPpi += entries / 2;
     totalHomologs += homologs;
   }
-  std::printf(" Total: %d proteins, %d PPI, %d homologs (counted once)\n", totalNodes, totalPpi,
+  std::fprintf(out, " Total: %d proteins, %d PPI, %d homologs (counted once)\n", totalNodes, totalPpi,
               totalHomologs / 2);
 }
 
@@ -259,17 +230,17 @@ void Network::sortEdgesByNode() {
 // ---------------------------------------------------------------------------
 // Network: scoring model
 
-void Network::finalize(double complexesBeta, const weight_t* trueFact) {
+void Network::finalize(double complexesBeta, const weight_t* trueFact, FILE* out) {
   m_complexesBeta = complexesBeta;
-  evalStats(trueFact);
+  evalStats(trueFact, out);
   calcScores();
   fillNonEdgeTable();
-  reportHubPairs();
+  reportHubPairs(out);
   sortEdgesByNode();
   m_finalized = true;
 }
 
-void Network::evalStats(const weight_t* trueFact) {
+void Network::evalStats(const weight_t* trueFact, FILE* out) {
   for (uint k = 0; k < SPECIES_NUM; ++k) {
     const uint G = static_cast<uint>(m_layerNodes[k].size());
     // Entry by entry, so the sum does not depend on how per-node sums round.
@@ -298,22 +269,16 @@ void Network::evalStats(const weight_t* trueFact) {
     st.eTotalWeight = ePpi;
 
     // Written so that a value that is not a number fails every check.
-    if (!(pTrue >= 0 && pTrue <= 1)) {
-      std::printf("Illegal model configuration detected. Illegal p_true value: %f (should be in [0..1])\n",
-                  pTrue);
-      fatalExit(-3);
-    }
-    if (!(pTe >= 0 && pTe <= 1)) {
-      std::printf("Illegal model configuration detected. Illegal p_te value: %f (should be in [0..1])\n",
-                  pTe);
-      fatalExit(-3);
-    }
-    if (!(TF >= 1)) {
-      std::printf("Illegal model configuration detected. Illegal p_true value: %f (should be in [1..+inf])\n",
-                  TF);
-      fatalExit(-3);
-    }
-    std::printf("S#%u> %5u genes; %u PPI; TF: %.1lf p_true: %.5f, p_o: %.5f, p_te: %.5f, E-PPI: %.0f\n", k, G,
+    if (!(pTrue >= 0 && pTrue <= 1))
+      throw modelError("Illegal model configuration detected. Illegal p_true value: %f (should be in [0..1])\n",
+                       pTrue);
+    if (!(pTe >= 0 && pTe <= 1))
+      throw modelError("Illegal model configuration detected. Illegal p_te value: %f (should be in [0..1])\n",
+                       pTe);
+    if (!(TF >= 1))
+      throw modelError("Illegal model configuration detected. Illegal p_true value: %f (should be in [1..+inf])\n",
+                       TF);
+    std::fprintf(out, "S#%u> %5u genes; %u PPI; TF: %.1lf p_true: %.5f, p_o: %.5f, p_te: %.5f, E-PPI: %.0f\n", k, G,
                 E, TF, pTrue, pO, pTe, ePpi);
   }
 }
@@ -362,12 +327,7 @@ void Network::reportModelViolation(const Node* n1, const Node* n2, const PairMod
   const char* format =
       "Illegal model configuration detected. Pair score of %s and %s is undefined or has the wrong sign "
       "(%f): p1 %g, p2 %g, expected degrees %u and %u\n";
-  const int length = std::snprintf(nullptr, 0, format, n1->name(), n2->name(), r.score, r.p1, r.p2,
-                                   n1->m_expDegree, n2->m_expDegree);
-  std::vector<char> text(static_cast<size_t>(length) + 1);
-  std::snprintf(text.data(), text.size(), format, n1->name(), n2->name(), r.score, r.p1, r.p2,
-                n1->m_expDegree, n2->m_expDegree);
-  fatalMessage(-3, text.data());
+  throw modelError(format, n1->name(), n2->name(), r.score, r.p1, r.p2, n1->m_expDegree, n2->m_expDegree);
 }
 
 bool Network::isDefined(const PairModel& r) { return r.p1 > 0 && r.p2 > 0 && !std::isnan(r.score); }
@@ -411,24 +371,18 @@ uint64_t Network::countHubPairs(byte s, bool* undefined) const {
   return pairs;
 }
 
-void Network::reportHubPairs() {
+void Network::reportHubPairs(FILE* out) {
   m_undefinedPairs = false;
   for (uint s = 0; s < SPECIES_NUM; ++s) {
     bool undefined = false;
     m_hubPairs[s] = countHubPairs(static_cast<byte>(s), &undefined);
     m_undefinedPairs = m_undefinedPairs || undefined;
     if (m_hubPairs[s] == 0) continue;
-    std::printf(
-        " WARNING: species %u: %llu protein pairs have a random interaction probability of at least beta "
+    std::fprintf(
+        out, " WARNING: species %u: %llu protein pairs have a random interaction probability of at least beta "
         "(%.2f); a missing interaction between them scores 0\n",
         s, static_cast<unsigned long long>(m_hubPairs[s]), m_complexesBeta);
   }
-}
-
-double Network::scoreEdge(const Node* n1, uint edgeIdx) const {
-  TRELLIS_ASSERT(m_finalized);
-  TRELLIS_ASSERT(edgeIdx < n1->m_d1_neigbors.size());
-  return n1->m_d1_neigbors[edgeIdx].score;
 }
 
 double Network::scoreNonEdge(const Node* n1, const Node* n2) const {
@@ -493,8 +447,8 @@ bool Network::hasIntersection(const edges_list_t& sortedV1, const edges_list_t& 
 // ---------------------------------------------------------------------------
 // Network: randomisation
 
-void Network::shuffleNetwork(uint repsFactor) {
-  for (uint s = 0; s < SPECIES_NUM; ++s) shufflePPI(static_cast<byte>(s), repsFactor);
+void Network::shuffleNetwork(uint repsFactor, const std::function<double()>& draw, FILE* out) {
+  for (uint s = 0; s < SPECIES_NUM; ++s) shufflePPI(static_cast<byte>(s), repsFactor, draw, out);
 }
 
 bool Network::hasDisjointInteractions(byte species) const {
@@ -544,28 +498,28 @@ bool Network::hasDisjointInteractions(byte species) const {
   return x.several || y.several || x.first != y.first;
 }
 
-void Network::shufflePPI(byte species, uint repFactor) {
+void Network::shufflePPI(byte species, uint repFactor, const std::function<double()>& draw, FILE* out) {
   const std::vector<Node*>& nodes = m_layerNodes[species];
   const size_t N = nodes.size();
   TRELLIS_ASSERT(N < 2147483647u);
   const uint K = static_cast<uint>(N) * repFactor;
-  std::printf("Shuffling PPIs for species %u: %u edges crossing will be done\n", species, K);
-  std::fflush(stdout);
+  std::fprintf(out, "Shuffling PPIs for species %u: %u edges crossing will be done\n", species, K);
+  std::fflush(out);
   if (K == 0) return;
   // Without such a pair no attempt can ever succeed and the loop would not end.
   if (!hasDisjointInteractions(species)) {
-    std::printf(
-        " WARNING: no two interactions with four distinct proteins in species %u, no edges crossing done\n",
+    std::fprintf(
+        out, " WARNING: no two interactions with four distinct proteins in species %u, no edges crossing done\n",
         species);
     return;
   }
   uint done = 0;
   while (done < K) {
-    Node* n1 = nodes[drawIndex(N)];
-    Node* n2 = nodes[drawIndex(N)];
+    Node* n1 = nodes[drawIndex(draw, N)];
+    Node* n2 = nodes[drawIndex(draw, N)];
     if (n1 == n2 || n1->m_d1_neigbors.empty() || n2->m_d1_neigbors.empty()) continue;
-    const size_t e1 = drawIndex(n1->m_d1_neigbors.size());
-    const size_t e2 = drawIndex(n2->m_d1_neigbors.size());
+    const size_t e1 = drawIndex(draw, n1->m_d1_neigbors.size());
+    const size_t e2 = drawIndex(draw, n2->m_d1_neigbors.size());
     Node* s = n1->m_d1_neigbors[e1].node;
     Node* p = n2->m_d1_neigbors[e2].node;
     if (s == p || s == n2 || p == n1) continue;

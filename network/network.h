@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -33,16 +34,11 @@ struct equalToNode {
   bool operator()(const edge_t& e) const { return e.node == m_node; }
 };
 
-enum color_t : uint32_t { WHITE = 0, BLACK = 1, GRAY = 2, UNCOLORED = 0xFFFFFFFF };
-
-// Node attributes that can be reset network-wide by number.
-enum NodeAttr { ATTR_DISTANCE = 2, ATTR_WEIGHT = 3 };
-
 // One protein. Nodes are owned by their Network and handled by pointer.
 class Node {
  public:
   const std::string m_name;     // protein name exactly as read
-  const byte m_speciesIdx;      // species layer; 255 for a DummyNode
+  const byte m_speciesIdx;      // species layer
   const uint m_id;              // network-wide id, 1.. in creation order
   const uint m_indexInSpecies;  // position in its layer
 
@@ -52,25 +48,12 @@ class Node {
 
   const char* name() const { return m_name.c_str(); }
 
-  void set_color(color_t c) { m_color = c; }
-  color_t get_color() const { return m_color; }
-  void setDistance(signed char d) { m_distance = d; }
-  signed char getDistance() const { return m_distance; }
-  void set_weight(weight_t w) { m_weight = w; }
-  weight_t get_weight() const { return m_weight; }
-  weight_t score() const { return m_weight; }
+  // Expected degree under the model (set by Network::finalize).
   uint getExpDegree() const { return m_expDegree; }
 
   const edges_list_t& getD1() const { return m_d1_neigbors; }
-  size_t getEdgesNum() const { return m_d1_neigbors.size(); }
-  weight_t getEdgesWeight() const { return m_edgesWSum; }
   const edges_list_t& getHomologs(byte spec) const { return m_homologs[spec]; }
   size_t getHomologsNum(byte spec) const { return m_homologs[spec].size(); }
-  // Cache key of the node: its id.
-  uint tag() const { return m_id; }
-
-  // Sets attribute ATTR_DISTANCE (as a signed char) or ATTR_WEIGHT.
-  void resetAttr(NodeAttr attr, weight_t value);
 
   // Appends an interaction entry (no duplicate check).
   void add_neighbor(Node* pNode, weight_t weight);
@@ -83,25 +66,14 @@ class Node {
   void removeHomolog(const Node* n);
   // Overwrites interaction entry idx, keeping m_edgesWSum the sum of weights.
   void replaceEdge(size_t idx, const edge_t& e);
-  void replaceHomolog(byte spec, size_t idx, const edge_t& h);
 
- protected:
-  weight_t m_weight;  // working score during the complex search
-  color_t m_color;
-  signed char m_distance;  // search-space distance class during the complex search
+ private:
   edges_list_t m_d1_neigbors;
-  weight_t m_edgesWSum;
+  weight_t m_edgesWSum;  // sum of the entries' weights, which the model reads
   uint m_expDegree;
   edges_list_t m_homologs[MAX_SPECIES];
 
   friend class Network;
-};
-
-// Holder of per-species node lists (in m_homologs) for the complex search.
-class DummyNode : public Node {
- public:
-  DummyNode();
-  void resetHomologs();
 };
 
 // An aligned node: proteins of distinct species treated as one vertex.
@@ -150,25 +122,15 @@ class Network {
   // Ends the run when the name exists in another species or a limit is hit.
   Node* createNode(const char* name, byte speciesIdx);
   Node* getNodeByName(const char* name) const;
-  uint getSpeciesNodesNum(byte spec) const { return static_cast<uint>(m_layerNodes[spec].size()); }
-  std::vector<Node*>::const_iterator getSpeciesNodesBegin(byte spec) const {
-    return m_layerNodes[spec].begin();
-  }
-  std::vector<Node*>::const_iterator getSpeciesNodesEnd(byte spec) const { return m_layerNodes[spec].end(); }
   const std::vector<Node*>& layer(byte spec) const { return m_layerNodes[spec]; }
   // Unfinalised copy of nodes and edges; the caller owns it.
   Network* clone() const;
-  // Sets one working attribute on every node (the nodes are the search's state).
-  void resetNodesAttribute(NodeAttr attr, weight_t value) const;
-  void dbg_stats_print() const;
+  void dbg_stats_print(FILE* out = stdout) const;
 
   // --- scoring model ---
-  void finalize(double complexesBeta, const weight_t* trueFact);
+  // Fits the model and scores every pair; the model lines go to out.
+  void finalize(double complexesBeta, const weight_t* trueFact, FILE* out = stdout);
   const sstat_t* netStats() const { return m_stats; }
-  bool isFinalized() const { return m_finalized; }
-  double complexesBeta() const { return m_complexesBeta; }
-  double scoreEdge(const Node* n1, uint edgeIdx) const;
-  static double scoreEdge(const edge_t* e) { return e->score; }
   // Score of two same-species proteins as if they did not interact: negative,
   // or 0 for a pair that would interact at random with probability beta or
   // more (a missing interaction between such proteins carries no evidence).
@@ -191,16 +153,18 @@ class Network {
   static bool nodeBefore(const Node* a, const Node* b) { return a->m_id < b->m_id; }
 
   // --- randomisation ---
-  void shuffleNetwork(uint repsFactor);
+  // repsFactor times as many edge crossings as proteins in every species; the
+  // positions come from draw (uniform in [0, 1)), the progress lines go to out.
+  void shuffleNetwork(uint repsFactor, const std::function<double()>& draw, FILE* out = stdout);
 
  protected:
-  void evalStats(const weight_t* trueFact);
+  void evalStats(const weight_t* trueFact, FILE* out);
   void calcScores();
   void sortEdgesByNode();
   // Log-likelihood ratio of the pair under the complex and random models;
   // ends the run when the model is violated.
   double scoreNodesPair(const Node* n1, const Node* n2, weight_t intProb) const;
-  void shufflePPI(byte species, uint repFactor);
+  void shufflePPI(byte species, uint repFactor, const std::function<double()>& draw, FILE* out);
 
  private:
   // The two model probabilities of a pair and the resulting score.
@@ -217,11 +181,11 @@ class Network {
   // non-interaction score is defined and not negative; *undefined tells
   // whether some pair's score is undefined.
   uint64_t countHubPairs(byte s, bool* undefined) const;
-  void reportHubPairs();
+  void reportHubPairs(FILE* out);
   void fillNonEdgeTable();
   // Two proteins that would interact at random anyway: no evidence either way.
   static double capNonEdge(double score) { return score < 0 ? score : 0.0; }
-  [[noreturn]] static void reportModelViolation(const Node* n1, const Node* n2, const PairModel& r);
+  [[noreturn]] static void reportModelViolation(const Node* n1, const Node* n2, const PairModel& r);  // throws
   // Whether two interactions of the species involve four distinct proteins,
   // which an edge crossing needs.
   bool hasDisjointInteractions(byte species) const;

@@ -94,7 +94,7 @@ void drawSimilarities(const ComplexLinks& links, const std::map<const Node*, Pla
 
 const char* speciesColour(uint s) { return PALETTE[s % MAX_SPECIES]; }
 
-std::string drawComplex(const ComplexRow& row, uint speciesNum) {
+std::string drawComplex(const ComplexRow& row, uint speciesNum, const Naming& naming) {
   const double colWidth = columnWidth(speciesNum);
   const double width = LEFT + colWidth * speciesNum;
   const double height = TOP + ROW * static_cast<double>(row.alignedNodes) + 8;
@@ -104,7 +104,7 @@ std::string drawComplex(const ComplexRow& row, uint speciesNum) {
   svg.text(6, 16, caption, "font-size=\"13\" font-weight=\"bold\"");
   for (uint s = 0; s < speciesNum; ++s) {
     const double x = LEFT + colWidth * s + RADIUS;
-    svg.text(x, 36, strFormat("species %u", s),
+    svg.text(x, 36, shortLabel(naming.speciesName(s), static_cast<size_t>((colWidth - 8) / CHAR_WIDTH)),
              strFormat("font-size=\"12\" fill=\"%s\" text-anchor=\"middle\"", speciesColour(s)));
     svg.text(x, 50, strFormat("score %.1f", row.speciesScores[s]),
              "font-size=\"10\" fill=\"#555\" text-anchor=\"middle\"");
@@ -117,13 +117,15 @@ std::string drawComplex(const ComplexRow& row, uint speciesNum) {
   const size_t maxChars = static_cast<size_t>((colWidth - 8) / CHAR_WIDTH);
   for (const Node* n : proteins) {
     const Place p = at.at(n);
-    const std::string title = strFormat("%s (species %u)", n->name(), n->m_speciesIdx);
+    const std::string title =
+        (naming.hasLabel(n) ? naming.labelOf(n) + ": " : std::string()) + n->m_name + " (" +
+        naming.speciesName(n->m_speciesIdx) + ")";
     svg.circle(p.x, p.y, RADIUS,
                strFormat("fill=\"%s\" stroke=\"#fff\" stroke-width=\"1.5\"", speciesColour(n->m_speciesIdx)),
                title);
     // A white halo keeps a label readable where links pass behind it.
     svg.text(
-        p.x, p.y + RADIUS + 12, shortLabel(n->m_name, maxChars),
+        p.x, p.y + RADIUS + 12, shortLabel(naming.labelOf(n), maxChars),
         "font-size=\"11\" text-anchor=\"middle\" stroke=\"#fff\" stroke-width=\"3\" paint-order=\"stroke\"",
         title);
   }

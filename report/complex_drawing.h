@@ -7,9 +7,11 @@
 #include <string>
 
 #include "report/complex_rows.h"
+#include "report/protein_labels.h"
 
 // Colour of species s in every drawing of the report.
 const char* speciesColour(uint s);
 
-// The drawing of row.complex for speciesNum species.
-std::string drawComplex(const ComplexRow& row, uint speciesNum);
+// The drawing of row.complex for speciesNum species; columns carry the
+// species' names, circles the proteins' labels (see Naming).
+std::string drawComplex(const ComplexRow& row, uint speciesNum, const Naming& naming = Naming());

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/text.h"
 #include "report/complex_links.h"
-#include "report/summary_table.h"
 
 void writeSif(FILE* f, const std::list<Complex>& complexes, uint speciesNum) {
   std::set<std::tuple<uint, uint, bool>> written;  // (smaller id, larger id, similarity)
@@ -35,7 +35,7 @@ void writeSif(FILE* f, const std::list<Complex>& complexes, uint speciesNum) {
   }
 }
 
-void writeNodeTable(FILE* f, const std::list<Complex>& complexes, uint speciesNum) {
+void writeNodeTable(FILE* f, const std::list<Complex>& complexes, uint speciesNum, const Naming& naming) {
   std::vector<const Node*> order;
   std::map<const Node*, std::string> ids;  // protein -> "5|9"
   for (const Complex& c : complexes) {
@@ -47,7 +47,11 @@ void writeNodeTable(FILE* f, const std::list<Complex>& complexes, uint speciesNu
       }
     }
   }
-  std::fprintf(f, "protein\tspecies\tcomplexes\n");
-  for (const Node* n : order)
-    std::fprintf(f, "%s\t%u\t%s\n", tsvField(n->m_name).c_str(), n->m_speciesIdx, ids[n].c_str());
+  std::fprintf(f, "protein\tspecies\tcomplexes%s\n", naming.labels.found ? "\tlabel" : "");
+  for (const Node* n : order) {
+    std::fprintf(f, "%s\t%s\t%s", tsvField(n->m_name).c_str(), tsvField(naming.speciesKey(n->m_speciesIdx)).c_str(),
+                 ids[n].c_str());
+    if (naming.labels.found) std::fprintf(f, "\t%s", tsvField(naming.labelOf(n)).c_str());
+    std::fputc('\n', f);
+  }
 }

@@ -82,12 +82,12 @@ std::string networksSection(const RunSummary& summary) {
                     "expected interactions", "pairs scored 0 when missing"});
   for (size_t s = 0; s < summary.species.size(); ++s) {
     const SpeciesStats& st = summary.species[s];
+    out += "<tr>" + cell(summary.naming.speciesKey(static_cast<uint>(s)), "l");
     out += strFormat(
-        "<tr><td>%zu</td><td>%u</td><td>%u</td><td>%u</td><td>%.1f</td><td>%.5f</td><td>%.5f</td>"
+        "<td>%u</td><td>%u</td><td>%u</td><td>%.1f</td><td>%.5f</td><td>%.5f</td>"
         "<td>%.5f</td><td>%.0f</td><td>%llu</td></tr>\n",
-        s, st.proteins, st.interactions, st.similarityLinks, st.model.trueFact, st.model.probTrue,
-        st.probObserved, st.model.probTE, st.model.eTotalWeight,
-        static_cast<unsigned long long>(st.hubPairs));
+        st.proteins, st.interactions, st.similarityLinks, st.model.trueFact, st.model.probTrue, st.probObserved,
+        st.model.probTE, st.model.eTotalWeight, static_cast<unsigned long long>(st.hubPairs));
   }
   return out + "</table></div>\n";
 }
@@ -117,6 +117,15 @@ std::string searchSection(const RunSummary& summary) {
   return out + "</table>\n";
 }
 
+// A protein as the table shows it: its label in bold before its name, and a
+// UniProt accession as a link to its entry.
+std::string proteinMarkup(const Node* n, const Naming& naming) {
+  std::string name = escapeMarkup(n->m_name);
+  if (isUniprotAccession(n->m_name))
+    name = "<a href=\"https://www.uniprot.org/uniprotkb/" + name + "/entry\">" + name + "</a>";
+  return naming.hasLabel(n) ? "<b>" + escapeMarkup(naming.labelOf(n)) + "</b> " + name : name;
+}
+
 // A p-value cell: shown with 3 digits, sorted at full precision; empty when there is none.
 std::string pCell(const std::optional<double>& p) {
   return p ? strFormat("<td data-v=\"%.6g\">%.3g</td>", *p, *p) : std::string("<td></td>");
@@ -137,12 +146,13 @@ std::string overlapNote(const RunSummary& summary, const std::vector<ComplexRow>
 
 std::string complexesTable(const RunSummary& summary, const std::vector<ComplexRow>& rows) {
   std::vector<std::string> names = {"id", "rank", "aligned nodes", "proteins", "score"};
-  for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(strFormat("score %u", s));
+  const Naming& naming = summary.naming;
+  for (uint s = 0; s < summary.speciesNum; ++s) names.push_back("score " + naming.speciesKey(s));
   names.insert(names.end(), {"distinct per species", "connected species", "overlapping"});
   if (summary.randomFilter)
     names.insert(names.end(), {"random threshold", "random best", "r", "empirical p", "tail p", "q"});
   const size_t firstNames = names.size();
-  for (uint s = 0; s < summary.speciesNum; ++s) names.push_back(strFormat("proteins %u", s));
+  for (uint s = 0; s < summary.speciesNum; ++s) names.push_back("proteins " + naming.speciesKey(s));
   std::string out = "<h2 id=\"complexes\">Complexes</h2>\n";
   out +=
       "<p class=\"note\">Click a column header to sort (with scripts enabled); ids of drawn complexes link "
@@ -158,7 +168,8 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
   out += "</p>\n" + overlapNote(summary, rows);
   out += "<div class=\"wide\"><table class=\"sortable\">\n<thead>" + headerRow(names, firstNames, firstNames) +
          "</thead>\n<tbody>\n";
-  for (const ComplexRow& r : rows) {
+  for (size_t index : byRank(rows)) {
+    const ComplexRow& r = rows[index];
     out += r.rank <= DRAWN_COMPLEXES
                ? strFormat("<tr><td data-v=\"%u\"><a href=\"#c%05u\">%05u</a></td>", r.id, r.id, r.id)
                : strFormat("<tr><td data-v=\"%u\">%05u</td>", r.id, r.id);
@@ -180,8 +191,8 @@ std::string complexesTable(const RunSummary& summary, const std::vector<ComplexR
     out += annotationSlot(slot::row(r.id));
     for (const std::vector<const Node*>& proteins : r.speciesProteins) {
       std::string names;
-      for (const Node* n : proteins) names += (names.empty() ? "" : ", ") + n->m_name;
-      out += cell(names, "l names");
+      for (const Node* n : proteins) names += (names.empty() ? "" : ", ") + proteinMarkup(n, naming);
+      out += "<td class=\"l names\">" + names + "</td>";
     }
     out += "</tr>\n";
   }
@@ -199,7 +210,7 @@ std::string drawingsSection(const RunSummary& summary, const std::vector<Complex
   for (size_t k = 0; k < drawn; ++k) {
     const ComplexRow& r = rows[order[k]];
     out += strFormat("<figure id=\"c%05u\" class=\"wide\">\n", r.id);
-    out += drawComplex(r, summary.speciesNum);
+    out += drawComplex(r, summary.speciesNum, summary.naming);
     out += "\n</figure>\n";
   }
   return out;

@@ -1,5 +1,8 @@
 #include "report/run_manifest.h"
 
+#include "common/file_io.h"
+#include "common/text.h"
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -72,34 +75,17 @@ std::string currentDirectory() {
   return buf.data();
 }
 
-bool writeAll(const std::string& path, const std::string& text) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  if (std::fclose(f) != 0) ok = false;
-  return ok;
-}
-
 bool readAll(const std::string& path, std::string* text, std::string* error) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) {
-    *error = path + ": cannot open: " + std::strerror(errno);
-    return false;
-  }
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text->append(buf, n);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) *error = path + ": read error";
-  return !failed;
+  if (readWholeFile(path, text)) return true;
+  *error = path + ": cannot open: " + std::strerror(errno);
+  return false;
 }
 
 // A whole decimal number in [low, high].
 bool parseCount(const std::string& text, long low, long high, long* out) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
-    return false;
-  *out = std::stol(text);
+  uint64_t v = 0;
+  if (!parseDigits(text, 999999999, &v)) return false;
+  *out = static_cast<long>(v);
   return *out >= low && *out <= high;
 }
 
@@ -117,18 +103,20 @@ std::string absolutePrefix(const std::string& prefix) {
   return (cwd == "/" ? "" : cwd) + "/" + prefix.substr(start);
 }
 
-bool writeRunManifest(const std::string& outDir, uint speciesNum, const std::string& inPrefix) {
+bool writeRunManifest(const std::string& outDir, uint speciesNum, const std::string& inPrefix,
+                      const std::vector<std::string>& speciesNames) {
   const std::string input = absolutePrefix(inPrefix);
   if (input.empty()) return false;
   std::string text = "key\tvalue\n";
   text += "format\t" + std::to_string(FORMAT) + "\n";
   text += "species\t" + std::to_string(speciesNum) + "\n";
   text += "input\t" + escapeValue(input) + "\n";
-  const std::string path = outDir + "/manifest.tsv";
-  const std::string temporary = path + ".tmp";
-  if (writeAll(temporary, text) && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  std::remove(temporary.c_str());
-  return false;
+  if (!speciesNames.empty()) {
+    std::string names;
+    for (const std::string& name : speciesNames) names += (names.empty() ? "" : ",") + name;
+    text += "names\t" + escapeValue(names) + "\n";
+  }
+  return writeWholeFile(outDir + "/manifest.tsv", text);
 }
 
 bool readRunManifest(const std::string& path, RunManifest* out, std::string* error) {
@@ -177,6 +165,19 @@ bool readRunManifest(const std::string& path, RunManifest* out, std::string* err
         return false;
       }
       haveInput = true;
+    } else if (key == "names") {
+      std::string names;
+      if (!unescapeValue(value, &names) || names.empty()) {
+        *error = at + "names '" + value + "': expected names separated by commas";
+        return false;
+      }
+      out->speciesNames.clear();
+      for (size_t start = 0;;) {
+        const size_t comma = names.find(',', start);
+        out->speciesNames.push_back(names.substr(start, comma == std::string::npos ? comma : comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+      }
     }  // other keys belong to later versions of the same format
   }
   const char* missing = lineNo == 0    ? "the header"
@@ -186,6 +187,11 @@ bool readRunManifest(const std::string& path, RunManifest* out, std::string* err
                                        : nullptr;
   if (missing) {
     *error = path + ": no " + missing + " line";
+    return false;
+  }
+  if (!out->speciesNames.empty() && out->speciesNames.size() != out->speciesNum) {
+    *error = path + ": " + std::to_string(out->speciesNames.size()) + " names for " +
+             std::to_string(out->speciesNum) + " species";
     return false;
   }
   return true;

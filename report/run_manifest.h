@@ -5,6 +5,7 @@
 //   format<TAB>1
 //   species<TAB>3
 //   input<TAB>/data/runs/ydc/in
+//   names<TAB>yeast,fly,human       (only when the species were given names)
 //
 // Backslash, tab, line feed and carriage return in a value are written as
 // \\, \t, \n and \r, so that any path survives. The file holds nothing but
@@ -13,12 +14,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/common_types.h"
 
 struct RunManifest {
   uint speciesNum = 0;
-  std::string inPrefix;  // absolute
+  std::string inPrefix;                   // absolute
+  std::vector<std::string> speciesNames;  // one per species, or none
 };
 
 // prefix as an absolute path: a relative one is taken from the current
@@ -29,7 +32,8 @@ std::string absolutePrefix(const std::string& prefix);
 // Writes <outDir>/manifest.tsv through a temporary file in the same directory,
 // renamed into place, so that a reader never sees half a file. False when it
 // cannot be written.
-bool writeRunManifest(const std::string& outDir, uint speciesNum, const std::string& inPrefix);
+bool writeRunManifest(const std::string& outDir, uint speciesNum, const std::string& inPrefix,
+                      const std::vector<std::string>& speciesNames = {});
 
 // Reads the manifest at path into *out. False with *error naming the file, the
 // line and the value at fault when it cannot be read or is not a manifest of

@@ -13,6 +13,7 @@
 #include "common/common_types.h"
 #include "complexes/complex.h"
 #include "network/network.h"
+#include "report/protein_labels.h"
 
 class ComplexesFilter;
 
@@ -74,6 +75,7 @@ struct RunSummary {
   bool finalOverlapFilter = false;     // the overlap filter ran again on the refined complexes
   bool finalNoiseFilter = false;       // the noise threshold was checked again on them
   const std::list<Complex>* complexes = nullptr;  // the final complexes, in output order
+  Naming naming;                                  // species names and protein labels
 
   // Copies the per-size random statistics and scores of filter and sets randomFilter.
   void takeRandomStats(const ComplexesFilter& filter);

@@ -2,16 +2,6 @@
 
 #include "report/markup.h"
 
-std::string tsvField(const std::string& text) {
-  if (text.find('"') == std::string::npos) return text;
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
 namespace {
 
 // A tab, then the value with %.6g, or nothing when there is none.
@@ -21,11 +11,17 @@ std::string optionalField(const std::optional<double>& v) { return v ? strFormat
 
 void writeSummaryTable(FILE* f, const std::vector<ComplexRow>& rows, const RunSummary& summary) {
   std::string header = "id\trank\taligned_nodes\tproteins\tscore";
-  for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tscore_%u", s);
-  for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tproteins_%u", s);
+  const Naming& naming = summary.naming;
+  const auto perSpecies = [&](const char* column) {
+    std::string columns;
+    for (uint s = 0; s < summary.speciesNum; ++s)
+      columns += "\t" + tsvField(std::string(column) + "_" + naming.speciesKey(s));
+    return columns;
+  };
+  header += perSpecies("score") + perSpecies("proteins");
   if (summary.randomFilter) header += "\trandom_threshold\trandom_best";
-  for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tdistinct_%u", s);
-  for (uint s = 0; s < summary.speciesNum; ++s) header += strFormat("\tconnected_%u", s);
+  header += perSpecies("distinct") + perSpecies("connected");
+  if (naming.labels.found) header += perSpecies("labels");
   header += "\toverlapping";
   if (summary.randomFilter) header += "\trandom_samples\ttail_p\tq_value";
   header += "\tempirical_p";
@@ -42,6 +38,13 @@ void writeSummaryTable(FILE* f, const std::vector<ComplexRow>& rows, const RunSu
       line += r.hasRandom ? strFormat("\t%.6f\t%.6f", r.randomThreshold, r.randomBest) : std::string("\t\t");
     for (const std::vector<const Node*>& proteins : r.speciesProteins) line += strFormat("\t%zu", proteins.size());
     for (bool connected : r.speciesConnected) line += connected ? "\t1" : "\t0";
+    if (naming.labels.found) {
+      for (const std::vector<const Node*>& proteins : r.speciesProteins) {
+        std::string labels;
+        for (const Node* n : proteins) labels += (labels.empty() ? "" : ",") + naming.labelOf(n);
+        line += "\t" + tsvField(labels);
+      }
+    }
     line += strFormat("\t%u", r.overlapping);
     if (summary.randomFilter)
       line += strFormat("\t%u", r.randomSamples) + optionalField(r.tailP) + optionalField(r.qValue);

@@ -39,11 +39,11 @@ EdgesSeedsGenerator::Block EdgesSeedsGenerator::searchBlock(SeedSearch* search, 
   return block;
 }
 
-void EdgesSeedsGenerator::reportCovered(size_t covered, size_t seedsBefore) {
+void EdgesSeedsGenerator::reportCovered(size_t covered, size_t seedsBefore, FILE* console) {
   if ((covered & (covered - 1)) != 0) return;
-  std::printf("Covered %d proteins, created %d seeds\n", static_cast<int>(covered),
-              static_cast<int>(seedsBefore));
-  std::fflush(stdout);
+  std::fprintf(console, "Covered %d proteins, created %d seeds\n", static_cast<int>(covered),
+               static_cast<int>(seedsBefore));
+  std::fflush(console);
 }
 
 size_t EdgesSeedsGenerator::createSeeds() {

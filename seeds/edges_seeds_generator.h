@@ -7,13 +7,14 @@
 // the anchors.
 #pragma once
 
+#include <cstdio>
 #include <list>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "common/common_types.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 #include "network/network.h"
 #include "seeds/seed.h"
 #include "seeds/seed_search.h"
@@ -51,7 +52,7 @@ class EdgesSeedsGenerator {
   // The console line of the seed search after `covered` anchors, printed when
   // covered is a power of two; seedsBefore counts the seeds of the anchors
   // before the last one.
-  static void reportCovered(size_t covered, size_t seedsBefore);
+  static void reportCovered(size_t covered, size_t seedsBefore, FILE* console = stdout);
 
   // The span of every frontend over the empty set of species.
   static const Seed* nullSeed();

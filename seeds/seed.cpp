@@ -68,18 +68,18 @@ std::vector<uint32_t> Seed::proteinIds() const {
   return ids;
 }
 
-void Seed::dbg_print() const {
-  printf("Seed: [ ");
+void Seed::dbg_print(FILE* out) const {
+  fprintf(out, "Seed: [ ");
   const size_t positions = m_vpaths.empty() ? 0 : m_vpaths[0].size();
   for (size_t i = 0; i < positions; ++i) {
-    printf("%s(", i == 0 ? "" : "--");
+    fprintf(out, "%s(", i == 0 ? "" : "--");
     for (size_t k = m_vpaths.size(); k-- > 0;) {
       // Aligned nodes of unequal length only arise from hand-built seeds;
       // the missing entries are left out rather than read past the end.
       if (i >= m_vpaths[k].size()) continue;
-      printf("%s%s", m_vpaths[k].m_nodes[i]->name(), k == 0 ? "" : ",");
+      fprintf(out, "%s%s", m_vpaths[k].m_nodes[i]->name(), k == 0 ? "" : ",");
     }
-    printf(")");
+    fputs(")", out);
   }
-  printf("]\t(%f)\n", m_score);
+  fprintf(out, "]\t(%f)\n", m_score);
 }

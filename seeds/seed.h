@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "common/common_types.h"
@@ -78,5 +79,5 @@ struct Seed {
   std::vector<uint32_t> proteinIds() const;
   // "Seed: [ (b,a)--(d,c)]\t(3.500000)": one pair per position, last aligned
   // node first.
-  void dbg_print() const;
+  void dbg_print(FILE* out = stdout) const;
 };

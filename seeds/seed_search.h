@@ -12,7 +12,7 @@
 #include "common/common_types.h"
 #include "common/concurrent_table.h"
 #include "common/flat_map.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 #include "network/network.h"
 #include "network/similarity_index.h"
 #include "seeds/continuations.h"

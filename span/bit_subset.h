@@ -10,7 +10,7 @@
 #pragma once
 
 #include "common/common_types.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 
 // The mask without its lowest member (0 for 0).
 inline uint ZLS(uint x) { return x & (x - 1); }

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "common/common_types.h"
+#include "common/error.h"
+#include "common/file_io.h"
 
 namespace {
 
@@ -71,31 +73,16 @@ bool ShardWriter::commit(const std::string& path, ShardKind kind, uint32_t index
   append(&file, trailer, sizeof trailer);
   append(&file, END, END_SIZE);
 
-  const std::string temporary = path + ".tmp." + std::to_string(getpid());
-  std::FILE* f = std::fopen(temporary.c_str(), "wb");
-  if (f == nullptr) return false;
-  bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = fsync(fileno(f)) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  const int saved = errno;
-  std::remove(temporary.c_str());
-  errno = saved;
-  return false;
+  // On the disk before its name is: a shard that exists is whole.
+  return writeWholeFile(path, std::string(file.begin(), file.end()), true);
 }
 
 ShardReader::ShardReader(const std::string& path, ShardKind kind, uint32_t index, uint32_t count,
                          const RunFingerprint& fingerprint)
     : m_path(path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) refuse(errno == ENOENT ? "missing: run its stage first" : std::strerror(errno));
-  char buffer[1 << 16];
-  size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) m_bytes.insert(m_bytes.end(), buffer, buffer + n);
-  const bool readError = std::ferror(f) != 0;
-  std::fclose(f);
-  if (readError) refuse("cannot be read");
+  std::string bytes;
+  if (!readWholeFile(path, &bytes)) refuse(errno == ENOENT ? "missing: run its stage first" : std::strerror(errno));
+  m_bytes.assign(bytes.begin(), bytes.end());
   if (m_bytes.size() < MAGIC_SIZE || std::memcmp(m_bytes.data(), MAGIC, MAGIC_SIZE) != 0)
     refuse("is not a trellis2 shard file");
   if (m_bytes.size() < MAGIC_SIZE + 24 + TRAILER_SIZE ||
@@ -123,7 +110,7 @@ ShardReader::ShardReader(const std::string& path, ShardKind kind, uint32_t index
 }
 
 void ShardReader::refuse(const std::string& why) const {
-  fatalMessage(-1, "ERROR: shard file " + m_path + " " + why + "\n");
+  throw Error(EXIT_USAGE, "ERROR: shard file " + m_path + " " + why + "\n");
 }
 
 void ShardReader::need(size_t n) {

@@ -1,5 +1,7 @@
 #include "test_util.h"
 
+#include "common/error.h"
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +51,19 @@ TempDir::~TempDir() {
 void writeFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out << text;
+}
+
+Thrown errorOf(const std::function<void()>& fn) {
+  Thrown thrown;
+  thrown.console = captureStdout([&] {
+    try {
+      fn();
+    } catch (const Error& e) {
+      thrown.status = e.status();
+      thrown.message = e.what();
+    }
+  });
+  return thrown;
 }
 
 std::string readFile(const std::string& path) {
@@ -118,6 +133,12 @@ static std::string commandLine(const char* bin, const std::vector<std::string>& 
 
 RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd) {
   return runCommand(commandLine(TRELLIS2_BIN, args, cwd) + " 2>/dev/null");
+}
+
+RunResult runTrellisUnder(const std::string& setup, const std::vector<std::string>& args, const std::string& cwd) {
+  std::string cmd = commandLine(TRELLIS2_BIN, args, "");
+  if (!cwd.empty()) cmd = "cd " + shellQuote(cwd) + " && (" + setup + "; exec " + cmd + ")";
+  return runCommand(cmd + " 2>/dev/null");
 }
 
 int runSynth(const std::vector<std::string>& args) {

@@ -30,6 +30,15 @@ bool fileExists(const std::string& path);
 // Runs fn and returns everything it wrote to standard output.
 std::string captureStdout(const std::function<void()>& fn);
 
+// Runs fn: what it printed on standard output, and the status and message of
+// the Error it threw (status 0 and no message when it threw none).
+struct Thrown {
+  int status = 0;
+  std::string message;
+  std::string console;
+};
+Thrown errorOf(const std::function<void()>& fn);
+
 struct RunResult {
   int status;          // exit status as the shell sees it; 128+signal when killed
   std::string output;  // standard output
@@ -39,6 +48,9 @@ struct RunResult {
 // Runs the trellis2 binary with the given arguments in directory cwd
 // (the current directory when empty).
 RunResult runTrellis(const std::vector<std::string>& args, const std::string& cwd = "");
+
+// The same after the shell commands of setup (limits, traps), in a subshell of its own.
+RunResult runTrellisUnder(const std::string& setup, const std::vector<std::string>& args, const std::string& cwd);
 
 // Runs the synthetic data generator with the given arguments; its exit status.
 int runSynth(const std::vector<std::string>& args);

@@ -21,6 +21,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/run_files.h"
+
 namespace {
 
 constexpr unsigned kMaxSpecies = 10;
@@ -446,7 +448,7 @@ class Generator {
 
   // Lines in random order and random orientation, as a merged database export would have them.
   bool writeInteractions(unsigned s) const {
-    const std::string path = m_opt.out + "_int-" + std::to_string(s) + ".txt";
+    const std::string path = interactionFile(m_opt.out, s);
     FILE* f = create(path);
     if (!f) return false;
     Rng rng(m_opt.seed * 1000003u + s);
@@ -463,7 +465,7 @@ class Generator {
 
   // Half of the hits also appear in the reverse search, with a slightly different E-value.
   bool writeSimilarities() const {
-    const std::string path = m_opt.out + "_blast.txt";
+    const std::string path = similarityFile(m_opt.out);
     FILE* f = create(path);
     if (!f) return false;
     Rng rng(m_opt.seed * 1000003u + kMaxSpecies);

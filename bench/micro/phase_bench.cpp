@@ -12,6 +12,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/pipeline.h"
@@ -19,6 +20,7 @@
 #include "complexes/refinement.h"
 #include "network/netbuilder.h"
 #include "seeds/edges_seeds_generator.h"
+#include "seeds/seed_overlap_filter.h"
 
 namespace {
 
@@ -58,10 +60,9 @@ int main(int argc, char** argv) {
   generator.createSeeds();
   const double seedTime = secondsSince(start);
   start = std::chrono::steady_clock::now();
-  std::list<const Seed*> candidates;
+  std::vector<const Seed*> candidates;
   for (auto it = generator.getSeedsBegin(); it != generator.getSeedsEnd(); ++it) candidates.push_back(&*it);
-  std::list<Seed> seeds;
-  filterOverlappingSeeds(candidates, params.SEEDS_MAX_ALLOWED_OVERLAP, &seeds);
+  std::list<Seed> seeds = filterOverlappingSeeds(candidates, params.SEEDS_MAX_ALLOWED_OVERLAP);
   const double filterTime = secondsSince(start);
   while (seeds.size() > maxSeeds) seeds.pop_back();
 

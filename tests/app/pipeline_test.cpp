@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "app/pass_results.h"
 #include "app/trellis2.h"
 #include "complexes/complexes_crawler.h"
 #include "complexes/refinement.h"
 #include "network/netbuilder.h"
 #include "network/network.h"
 #include "network_builders.h"
+#include "seeds/seed_overlap_filter.h"
 #include "test_util.h"
 
 namespace fs = std::filesystem;
@@ -128,6 +130,13 @@ TEST(PipelineRunTest, UnwritableOutputIsReportedAndFailsTheRun) {
   EXPECT_TRUE(testutil::fileExists(dir.file("out/species_2/complex_00009.txt")));
 }
 
+template <class T>
+std::vector<const T*> pointersTo(const std::list<T>& items) {
+  std::vector<const T*> out;
+  for (const T& item : items) out.push_back(&item);
+  return out;
+}
+
 // A complex's coins are the drand48 sequence of srand48(2345 + id), the sum
 // taken modulo 2^32.
 TEST(PipelineRefinementTest, EachComplexDrawsItsOwnSequence) {
@@ -147,13 +156,18 @@ TEST(PipelineRefinementTest, RefinementKeepsIdsAndNeverLowersScores) {
     NetworkBuiler builder(&net, params.BLAST_TRESHOLD, params.MAX_HOMOLOG_PER_NODE);
     builder.readNetwork(SMALL + "/small");
     net.finalize(params.DENSITY_BETA, params.p_true);
+    PassResults computed(params);
     std::list<Seed> seeds;
-    searchSeeds(&net, params, &seeds);
+    Pipeline(params, computed, stdout).searchSeeds(&net, 0, &seeds, nullptr);
     ComplexesCrawler crawler(&net, nullptr, 0, params.NODES_DUPS_THRESHOLD, 5, TREE,
                              params.ORIENTATION_TREES);
-    crawler.findComplexes(seeds.begin(), seeds.end());
-    found.assign(crawler.getComplexesBegin(), crawler.getComplexesEnd());
-    refineComplexes(&net, crawler, 5, found, &refined);
+    const std::vector<const Seed*> grown = pointersTo(seeds);
+    crawler.growSeeds(grown, 0, grown.size(), [&](size_t, std::unique_ptr<Complex>& c) {
+      if (c) found.push_back(*c);
+    });
+    const std::vector<const Complex*> refinedIn = pointersTo(found);
+    refineComplexes(&net, crawler, 5, refinedIn, 0, refinedIn.size(),
+                    [&](size_t, Complex& c) { refined.push_back(c); });
   });
   ASSERT_EQ(refined.size(), found.size());
   ASSERT_FALSE(found.empty());
@@ -200,21 +214,17 @@ TEST_F(PipelineStepsTest, SeedOverlapFilterKeepsTheBestOfEachGroup) {
   Seed x = seedOf({m_a[0], m_a[1], m_a[2]}, 5);
   Seed y = seedOf({m_a[0], m_a[1], m_b[0]}, 4);
   Seed z = seedOf({m_a[1], m_a[2], m_b[1]}, 6);
-  std::list<Seed> out;
-  filterOverlappingSeeds({&x, &y, &z}, 0.66, &out);
+  std::list<Seed> out = filterOverlappingSeeds({&x, &y, &z}, 0.66);
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out.front().getScore(), 6);
 
   // Equal scores: the earlier seed survives; below the threshold both stay.
   Seed first = seedOf({m_a[0], m_a[1]}, 3);
   Seed second = seedOf({m_a[0], m_a[1]}, 3);
-  out.clear();
-  filterOverlappingSeeds({&first, &second}, 0.66, &out);
+  out = filterOverlappingSeeds({&first, &second}, 0.66);
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out.front().m_vpaths[0].m_nodes, first.m_vpaths[0].m_nodes);
-  out.clear();
-  filterOverlappingSeeds({&x, &y}, 0.7, &out);
-  EXPECT_EQ(out.size(), 2u);
+  EXPECT_EQ(filterOverlappingSeeds({&x, &y}, 0.7).size(), 2u);
 }
 
 TEST_F(PipelineStepsTest, WritersNameFilesByIdAndReportFailures) {
@@ -236,8 +246,8 @@ TEST_F(PipelineStepsTest, WritersNameFilesByIdAndReportFailures) {
   std::list<Complex> complexes = {c7, big};
 
   TempDir dir;
-  EXPECT_EQ(writeAlignmentsToFiles(dir.path() + "/", complexes), 0u);
-  EXPECT_EQ(writeComplexesToFiles(dir.path(), 2, complexes), 0u);
+  EXPECT_EQ(writeAlignmentsToFiles(dir.path() + "/", complexes, stdout), 0u);
+  EXPECT_EQ(writeComplexesToFiles(dir.path(), 2, complexes, stdout), 0u);
   EXPECT_EQ(filesBelow(dir.path()),
             (std::vector<std::string>{"species_0/complex_00007.txt", "species_0/complex_123456.txt",
                                       "species_1/complex_00007.txt", "species_1/complex_123456.txt",
@@ -249,7 +259,7 @@ TEST_F(PipelineStepsTest, WritersNameFilesByIdAndReportFailures) {
 
   // Failures are counted and reported, and the writers go on with the others.
   std::string console = testutil::captureStdout(
-      [&] { EXPECT_EQ(writeAlignmentsToFiles(dir.file("missing") + "/", complexes), 2u); });
+      [&] { EXPECT_EQ(writeAlignmentsToFiles(dir.file("missing") + "/", complexes, stdout), 2u); });
   EXPECT_NE(console.find("ERROR: Can't create file: " + dir.file("missing") + "//ucomplex_00007.txt\n"),
             std::string::npos);
 }

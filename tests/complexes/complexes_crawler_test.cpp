@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "common/error.h"
 #include "complexes_crawler_test_util.h"
 #include "plain_span_search.h"
 
@@ -719,11 +720,6 @@ TEST_F(CrawlerDeathTest, BrokenInvariantsStopTheProgram) {
       "m_expandedComplex != nullptr");
 }
 
-struct ErrorExit {
-  int code;
-};
-void throwErrorExit(int code) { throw ErrorExit{code}; }
-
 // The pair a0, a4 (two proteins of different interactions) first meets the
 // model when a4 is scored during the span search. A true factor of 1 makes
 // p_te of species 0 exactly 0, and the expected degrees of a0 (1) and a4 (2)
@@ -750,18 +746,18 @@ TEST(CrawlerUnwindTest, ModelFailureInsideTheSpanSearchUnwindsWithoutLeaks) {
   ComplexesCrawler cr(&f.net, nullptr, 0, 2, 0, TREE, kNoTrees);
   std::list<Seed> seeds{seedOf({path({f("a0"), f("b0")}), path({f("a1"), f("b1")})})};
   int code = 0;
-  setFatalExitHandler(throwErrorExit);
-  const std::string out = testutil::captureStdout([&] {
+  std::string message;
+  testutil::captureStdout([&] {
     try {
       cr.findComplexes(seeds.begin(), seeds.end());
-    } catch (const ErrorExit& e) {
-      code = e.code;
+    } catch (const Error& e) {
+      code = e.status();
+      message = e.what();
     }
   });
-  setFatalExitHandler(nullptr);
-  EXPECT_EQ(code, -3);
-  EXPECT_NE(out.find("Illegal model configuration detected. Pair score of a4 and a0"), std::string::npos)
-      << out;
+  EXPECT_EQ(code, EXIT_MODEL);
+  EXPECT_NE(message.find("Illegal model configuration detected. Pair score of a4 and a0"), std::string::npos)
+      << message;
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "complexes/complexes_crawler.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 #include "network/network.h"
 #include "test_util.h"
 

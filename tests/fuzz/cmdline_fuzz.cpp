@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/trellis2.h"
+#include "common/error.h"
 #include "fuzz_util.h"
 
 namespace {
@@ -49,11 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzutil::ArgVector args(splitArgs(data, size));
   try {
     RunParams params;
-    cmdLineDump(static_cast<uint>(args.argc()), args.argv());
-    parseCommandLine(static_cast<uint>(args.argc()), args.argv(), &params);
-    printParameters(params);
+    cmdLineDump(static_cast<uint>(args.argc()), args.argv(), stdout);
+    parseCommandLine(static_cast<uint>(args.argc()), args.argv(), &params, stdout);
+    printParameters(params, stdout);
     checkParams(params);
-  } catch (const fuzzutil::HarnessExit&) {
+  } catch (const Error&) {
   }
   return 0;
 }

@@ -1,6 +1,7 @@
-// Shared pieces of the fuzz targets: error exits turned into an exception,
-// a silent standard output, fuzz input split into file sections and scratch
-// directories for the files a run reads and writes.
+// Shared pieces of the fuzz targets: a silent standard output, fuzz input
+// split into file sections and scratch directories for the files a run reads
+// and writes. The program's errors are thrown (common/error.h); a target
+// catches them, so an error ends the input instead of the process.
 #pragma once
 
 #include <cstddef>
@@ -10,14 +11,8 @@
 
 namespace fuzzutil {
 
-// Thrown by the fatal-exit handler the targets install; a target catches it,
-// so an error exit of the program ends the input instead of the process.
-struct HarnessExit {
-  int code;
-};
-
-// Installs the throwing fatal-exit handler and sends standard output to
-// /dev/null (the program reports everything there). Call once per process.
+// Sends standard output to /dev/null (the program reports everything there).
+// Call once per process.
 void setUp();
 
 // Splits the input at every SECTION_SEPARATOR; at most maxSections pieces

@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "app/trellis2.h"
+#include "common/error.h"
 #include "fuzz_util.h"
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 
 namespace {
 
@@ -58,8 +59,8 @@ void viaCommandLine(const std::string& text) {
   }
   fuzzutil::ArgVector args({"trellis2", std::to_string(species), "in", "out", "-S:", "o", "--orient:", text});
   RunParams params;
-  parseCommandLine(static_cast<uint>(args.argc()), args.argv(), &params);
-  printParameters(params);
+  parseCommandLine(static_cast<uint>(args.argc()), args.argv(), &params, stdout);
+  printParameters(params, stdout);
   fuzzutil::check(params.ORIENTATION_TREES.size() == species, "one tree per species");
   for (uint s = 0; s < species; ++s) {
     const VNode* root = params.ORIENTATION_TREES[s]->root();
@@ -81,11 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   try {
     reRootEverywhere(text);
-  } catch (const fuzzutil::HarnessExit&) {
+  } catch (const Error&) {
   }
   try {
     viaCommandLine(text);
-  } catch (const fuzzutil::HarnessExit&) {
+  } catch (const Error&) {
   }
   return 0;
 }

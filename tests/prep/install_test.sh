@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the build into a temporary prefix and checks what lands there: the three programs
 # run and print one and the same version, trellis2 does not link zlib, and the three man pages
-# are roff pages (formatted without warnings where groff is installed).
+# are roff pages (formatted without warnings where groff is installed); and the test commands of the
+# conda recipe pass against the prefix.
 # Usage: install_test.sh BUILD_DIR
 set -eu
 build=$1
@@ -31,4 +32,5 @@ for page in trellis2 trellis2-prep trellis2-annotate; do
     [ -z "$warnings" ] || fail "$page.1: $warnings"
   fi
 done
+sh "$(dirname "$0")/../../recipe/ci_check.sh" "$prefix" || fail "the recipe's test commands fail"
 echo "ok: installed $v1, $v2 and $v3"

@@ -1,6 +1,7 @@
 // trellis2-prep check, run as a binary: the report on a good set, and each
 // pitfall it has to find (a shared name, raw STRING scores, both directions,
-// raw -outfmt 6, an illegal model, files trellis2 cannot read).
+// raw -outfmt 6, an illegal model, files trellis2 cannot read, names that the
+// similarity file and a network spell differently).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -62,6 +63,62 @@ TEST(PrepCheck, ReportsAGoodSet) {
   r = runPrep({"check", "2", "s", "--threshold", "0.01"}, dir.path());
   EXPECT_TRUE(contains(r.output, "  pairs accepted: 9\n  above the threshold (ignored): 0\n")) << r.output;
   EXPECT_TRUE(contains(r.output, "another species): 1 (" + m + "033447)\n")) << r.output;
+}
+
+TEST(PrepCheck, RefusesASpeciesWithoutLinksAndWarnsWhenMostProteinsHaveNone) {
+  TempDir dir;
+  prepare(dir, "s_int-0.txt", {"interactions", "--from", "string", "9606.protein.links.v12.0.txt.gz"});
+  prepare(dir, "s_int-1.txt", {"interactions", "--from", "string", "10090.protein.links.v12.0.txt.gz"});
+  prepare(dir, "s_blast.txt", {"similarity", "--from", "blast6", HITS + "string_hsmm_hits.tsv"});
+  const std::string h = "9606.ENSP00000", m = "10090.ENSMUSP00000";
+  // The mouse network under other names (as if from another database) than the similarity file's.
+  std::string renamed = testutil::readFile(dir.file("s_int-1.txt"));
+  for (size_t at; (at = renamed.find(m)) != std::string::npos;) renamed.replace(at, m.size(), "MGI:");
+  writeFile(dir.file("s_int-9.txt"), renamed);
+  ASSERT_EQ(std::rename(dir.file("s_int-1.txt").c_str(), dir.file("s_int-8.txt").c_str()), 0);
+  ASSERT_EQ(std::rename(dir.file("s_int-9.txt").c_str(), dir.file("s_int-1.txt").c_str()), 0);
+  RunResult r = runPrep({"check", "2", "s"}, dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(
+      contains(r.output,
+               "result: refused: trellis2 would run but find no complex:\n"
+               "  - species 0 has no similarity link to another species: do the names in s_blast.txt "
+               "and s_int-0.txt match?\n"
+               "    names in s_int-0.txt: " +
+                   h + "216181, " + h + "263025, " + h +
+                   "269305, ...\n"
+                   "    names in s_blast.txt found in no network: " +
+                   m + "020329, " + m + "026172, " + m +
+                   "059431, ...\n"
+                   "  - species 1 has no similarity link to another species: do the names in s_blast.txt "
+                   "and s_int-1.txt match?\n"
+                   "    names in s_int-1.txt: MGI:020329, MGI:026172, MGI:059431, ...\n"))
+      << r.output;
+  // trellis2 itself would run: the model is fitted as usual.
+  EXPECT_TRUE(contains(r.output, "  hub pairs: 0\n")) << r.output;
+
+  // Every name known, but the threshold leaves no link: the message says so.
+  ASSERT_EQ(std::rename(dir.file("s_int-8.txt").c_str(), dir.file("s_int-1.txt").c_str()), 0);
+  r = runPrep({"check", "2", "s", "--threshold", "1e-300"}, dir.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(
+      contains(r.output,
+               "  - species 1 has no similarity link to another species: every name in s_blast.txt is "
+               "in a network; 9 of its pairs are above the E-value threshold 1e-300 (--threshold)\n"))
+      << r.output;
+
+  // Links for a few proteins only: a warning, and the set is accepted.
+  const std::string blast = testutil::readFile(dir.file("s_blast.txt"));
+  writeFile(dir.file("s_blast.txt"), blast.substr(0, blast.find('\n', blast.find('\n') + 1) + 1));
+  r = runPrep({"check", "2", "s"}, dir.path());
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(
+      contains(r.output,
+               "warning: species 1: 8 of 9 proteins have no similarity link to another species: every "
+               "name in s_blast.txt is in a network; it links too few of these proteins\n"
+               "    names in s_int-1.txt without a link: "))
+      << r.output;
+  EXPECT_TRUE(contains(r.output, "result: trellis2 would accept this input\n"));
 }
 
 TEST(PrepCheck, FindsNamesSharedBySpecies) {

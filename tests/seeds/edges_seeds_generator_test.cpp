@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/error.h"
+#include "common/rand48.h"
 #include "plain_seed_search.h"
 #include "test_util.h"
 
@@ -24,7 +26,7 @@ void link(Node* x, Node* y, weight_t score) {
     n->add_neighbor(other, 0.5);
     edge_t e(other, 0.5);
     e.score = score;
-    n->replaceEdge(n->getEdgesNum() - 1, e);
+    n->replaceEdge(n->getD1().size() - 1, e);
   }
 }
 
@@ -403,15 +405,10 @@ TEST(EdgesSeedsGeneratorTest, OrientedSeedsFollowTheReRootedTree) {
   });
 }
 
-struct ErrorExit {
-  int code;
-};
-void throwErrorExit(int code) { throw ErrorExit{code}; }
-
 // With beta 1 and a true factor of 1 for species 0 (so its p_te is exactly 0)
 // the non-edge score of a0 and a2 (met as a distance-2 pair) is undefined,
-// which ends the run from inside the span search. A harness that unwinds from that exit must find nothing
-// leaked (the sanitizer build checks at process exit).
+// which ends the run from inside the span search: an Error unwinds from it, and
+// nothing may leak (the sanitizer build checks at process exit).
 TEST(EdgesSeedsGeneratorTest, ModelFailureInsideTheSearchUnwindsWithoutLeaks) {
   Network net(2);
   Node* a[3];
@@ -436,18 +433,18 @@ TEST(EdgesSeedsGeneratorTest, ModelFailureInsideTheSearchUnwindsWithoutLeaks) {
 
   EdgesSeedsGenerator gen(&net, {}, true, TREE);
   int code = 0;
-  setFatalExitHandler(throwErrorExit);
-  const std::string out = captureStdout([&] {
+  std::string message;
+  captureStdout([&] {
     try {
       gen.createSeeds();
-    } catch (const ErrorExit& e) {
-      code = e.code;
+    } catch (const Error& e) {
+      code = e.status();
+      message = e.what();
     }
   });
-  setFatalExitHandler(nullptr);
-  EXPECT_EQ(code, -3);
-  EXPECT_NE(out.find("Illegal model configuration detected. Pair score of a0 and a2"), std::string::npos)
-      << out;
+  EXPECT_EQ(code, EXIT_MODEL);
+  EXPECT_NE(message.find("Illegal model configuration detected. Pair score of a0 and a2"), std::string::npos)
+      << message;
 }
 
 }  // namespace
@@ -490,8 +487,8 @@ std::unique_ptr<Network> randomShuffledNetwork(uint species, uint perSpecies, un
     }
   }
   std::unique_ptr<Network> copy(net.clone());
-  srand48(seed);
-  captureStdout([&] { copy->shuffleNetwork(20); });
+  Rand48 shuffling(seed);
+  captureStdout([&] { copy->shuffleNetwork(20, [&shuffling] { return shuffling.next(); }); });
   const weight_t tf[MAX_SPECIES] = {2, 2, 2, 2, 2, 2, 2, 2, 2, 2};
   captureStdout([&] { copy->finalize(0.8, tf); });
   return copy;

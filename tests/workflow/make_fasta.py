@@ -8,7 +8,8 @@ Every other protein gets an unrelated random sequence. The files depend on the s
 
 Usage: make_fasta.py [--seed N] [--uniprot-from S] PREFIX OUT
 reads PREFIX_int-<i>.txt and PREFIX_blast.txt, writes OUT_<i>.fa. Species S and later get
-UniProt-style headers (sp|NAME|NAME_SPECIES), the ones before plain ones (NAME description).
+UniProt-style headers (sp|NAME|NAME_SPECIES ... GN=GNAME, the gene name G and the name in capitals),
+the ones before plain ones (NAME description).
 """
 
 import argparse
@@ -104,7 +105,8 @@ def write_fasta(path, names, sequences, species, uniprot):
     with open(path, "w") as out:
         for name in names:
             if uniprot:
-                out.write(f">sp|{name}|{name.upper()}_SP{species} Random protein OS=Species {species}\n")
+                out.write(f">sp|{name}|{name.upper()}_SP{species} Random protein OS=Species {species} "
+                          f"GN=G{name.upper()} PE=1\n")
             else:
                 out.write(f">{name} random protein of species {species}\n")
             sequence = "".join(sequences[name])

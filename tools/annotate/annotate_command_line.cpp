@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "common/text.h"
 #include "tools/common/text_fields.h"
 #include "tools/common/tool_error.h"
 
@@ -44,11 +45,10 @@ const char* const HELP =
 void speciesFile(const std::string& option, const std::string& value, std::map<unsigned, std::string>* into) {
   const size_t eq = value.find('=');
   const std::string index = value.substr(0, eq == std::string::npos ? 0 : eq);
-  if (eq == std::string::npos || index.empty() || index.size() > 2 ||
-      index.find_first_not_of("0123456789") != std::string::npos || eq + 1 == value.size())
+  uint64_t s = 0;
+  if (eq == std::string::npos || index.size() > 2 || !parseDigits(index, 99, &s) || eq + 1 == value.size())
     usage(option + " " + quoted(value) + ": expected S=FILE, S a species index (0, 1, ...)");
-  const unsigned s = static_cast<unsigned>(std::stoul(index));
-  if (!into->emplace(s, value.substr(eq + 1)).second) usage(option + ": species " + index + " given twice");
+  if (!into->emplace(static_cast<unsigned>(s), value.substr(eq + 1)).second) usage(option + ": species " + index + " given twice");
 }
 
 double numberIn(const std::string& option, const std::string& value, double low, bool lowOpen, double high) {

@@ -1,7 +1,7 @@
 #include "tools/annotate/annotation_tables.h"
 
 #include "report/markup.h"
-#include "report/summary_table.h"
+#include "common/text.h"
 
 namespace {
 

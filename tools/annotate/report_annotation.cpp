@@ -217,7 +217,7 @@ std::string ReportAnnotation::slotContent(const std::string& key) const {
 ReportExtension extendReport(const AnnotationResults& results, std::string* why) {
   const std::string path = results.run->outDir() + "/report.html";
   std::string page, filled;
-  if (!readWholeFile(path, &page)) return ReportExtension::NO_REPORT;
+  if (!readFileIfThere(path, &page)) return ReportExtension::NO_REPORT;
   const ReportAnnotation annotation(results);
   const auto content = [&annotation](const std::string& key) { return annotation.slotContent(key); };
   if (!fillAnnotationSlots(page, content, &filled, why)) {

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "common/text.h"
+#include "common/run_files.h"
 #include "network/input_line.h"
 #include "report/run_manifest.h"
 #include "tools/common/text_fields.h"
@@ -26,16 +28,14 @@ bool exists(const std::string& path) {
 }
 
 std::string complexFile(const std::string& outDir, unsigned s, unsigned id) {
-  char name[64];
-  std::snprintf(name, sizeof name, "/species_%u/complex_%05u.txt", s, id);
-  return outDir + name;
+  return speciesDir(outDir, s) + "/" + complexFileName(SPECIES_FILE_PREFIX, id);
 }
 
 // A complex id as the file names and complexes.tsv write it.
 bool parseId(const std::string& text, unsigned* id) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
-    return false;
-  *id = static_cast<unsigned>(std::stoul(text));
+  uint64_t v = 0;
+  if (text.size() > 9 || !parseDigits(text, 999999999, &v)) return false;
+  *id = static_cast<unsigned>(v);
   return true;
 }
 
@@ -68,7 +68,7 @@ RunResults::RunResults(const std::string& outDir, const std::string& inputOverri
 void RunResults::readManifest(const std::string& inputOverride) {
   const std::string path = m_outDir + "/manifest.tsv";
   if (!exists(path) && !inputOverride.empty()) {
-    while (m_speciesNum < 10 && isDirectory(m_outDir + "/species_" + std::to_string(m_speciesNum)))
+    while (m_speciesNum < MAX_SPECIES && isDirectory(speciesDir(m_outDir, m_speciesNum)))
       ++m_speciesNum;
     if (m_speciesNum < 2)
       throw ToolError(m_outDir +
@@ -125,7 +125,7 @@ void RunResults::readComplex(unsigned id) {
 
 NetworkProteins RunResults::readNetwork(unsigned s) const {
   NetworkProteins net;
-  net.file = m_inPrefix + "_int-" + std::to_string(s) + ".txt";
+  net.file = interactionFile(m_inPrefix, s);
   TextInput in(net.file);
   std::unordered_map<std::string, uint32_t> index;
   const auto add = [&](const std::string& name) {

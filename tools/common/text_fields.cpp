@@ -1,4 +1,5 @@
 #include "tools/common/text_fields.h"
+#include "common/text.h"
 
 #include <cctype>
 #include <charconv>
@@ -64,12 +65,7 @@ std::vector<std::string> splitMitabList(const std::string& cell) {
 }
 
 bool parseNumber(const std::string& text, double* out) {
-  if (text.empty() || isBlank(text[0])) return false;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || !std::isfinite(v)) return false;
-  *out = v;
-  return true;
+  return !text.empty() && !isBlank(text[0]) && parseReal(text, out);
 }
 
 std::string formatNumber(double value) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "common/run_files.h"
 #include "network/input_line.h"
 #include "tools/common/text_fields.h"
 #include "tools/common/text_input.h"
@@ -13,10 +14,30 @@
 namespace {
 
 constexpr size_t NAMES_LISTED = 10;
+constexpr size_t NAMES_SHOWN = 3;  // of a species and of the similarity file, to compare by eye
 constexpr double RAW_OUTFMT6_SHARE =
     0.9;  // share of hits above the threshold that suggests column 3 is not an E-value
 
 std::string count(uint64_t n) { return std::to_string(n); }
+
+// The first names of a list, for messages: "a, b, c, ...".
+std::string firstNames(const std::vector<std::string>& names) {
+  std::string text;
+  for (size_t i = 0; i < names.size() && i < NAMES_SHOWN; ++i) text += (i ? ", " : "") + names[i];
+  return text + (names.size() > NAMES_SHOWN ? ", ..." : "");
+}
+
+// Writes `text` after `lead`, its further lines indented under it.
+void printIndented(FILE* out, const char* lead, const std::string& text) {
+  std::string body = text;
+  while (!body.empty() && body.back() == '\n') body.pop_back();
+  size_t pos = 0;
+  while ((pos = body.find('\n', pos)) != std::string::npos) {
+    body.replace(pos, 1, "\n    ");
+    pos += 5;
+  }
+  std::fprintf(out, "%s%s\n", lead, body.c_str());
+}
 
 // A skipped weight that is a whole number in (1, 1000], as STRING's raw scores are.
 bool looksLikeStringScore(const InputRecord& rec) {
@@ -27,8 +48,8 @@ bool looksLikeStringScore(const InputRecord& rec) {
 
 InputCheck::InputCheck(const CheckOptions& opts) : m_opts(opts), m_species(opts.species) {
   for (uint32_t s = 0; s < opts.species; ++s)
-    m_species[s].file = opts.prefix + "_int-" + std::to_string(s) + ".txt";
-  m_similarity.file = opts.prefix + "_blast.txt";
+    m_species[s].file = interactionFile(opts.prefix, s);
+  m_similarity.file = similarityFile(opts.prefix);
 }
 
 std::unique_ptr<TextInput> InputCheck::openOrRefuse(const std::string& file) {
@@ -145,6 +166,7 @@ void InputCheck::readSimilarity() {
   Similarity& sim = m_similarity;
   std::unique_ptr<TextInput> in = openOrRefuse(sim.file);
   if (!in) return;
+  sim.read = true;
   std::string line;
   InputRecord rec;
   while (in->next(&line)) {
@@ -183,12 +205,52 @@ void InputCheck::readSimilarity() {
          "like raw BLAST/DIAMOND -outfmt 6, whose third column is the percent identity, not the E-value; "
          "prepare it with 'trellis2-prep similarity --from blast6'");
   }
-  if (sim.accepted == 0) warn(sim.file + ": no similarity link is accepted; the run will find no complex");
+}
+
+void InputCheck::checkLinks() {
+  if (!m_similarity.read) return;
+  for (uint32_t s = 0; s < m_opts.species; ++s) {
+    const Species& sp = m_species[s];
+    uint64_t unlinked = 0;
+    for (uint32_t id : sp.proteins) unlinked += !m_proteins[id].linked;
+    if (sp.proteins.empty() || 2 * unlinked <= sp.proteins.size()) continue;
+    if (unlinked == sp.proteins.size()) {
+      refuseAsEmpty("species " + count(s) +
+                    " has no similarity link to another species: " + linkAdvice(s, unlinked));
+    } else {
+      warn("species " + count(s) + ": " + count(unlinked) + " of " + count(sp.proteins.size()) +
+           " proteins have no similarity link to another species: " + linkAdvice(s, unlinked));
+    }
+  }
+}
+
+std::string InputCheck::linkAdvice(uint32_t s, uint64_t unlinked) const {
+  const Species& sp = m_species[s];
+  const Similarity& sim = m_similarity;
+  std::vector<std::string> own, unknown;
+  for (uint32_t id : sp.proteins) {
+    if (!m_proteins[id].linked) own.push_back(*m_names[id]);
+    if (own.size() > NAMES_SHOWN) break;
+  }
+  for (const auto& name : sim.unknownListed) unknown.push_back(name.first);
+  std::string advice = unknown.empty() ? "every name in " + sim.file + " is in a network; "
+                                       : "do the names in " + sim.file + " and " + sp.file + " match?";
+  if (unknown.empty()) {
+    advice += sim.aboveThreshold > 0
+                  ? count(sim.aboveThreshold) + " of its pairs are above the E-value threshold " +
+                        formatNumber(m_opts.threshold) + " (--threshold)"
+                  : "it links too few of these proteins";
+  }
+  advice += "\nnames in " + sp.file + (unlinked < sp.proteins.size() ? " without a link: " : ": ") +
+            firstNames(own);
+  if (!unknown.empty()) advice += "\nnames in " + sim.file + " found in no network: " + firstNames(unknown);
+  return advice;
 }
 
 int InputCheck::run(FILE* out) {
   for (uint32_t s = 0; s < m_opts.species; ++s) readInteractions(s);
   readSimilarity();
+  checkLinks();
   if (m_sharedCount > 0) {
     refuse(count(m_sharedCount) +
            " protein name(s) occur in the interaction files of two species; trellis2 stops "
@@ -210,7 +272,7 @@ int InputCheck::run(FILE* out) {
   reportSharedNames(out);
   reportVerdict(out);
   if (std::fflush(out) != 0) throw PrepError("cannot write the report");
-  return m_refusals.empty() ? 0 : 1;
+  return m_refusals.empty() && m_emptyRun.empty() ? 0 : 1;
 }
 
 void InputCheck::reportSpecies(FILE* out, uint32_t s, const std::vector<uint64_t>* hubPairs) const {
@@ -285,21 +347,13 @@ void InputCheck::reportSharedNames(FILE* out) const {
 }
 
 void InputCheck::reportVerdict(FILE* out) const {
-  for (const std::string& w : m_warnings) std::fprintf(out, "warning: %s\n", w.c_str());
-  if (m_refusals.empty()) {
+  for (const std::string& w : m_warnings) printIndented(out, "warning: ", w);
+  if (m_refusals.empty() && m_emptyRun.empty()) {
     std::fprintf(out, "result: trellis2 would accept this input\n");
     return;
   }
-  std::fprintf(out, "result: trellis2 would refuse this input:\n");
-  for (const std::string& why : m_refusals) {
-    // Continuation lines (the program's own messages) are indented under their reason.
-    std::string text = why;
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    size_t pos = 0;
-    while ((pos = text.find('\n', pos)) != std::string::npos) {
-      text.replace(pos, 1, "\n    ");
-      pos += 5;
-    }
-    std::fprintf(out, "  - %s\n", text.c_str());
-  }
+  std::fprintf(out, m_refusals.empty() ? "result: refused: trellis2 would run but find no complex:\n"
+                                       : "result: trellis2 would refuse this input:\n");
+  for (const std::string& why : m_refusals) printIndented(out, "  - ", why);
+  for (const std::string& why : m_emptyRun) printIndented(out, "  - ", why);
 }

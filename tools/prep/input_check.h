@@ -21,7 +21,8 @@ class InputCheck {
   explicit InputCheck(const CheckOptions& opts);
 
   // Reads the files and writes the report to `out`. Returns 0, or 1 when
-  // trellis2 would refuse the input (each reason is in the report).
+  // trellis2 would refuse the input or its run could find no complex (each
+  // reason is in the report).
   int run(FILE* out);
 
  private:
@@ -55,6 +56,7 @@ class InputCheck {
   };
   struct Similarity {
     std::string file;
+    bool read = false;  // opened; else a refusal says why
     uint64_t lines = 0;
     uint64_t accepted = 0;
     uint64_t aboveThreshold = 0;
@@ -75,7 +77,14 @@ class InputCheck {
   uint32_t protein(uint32_t s, const std::string& name, uint64_t line);
   void finishSpecies(uint32_t s);
   void noteUnknown(const std::string& name, uint64_t line);
+  // A species without any similarity link to another one gives a run without
+  // complexes; one whose proteins mostly have none gives a poor one. Both
+  // usually mean that the similarity file names proteins otherwise than the
+  // network does, so both show names of each.
+  void checkLinks();
+  std::string linkAdvice(uint32_t s, uint64_t unlinked) const;
   void refuse(const std::string& why) { m_refusals.push_back(why); }
+  void refuseAsEmpty(const std::string& why) { m_emptyRun.push_back(why); }
   void warn(const std::string& what) { m_warnings.push_back(what); }
 
   void reportSpecies(FILE* out, uint32_t s, const std::vector<uint64_t>* hubPairs) const;
@@ -91,6 +100,7 @@ class InputCheck {
   std::unordered_map<std::string, uint32_t> m_ids;
   std::vector<SharedName> m_shared;
   uint64_t m_sharedCount = 0;
-  std::vector<std::string> m_refusals;
+  std::vector<std::string> m_refusals;  // trellis2 would stop
+  std::vector<std::string> m_emptyRun;  // trellis2 would run and find no complex
   std::vector<std::string> m_warnings;
 };

@@ -11,6 +11,8 @@
 #include "tools/prep/drop_log.h"
 #include "tools/prep/input_check.h"
 #include "tools/prep/interaction_reader.h"
+#include "tools/prep/label_reader.h"
+#include "tools/prep/label_table.h"
 #include "tools/prep/pair_table.h"
 #include "tools/prep/prep_command_line.h"
 #include "tools/prep/prep_error.h"
@@ -19,16 +21,36 @@ namespace {
 
 const char* const PROGRAM = "trellis2-prep";
 
-// Writes the pairs, then the counts on standard error; an empty result is an error.
-int finish(const TextInput& in, const PairTable& table, const DropLog& log, const char* what) {
-  table.write(stdout);
+// The counts of a command on standard error: lines read, records written, what was left out.
+void reportCounts(const TextInput& in, size_t written, const DropLog& log, const char* what) {
   std::fprintf(stderr, "%s: %s: %llu lines read, %zu %s written\n", PROGRAM, in.name().c_str(),
-               static_cast<unsigned long long>(in.lineNumber()), table.size(), what);
+               static_cast<unsigned long long>(in.lineNumber()), written, what);
   if (log.total() > 0) {
     std::fprintf(stderr, "%s: left out:\n", PROGRAM);
     log.print(stderr, "  ");
   }
+}
+
+// Writes the pairs, then the counts on standard error; an empty result is an error.
+int finish(const TextInput& in, const PairTable& table, const DropLog& log, const char* what) {
+  table.write(stdout);
+  reportCounts(in, table.size(), log, what);
   if (table.size() == 0) throw PrepError(in.name() + ": nothing left to write");
+  return 0;
+}
+
+// Labels are optional for a run, so a source without any (a FASTA file whose headers carry no
+// GN=) gives an empty file and a warning rather than an error.
+int runLabels(const LabelOptions& opts) {
+  const LabelReader reader(opts);
+  TextInput in(opts.input);
+  LabelTable table;
+  DropLog log;
+  reader.read(&in, &table, &log);
+  table.write(stdout);
+  reportCounts(in, table.size(), log, "labels");
+  if (table.size() == 0)
+    std::fprintf(stderr, "%s: warning: %s: no label found\n", PROGRAM, in.name().c_str());
   return 0;
 }
 
@@ -57,10 +79,13 @@ int runCommand(const std::string& command, const std::vector<std::string>& args)
   if (command == "interactions") return runInteractions(parseInteractionArgs(args));
   if (command == "similarity") return runSimilarity(parseSimilarityArgs(args));
   if (command == "check") return InputCheck(parseCheckArgs(args)).run(stdout);
-  throw PrepError("unknown command '" + command + "' (interactions, similarity or check)", true);
+  if (command == "labels") return runLabels(parseLabelArgs(args));
+  throw PrepError("unknown command '" + command + "' (interactions, similarity, check or labels)", true);
 }
 
-bool isCommand(const std::string& s) { return s == "interactions" || s == "similarity" || s == "check"; }
+bool isCommand(const std::string& s) {
+  return s == "interactions" || s == "similarity" || s == "check" || s == "labels";
+}
 
 }  // namespace
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/command_line.h"
+#include "app/run_params.h"
 #include "tools/common/text_fields.h"
 #include "tools/prep/prep_error.h"
 
@@ -19,9 +19,10 @@ const char* const PROGRAM_HELP =
     "  similarity --from blast6 [options] INPUT                          E-values between proteins\n"
     "  check N PREFIX [options]                                          reads an input set as trellis2 "
     "would\n"
+    "  labels --from fasta|string-info|gaf [options] INPUT               names users know for the proteins\n"
     "\n"
     "INPUT may be gzip-compressed; '-' reads standard input. Output lines (on standard output) are\n"
-    "A<TAB>B<TAB>number; counts and messages go to standard error.\n"
+    "A<TAB>B<TAB>number (labels: id<TAB>label); counts and messages go to standard error.\n"
     "'trellis2-prep COMMAND --help' describes a command; 'trellis2-prep --version' prints the version.\n";
 
 const char* const INTERACTIONS_HELP =
@@ -71,6 +72,25 @@ const char* const CHECK_HELP =
     "Options (as the run will use them):\n"
     "  --threshold X   largest accepted E-value (trellis2 -H:), default 1e-07\n"
     "  --beta X        density beta (trellis2 -B:), default 0.8\n";
+
+const char* const LABELS_HELP =
+    "Usage: trellis2-prep labels --from FORMAT [options] INPUT > PREFIX_labels.txt\n"
+    "Writes 'id<TAB>label' lines: the gene symbol or preferred name of each protein, which trellis2\n"
+    "shows beside the ids (it reads PREFIX_labels.txt when present). One line per id, its first label,\n"
+    "in order of first appearance; ids without a label are left out.\n"
+    "\n"
+    "FORMAT:\n"
+    "  fasta        UniProt FASTA files: the GN= gene name of each header\n"
+    "  string-info  STRING protein.info files: preferred_name by #string_protein_id\n"
+    "  gaf          GAF 2.x annotation files: the DB Object Symbol (column 3) by DB Object ID (column 2)\n"
+    "\n"
+    "Options:\n"
+    "  --fasta-id KIND  fasta: the id of a header, as the networks name the protein: accession (the\n"
+    "                   default), the second |-separated field of the first word when it has one\n"
+    "                   ('>sp|P34253|KAE1_YEAST ...' gives P34253), else the word; or word, the first\n"
+    "                   word as it stands\n"
+    "\n"
+    "What is left out is counted by reason on standard error, with the first line numbers.\n";
 
 [[noreturn]] void usage(const std::string& message) { throw PrepError(message, true); }
 
@@ -238,9 +258,29 @@ CheckOptions parseCheckArgs(const std::vector<std::string>& args) {
   return o;
 }
 
+LabelOptions parseLabelArgs(const std::vector<std::string>& args) {
+  LabelOptions o;
+  walkArgs(
+      args, [&](const std::string& arg) { setInput(arg, &o.input); },
+      [&](const std::string& name, ArgWalker& w) {
+        if (name == "--from") {
+          o.from = w.value(name);
+        } else if (name == "--fasta-id") {
+          o.fastaId = w.value(name);
+          o.fastaIdGiven = true;
+        } else {
+          return false;
+        }
+        return true;
+      });
+  requireFromAndInput(o.from, o.input);
+  return o;
+}
+
 const char* helpText(const std::string& command) {
   if (command == "interactions") return INTERACTIONS_HELP;
   if (command == "similarity") return SIMILARITY_HELP;
   if (command == "check") return CHECK_HELP;
+  if (command == "labels") return LABELS_HELP;
   return PROGRAM_HELP;
 }

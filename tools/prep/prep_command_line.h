@@ -13,7 +13,8 @@
 InteractionOptions parseInteractionArgs(const std::vector<std::string>& args);
 SimilarityOptions parseSimilarityArgs(const std::vector<std::string>& args);
 CheckOptions parseCheckArgs(const std::vector<std::string>& args);
+LabelOptions parseLabelArgs(const std::vector<std::string>& args);
 
-// The help of a command ("interactions", "similarity", "check"), or of the
+// The help of a command ("interactions", "similarity", "check", "labels"), or of the
 // program for any other name.
 const char* helpText(const std::string& command);

@@ -31,3 +31,10 @@ struct CheckOptions {
   double threshold = 0;  // --threshold: the E-value threshold of the run (trellis2 -H:)
   double beta = 0;       // --beta: the density beta of the run (trellis2 -B:)
 };
+
+struct LabelOptions {
+  std::string from;                   // --from: fasta, string-info or gaf
+  std::string fastaId = "accession";  // --fasta-id (fasta): accession or word
+  bool fastaIdGiven = false;
+  std::string input;
+};

@@ -1,9 +1,10 @@
 // Runs the reading and model phases of trellis2 itself on an input set, keeping
 // the program's console lines out of standard output, and tells whether the run
-// would get past them, and if not, the program's own reason.
+// would get past them, and if not, the program's own reason (its error message).
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,14 +16,14 @@ class TrellisProbe {
   // True when reading and the model of every species succeed.
   bool run();
 
-  // After a failed run: the lines trellis2 printed about the failure.
+  // After a failed run: the message trellis2 would print about the failure.
   const std::string& failure() const { return m_failure; }
   // After a successful run: the hub-pair count of species s.
   uint64_t hubPairs(uint32_t s) const { return m_hubPairs[s]; }
 
  private:
-  // Reads the network and finalises the model; the caller captures standard output.
-  void readAndFinalize();
+  // Reads the network and finalises the model, reporting on console.
+  void readAndFinalize(FILE* console);
 
   const uint32_t m_species;
   const std::string m_prefix;

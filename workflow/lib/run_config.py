@@ -5,6 +5,7 @@ Paths are taken as given (relative ones relative to Snakemake's working director
 
 import os
 import shlex
+import subprocess
 
 # trellis2-prep's interaction sources.
 SOURCE_FORMATS = ("string", "biogrid", "mitab", "edges")
@@ -36,13 +37,14 @@ WORKFLOW_OPTIONS = {
     "--stage": "the workflow runs every stage itself",
     "--shard": "the number of shards is the config key shards",
     "--threads:": "threads are set per stage under resources: (e.g. grow: {threads: 8})",
+    "--species-names": "give each species its name: instead",
 }
 # diamond options that the workflow sets itself.
 DIAMOND_OWN = {"--query", "-q", "--db", "-d", "--out", "-o", "--outfmt", "-f", "--threads", "-p"}
 
 TOP_KEYS = {"out", "options", "shards", "similarity", "diamond", "species", "fasta_id",
             "annotate", "resources"}
-SPECIES_KEYS = {"interactions", "source", "format", "prep", "fasta"}
+SPECIES_KEYS = {"interactions", "source", "format", "prep", "fasta", "fasta_id", "name"}
 ANNOTATE_KEYS = {"obo", "gaf", "reference"}
 ANNOTATE_OUTPUTS = {
     "gaf": ("go_enrichment.tsv", "function_summary.tsv"),
@@ -75,10 +77,12 @@ def _words(value, key):
         raise ConfigError(f"{key}: {value!r}: {error}") from None
 
 
-def _check_unknown(entry, known, key):
+def _check_unknown(entry, known, key=None):
+    """Refuses keys of `entry` (the mapping at `key`, None for the top level) that are not `known`."""
     unknown = sorted(set(entry) - known)
     if unknown:
-        raise ConfigError(f"{key}: unknown key(s) {', '.join(map(str, unknown))} "
+        where = f"{key}: " if key else ""
+        raise ConfigError(f"{where}unknown key(s) {', '.join(map(str, unknown))} "
                           f"(known: {', '.join(sorted(known))})")
 
 
@@ -88,10 +92,25 @@ def _whole_number(value, key, least):
     return value
 
 
-class Species:
-    """One species' network: a file in trellis2's format, or a source for trellis2-prep."""
+def _fasta_id(value, key):
+    if value not in FASTA_IDS:
+        raise ConfigError(f"{key}: expected one of {', '.join(FASTA_IDS)}, got {value!r}")
+    return value
 
-    def __init__(self, index, entry, need_fasta):
+
+def _species_name(value, key):
+    # The names reach trellis2 as one comma-separated option value.
+    if (not isinstance(value, str) or not value.strip() or value != value.strip() or "," in value
+            or not value.isprintable()):
+        raise ConfigError(f"{key}: expected a name without commas or surrounding blanks, got {value!r}")
+    return value
+
+
+class Species:
+    """One species' network: a file in trellis2's format, or a source for trellis2-prep; its
+    proteome, how its FASTA headers name the proteins, and its name."""
+
+    def __init__(self, index, entry, need_fasta, fasta_id):
         key = f"species[{index}]"
         if not isinstance(entry, dict):
             raise ConfigError(f"{key}: expected a mapping with interactions: or source:, got {entry!r}")
@@ -121,6 +140,10 @@ class Species:
                 raise ConfigError(f"{key}: fasta: is needed when similarity: is left out "
                                   f"(the similarity file is then computed from the proteomes)")
             self.fasta = _existing_file(entry["fasta"], f"{key}.fasta")
+        if "fasta_id" in entry and self.fasta is None:
+            raise ConfigError(f"{key}.fasta_id: only used with fasta:")
+        self.fasta_id = _fasta_id(entry.get("fasta_id", fasta_id), f"{key}.fasta_id")
+        self.name = _species_name(entry["name"], f"{key}.name") if "name" in entry else None
 
 
 class Annotation:
@@ -174,7 +197,7 @@ class RunConfig:
         if not config:
             raise ConfigError("no configuration: run with --configfile run.yaml "
                               "(see workflow/config.example.yaml)")
-        _check_unknown(config, TOP_KEYS, "config")
+        _check_unknown(config, TOP_KEYS)
         for key in ("out", "shards", "species"):
             if key not in config:
                 raise ConfigError(f"{key}: missing")
@@ -190,14 +213,14 @@ class RunConfig:
             self.similarity = _existing_file(config["similarity"], "similarity")
         diamond = config.get("diamond")
         self.diamond = self._diamond_options(DEFAULT_DIAMOND if diamond is None else diamond)
-        self.fasta_id = config.get("fasta_id", "word")
-        if self.fasta_id not in FASTA_IDS:
-            raise ConfigError(f"fasta_id: expected one of {', '.join(FASTA_IDS)}, got {self.fasta_id!r}")
+        self.fasta_id = _fasta_id(config.get("fasta_id", "word"), "fasta_id")
         entries = config["species"]
         if not isinstance(entries, list) or not MIN_SPECIES <= len(entries) <= MAX_SPECIES:
             got = f"{len(entries)}" if isinstance(entries, list) else repr(entries)
             raise ConfigError(f"species: expected a list of {MIN_SPECIES} to {MAX_SPECIES} species, got {got}")
-        self.species = [Species(i, entry, self.similarity is None) for i, entry in enumerate(entries)]
+        self.species = [Species(i, entry, self.similarity is None, self.fasta_id)
+                        for i, entry in enumerate(entries)]
+        self.names = self._species_names()
         self.annotation = None
         if config.get("annotate") is not None:
             self.annotation = Annotation(config["annotate"], len(self.species))
@@ -213,6 +236,17 @@ class RunConfig:
             if name in WORKFLOW_OPTIONS:
                 raise ConfigError(f"options: {name} cannot be given here ({WORKFLOW_OPTIONS[name]})")
         return words
+
+    def _species_names(self):
+        names = [species.name for species in self.species]
+        if not any(names):
+            return []
+        for index, name in enumerate(names):
+            if name is None:
+                raise ConfigError(f"species[{index}].name: missing (give every species a name, or none)")
+            if names.index(name) < index:
+                raise ConfigError(f"species[{index}].name: {name!r} is the name of species[{names.index(name)}] too")
+        return names
 
     @staticmethod
     def _diamond_options(value):
@@ -245,6 +279,11 @@ class RunConfig:
     def options_text(self):
         return shlex.join(self.options)
 
+    def trellis2_options(self):
+        """The options of every trellis2 stage but the workflow's own: the config's, then the
+        species names when the species have them."""
+        return self.options + (["--species-names", ",".join(self.names)] if self.names else [])
+
     def check_options_text(self):
         """trellis2-prep check's options for the model options of the run."""
         words = []
@@ -272,8 +311,20 @@ class RunConfig:
     def similarity_file(self):
         return f"{self.input_prefix()}_blast.txt"
 
+    def labels_file(self):
+        """Written from the proteomes when any species has one; trellis2 reads it beside the inputs."""
+        return f"{self.input_prefix()}_labels.txt"
+
+    def labels_command(self):
+        """The labels of every proteome, each with its species' fasta_id; a protein named in two
+        keeps its first label, as within one file."""
+        commands = [shlex.join(["trellis2-prep", "labels", "--from", "fasta", "--fasta-id", species.fasta_id,
+                                species.fasta]) for species in self.species if species.fasta]
+        return "{ " + "; ".join(commands) + "; } | awk -F '\\t' '!seen[$1]++'"
+
     def input_files(self):
-        return [self.interactions_file(i) for i in range(len(self.species))] + [self.similarity_file()]
+        files = [self.interactions_file(i) for i in range(len(self.species))] + [self.similarity_file()]
+        return files + ([self.labels_file()] if self.species_with("fasta") else [])
 
     def shard_file(self, stage, index):
         return self.path("shards", f"{stage}-{index}-of-{self.shards}.bin")
@@ -305,3 +356,39 @@ class RunConfig:
 
     def resource(self, rule, name):
         return self.resources[rule][name]
+
+
+def check_trellis2_options(program, options):
+    """Has trellis2 check the options of a run (`trellis2 --check-options OPTIONS...`): it exits with
+    status 0, silently, when they are valid, and with status 2 and one line on standard error when
+    not, which becomes the ConfigError. Returns False when this trellis2 cannot check options (an
+    older build, which answers --check-options with another status), True otherwise."""
+    try:
+        result = subprocess.run([program, "--check-options", *options], stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, errors="replace", timeout=120)
+    except (OSError, subprocess.TimeoutExpired) as error:
+        raise ConfigError(f"options: {program} --check-options could not be run: {error}") from None
+    if result.returncode == 2:
+        lines = [line for line in result.stderr.splitlines() if line.strip()]
+        raise ConfigError(f"options: {lines[0] if lines else 'refused by trellis2 --check-options'}")
+    return result.returncode == 0
+
+
+def lock_covers(out, lock_dir=os.path.join(".snakemake", "locks")):
+    """Whether a Snakemake lock in lock_dir (of the working directory) names a file under `out`:
+    another Snakemake run working on it, or one that was killed and left its lock behind."""
+    top = os.path.abspath(out)
+    try:
+        names = os.listdir(lock_dir)
+    except OSError:
+        return False
+    for name in names:
+        try:
+            with open(os.path.join(lock_dir, name), errors="replace") as lock:
+                for line in lock:
+                    path = os.path.abspath(line.strip()) if line.strip() else ""
+                    if path == top or path.startswith(top + os.sep):
+                        return True
+        except OSError:
+            continue
+    return False

@@ -20,12 +20,16 @@ rule proteome:
     log:
         logged("proteome.txt"),
     params:
-        command=shlex.join(PROTEOME + ["merge", "--ids", RUN.fasta_id]),
+        # Each proteome with its species' fasta_id.
+        command=shlex.join(
+            PROTEOME + ["merge", PROTEOME_FASTA]
+            + [word for species in RUN.species for word in ("--ids", species.fasta_id, species.fasta)]
+        ),
     threads: RUN.resource("light", "threads")
     resources:
         **resources_of("light"),
     shell:
-        "{params.command} {output:q} {input:q} 2> {log:q} || show_log {log:q}"
+        "{params.command} 2> {log:q} || show_log {log:q}"
 
 
 rule query_chunks:

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Proteome files for the all-against-all similarity search.
 
-  proteome.py merge --ids word|accession OUT FASTA...
+  proteome.py merge OUT --ids word|accession FASTA... [--ids word|accession FASTA...]...
       Writes the sequences of every FASTA file (gzip or plain) to OUT, each under the protein
       name alone, so that the search reports exactly the names of the networks. The name is the
       first word of the header (`word`), or for `accession` the second `|`-separated field of
-      that word when it has one (UniProt's `sp|P12345|NAME_HUMAN` gives P12345). A name given
-      twice, in one file or two, stops the merge: the search could not tell the two apart.
+      that word when it has one (UniProt's `sp|P12345|NAME_HUMAN` gives P12345); each --ids
+      applies to the files after it. A name given twice, in one file or two, stops the merge:
+      the search could not tell the two apart.
   proteome.py split IN OUT...
       Splits IN into as many query chunks as OUT files are named, in order, with about the same
       number of residues each (a chunk is empty when there are fewer sequences than chunks).
@@ -70,10 +71,11 @@ def read_fasta(path, ids):
         yield name, start, b"".join(sequence)
 
 
-def merge(ids, out_path, paths):
+def merge(out_path, sources):
+    """Merges the FASTA files of `sources`, (path, ids) pairs, into out_path."""
     seen = {}
     with open(out_path, "wb") as out:
-        for path in paths:
+        for path, ids in sources:
             written, empty = 0, []
             for name, line, sequence in read_fasta(path, ids):
                 if name in seen:
@@ -110,10 +112,27 @@ def split(in_path, out_paths):
             out.close()
 
 
+def merge_sources(args):
+    """The (path, ids) pairs of merge's arguments after OUT, or None when they are malformed."""
+    sources, ids = [], None
+    words = iter(args)
+    for word in words:
+        if word == "--ids":
+            ids = next(words, None)
+            if ids not in ("word", "accession"):
+                return None
+        elif ids is None:
+            return None
+        else:
+            sources.append((word, ids))
+    return sources or None
+
+
 def main(argv):
     try:
-        if len(argv) >= 6 and argv[1] == "merge" and argv[2] == "--ids" and argv[3] in ("word", "accession"):
-            merge(argv[3], argv[4], argv[5:])
+        sources = merge_sources(argv[3:]) if len(argv) >= 3 and argv[1] == "merge" else None
+        if sources:
+            merge(argv[2], sources)
         elif len(argv) >= 4 and argv[1] == "split":
             split(argv[2], argv[3:])
         else:

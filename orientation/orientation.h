@@ -4,6 +4,7 @@
 // joins below the species of its parent in the tree.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,7 +36,7 @@ class VNode {
 
   // Prints the subtree, one line per node, children indented by leftOffset / 2
   // double blanks and marked "+-" ("`-" for the last child).
-  void dbg_print(uint leftOffset) const;
+  void dbg_print(uint leftOffset, FILE* out = stdout) const;
 
  private:
   friend class VTree;
@@ -56,9 +57,9 @@ class VTree {
   const VNode* root() const { return m_root; }
 
   // Parses the whole string into this tree, replacing any previous content.
-  // Every error is reported on standard output; on failure the tree is empty
-  // and the result is false.
-  bool build(const std::string& exp);
+  // Every error is reported on out; on failure the tree is empty and the
+  // result is false.
+  bool build(const std::string& exp, FILE* out = stdout);
 
   // A new tree whose root is a deep copy of this tree's root.
   std::unique_ptr<VTree> clone() const;
@@ -67,20 +68,20 @@ class VTree {
   // the old root to that node is reversed, each former parent becoming the
   // last child of its former child; masks are recomputed. False (with a
   // message, tree unchanged) when s is not in the tree.
-  bool switchRoot(byte s);
+  bool switchRoot(byte s, FILE* out = stdout);
 
   // Prints the tree from the root; nothing for an empty tree.
-  void dbg_print() const;
+  void dbg_print(FILE* out = stdout) const;
 
  private:
   // End of the term that starts at begin, within [begin, end): just past the
   // matching ")" for a parenthesised term, else the next "," (or end).
   // 0 on error.
-  static size_t termEnd(const std::string& exp, size_t begin, size_t end);
+  static size_t termEnd(const std::string& exp, size_t begin, size_t end, FILE* out);
   // The node for exp[begin, end), or null (with messages) on error.
-  static VNode* fromString(const std::string& exp, size_t begin, size_t end);
+  static VNode* fromString(const std::string& exp, size_t begin, size_t end, FILE* out);
   // As above, with the species ids of the enclosing nodes from the root down.
-  static VNode* fromString(const std::string& exp, size_t begin, size_t end, std::vector<byte>* path);
+  static VNode* fromString(const std::string& exp, size_t begin, size_t end, std::vector<byte>* path, FILE* out);
   // Moves the node of species s to the top of node's subtree; null if absent.
   static VNode* switchDFS(VNode* node, byte s);
   static void updateMasks(VNode* pNode);

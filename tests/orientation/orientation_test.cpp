@@ -1,4 +1,4 @@
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "homology/homology.h"
+#include "orientation/orientation.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -77,12 +77,12 @@ std::unique_ptr<VNode> VNode::clone() const {
   return copy;
 }
 
-void VNode::dbg_print(uint leftOffset) const {
-  std::printf("%c (%u)<%02X>\n", m_leaves.empty() ? '-' : '+', static_cast<uint>(m_s), m_mask);
+void VNode::dbg_print(uint leftOffset, FILE* out) const {
+  std::fprintf(out, "%c (%u)<%02X>\n", m_leaves.empty() ? '-' : '+', static_cast<uint>(m_s), m_mask);
   for (size_t i = 0; i < m_leaves.size(); ++i) {
-    for (uint k = 0; k < leftOffset / 2; ++k) std::printf("  ");
-    std::printf("%c-", i + 1 == m_leaves.size() ? '`' : '+');
-    m_leaves[i]->dbg_print(leftOffset + 2);
+    for (uint k = 0; k < leftOffset / 2; ++k) std::fputs("  ", out);
+    std::fprintf(out, "%c-", i + 1 == m_leaves.size() ? '`' : '+');
+    m_leaves[i]->dbg_print(leftOffset + 2, out);
   }
 }
 
@@ -90,11 +90,11 @@ VTree::VTree() : m_root(nullptr) {}
 
 VTree::~VTree() { delete m_root; }
 
-bool VTree::build(const std::string& exp) {
+bool VTree::build(const std::string& exp, FILE* out) {
   delete m_root;
-  m_root = fromString(exp, 0, exp.size());
+  m_root = fromString(exp, 0, exp.size(), out);
   if (!m_root) {
-    std::puts("ERROR: Failed parsing tree description string");
+    std::fputs("ERROR: Failed parsing tree description string\n", out);
     return false;
   }
   return true;
@@ -106,10 +106,10 @@ std::unique_ptr<VTree> VTree::clone() const {
   return copy;
 }
 
-bool VTree::switchRoot(byte s) {
+bool VTree::switchRoot(byte s, FILE* out) {
   VNode* n = m_root ? switchDFS(m_root, s) : nullptr;
   if (!n) {
-    std::printf("ERROR: Tree::switchRoot()~ Node id not found: %u", static_cast<uint>(s));
+    std::fprintf(out, "ERROR: Tree::switchRoot()~ Node id not found: %u", static_cast<uint>(s));
     return false;
   }
   updateMasks(n);
@@ -117,13 +117,13 @@ bool VTree::switchRoot(byte s) {
   return true;
 }
 
-void VTree::dbg_print() const {
-  if (m_root) m_root->dbg_print(0);
+void VTree::dbg_print(FILE* out) const {
+  if (m_root) m_root->dbg_print(0, out);
 }
 
-size_t VTree::termEnd(const std::string& exp, size_t begin, size_t end) {
+size_t VTree::termEnd(const std::string& exp, size_t begin, size_t end, FILE* out) {
   if (begin >= end || end > exp.size()) {
-    std::printf("ERROR: expected non-empty expression (got: %s[%zu..%zu])\n", exp.c_str(), begin, end);
+    std::fprintf(out, "ERROR: expected non-empty expression (got: %s[%zu..%zu])\n", exp.c_str(), begin, end);
     return 0;
   }
   if (exp[begin] != '(') {
@@ -137,59 +137,60 @@ size_t VTree::termEnd(const std::string& exp, size_t begin, size_t end) {
       if (exp[i] == ')' && --depth == 0) return i + 1;
     }
   }
-  std::printf("ERROR: Unblanced expression: %s[%zu..%zu]", exp.c_str(), begin, end);
+  std::fprintf(out, "ERROR: Unblanced expression: %s[%zu..%zu]", exp.c_str(), begin, end);
   return 0;
 }
 
-VNode* VTree::fromString(const std::string& exp, size_t begin, size_t end) {
+VNode* VTree::fromString(const std::string& exp, size_t begin, size_t end, FILE* out) {
   std::vector<byte> path;
-  return fromString(exp, begin, end, &path);
+  return fromString(exp, begin, end, &path, out);
 }
 
-VNode* VTree::fromString(const std::string& exp, size_t begin, size_t end, std::vector<byte>* path) {
+VNode* VTree::fromString(const std::string& exp, size_t begin, size_t end, std::vector<byte>* path,
+                         FILE* out) {
   if (begin >= end || end > exp.size()) {
-    std::printf("ERROR: expected non-empty expression. Got: %s[%zu..%zu]\n", exp.c_str(), begin, end);
+    std::fprintf(out, "ERROR: expected non-empty expression. Got: %s[%zu..%zu]\n", exp.c_str(), begin, end);
     return nullptr;
   }
   if (exp[begin] != '(' || exp[end - 1] != ')') {
-    std::printf("ERROR: missing ()'s around the expression: %s\n", exp.substr(begin, end - begin).c_str());
+    std::fprintf(out, "ERROR: missing ()'s around the expression: %s\n", exp.substr(begin, end - begin).c_str());
     return nullptr;
   }
   const size_t pos = end - 1;
-  const size_t idx = termEnd(exp, begin + 1, pos);
+  const size_t idx = termEnd(exp, begin + 1, pos, out);
   byte id = 0;
   // The closing ")" at pos stops the number, so only the first term is read.
   if (!readSpeciesId(exp.c_str() + begin + 1, &id)) {
-    std::printf("ERROR: Illegal specie id: %s[%zu..%zu]\n", exp.c_str(), begin + 1, pos);
+    std::fprintf(out, "ERROR: Illegal specie id: %s[%zu..%zu]\n", exp.c_str(), begin + 1, pos);
     return nullptr;
   }
   if (idx == pos) return new VNode(id, {});
   if (path->size() == MAX_SPECIES) {
     // This node has MAX_SPECIES ancestors, so some species repeats on the
     // way down; stopping here keeps absurdly nested strings cheap.
-    std::printf("ERROR: duplicate node id detected: %u\n", deepestRepeat(*path, id));
+    std::fprintf(out, "ERROR: duplicate node id detected: %u\n", deepestRepeat(*path, id));
     return nullptr;
   }
   if (exp[idx] != ',') {
-    std::printf("ERROR: expecting a separator at: %s:%d\n", exp.c_str(), static_cast<int>(idx));
+    std::fprintf(out, "ERROR: expecting a separator at: %s:%d\n", exp.c_str(), static_cast<int>(idx));
     return nullptr;
   }
 
   std::vector<VNode*> children;
   for (size_t i = idx + 1; i < pos;) {
-    size_t e = termEnd(exp, i, pos);
+    size_t e = termEnd(exp, i, pos, out);
     path->push_back(id);
-    VNode* child = e ? fromString(exp, i, e, path) : nullptr;
+    VNode* child = e ? fromString(exp, i, e, path, out) : nullptr;
     path->pop_back();
     if (!child) {
-      std::puts("ERROR: parsing error reported");
+      std::fputs("ERROR: parsing error reported\n", out);
       deleteAll(&children);
       return nullptr;
     }
     children.push_back(child);
     if (e == pos) break;
     if (exp[e] != ',') {
-      std::printf("ERROR: expecting a separator at: %s:%d\n", exp.c_str(), static_cast<int>(e));
+      std::fprintf(out, "ERROR: expecting a separator at: %s:%d\n", exp.c_str(), static_cast<int>(e));
       deleteAll(&children);
       return nullptr;
     }
@@ -199,11 +200,11 @@ VNode* VTree::fromString(const std::string& exp, size_t begin, size_t end, std::
   const uint shared = sharedAcrossChildren(children);
   std::unique_ptr<VNode> node(new VNode(id, children));
   if (node->m_mask == 0) {
-    std::printf("ERROR: duplicate node id detected: %u\n", static_cast<uint>(id));
+    std::fprintf(out, "ERROR: duplicate node id detected: %u\n", static_cast<uint>(id));
     return nullptr;
   }
   if (shared) {
-    std::printf("ERROR: duplicate node id detected: %u\n", lowestBitIndex(shared));
+    std::fprintf(out, "ERROR: duplicate node id detected: %u\n", lowestBitIndex(shared));
     return nullptr;
   }
   return node.release();
