@@ -48,7 +48,7 @@ AGAIN ?= make $(or $(MAKECMDGOALS),all)
 
 # One apt-get at a time, and the targets of one command line in their order.
 .NOTPARALLEL:
-.PHONY: all build deps deps-build deps-test deps-workflow test demo fuzz install clean
+.PHONY: all build deps deps-build deps-test deps-workflow deps-quality test demo fuzz install clean
 
 all: build
 
@@ -94,6 +94,25 @@ deps-test:
 
 deps-workflow:
 	$(call install_missing,$(WORKFLOW_PACKAGES))
+
+# The annotations of the quality benchmark (bench/quality.sh): the Gene Ontology (r-bioc-go.db),
+# human gene -> GO and UniProt (r-bioc-org.hs.eg.db) and Swiss-Prot GO (metastudent-data), about
+# 1.4 GB installed. Neither the build nor the tests need them. Without root the command is printed.
+QUALITY_PACKAGES = r-bioc-go.db r-bioc-org.hs.eg.db metastudent-data
+deps-quality:
+	@missing=""; \
+	for p in $(QUALITY_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	command -v python3 >/dev/null 2>&1 || missing="$$missing python3"; \
+	if [ -z "$$missing" ]; then echo "The annotation packages are installed."; \
+	elif [ "$$(id -u)" = 0 ]; then \
+	  echo "Installing:$$missing"; \
+	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	else \
+	  echo "Not root: install the annotation packages with"; \
+	  echo "  sudo apt-get install -y --no-install-recommends$$missing"; \
+	fi
 
 # Everything `make test` needs.
 deps: deps-test

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "tools/annotate/gaf_annotations.h"
 #include "tools/annotate/go_ontology.h"
 #include "tools/annotate/go_population.h"
+#include "tools/annotate/log_factorials.h"
 #include "tools/common/tool_error.h"
 
 namespace {
@@ -109,6 +111,37 @@ TEST_F(MiniGoTest, EnrichmentRowsMatchHandComputedValues) {
   e = enrichComplex(go, population, {"p1", "p9", "p6"});
   EXPECT_EQ(e.n, 2u);
   EXPECT_TRUE(e.tests.empty()) << "only the root is shared";
+}
+
+// The coherence test of the matched controls skips tails that cannot reach the threshold; it
+// must decide as the full enrichment does, on groups from all of one planted complex to all random.
+TEST(CoherenceShortcutTest, DecidesAsTheFullEnrichment) {
+  const GoOntology go(DATA + "demo_go.obo");
+  const GafAnnotations gaf(DATA + "demo_go_0.gaf", go);
+  std::vector<std::string> network;
+  for (int i = 0; i < 300; ++i) network.push_back("a" + std::to_string(i));
+  const GoPopulation population(go, gaf, network);
+  const LogFactorials logFactorials(population.size());
+  // The members of the demo's first planted complex in species 0 (examples/demo_truth.txt).
+  const std::vector<std::string> planted = {"a176", "a209", "a56", "a13", "a60"};
+  std::mt19937 rng(7);
+  size_t coherent = 0, groups = 0;
+  for (size_t fromPlanted = 0; fromPlanted <= planted.size(); ++fromPlanted) {
+    for (int draw = 0; draw < 200; ++draw) {
+      std::vector<std::string> group(planted.begin(), planted.begin() + fromPlanted);
+      const size_t size = fromPlanted + rng() % 12;
+      while (group.size() < size) group.push_back(network[rng() % network.size()]);
+      unsigned n = 0;
+      const ComplexEnrichment full = enrichComplex(go, population, group);
+      ASSERT_EQ(isCoherent(go, population, logFactorials, group, &n), full.coherent())
+          << ::testing::PrintToString(group);
+      EXPECT_EQ(n, full.n);
+      coherent += full.coherent();
+      ++groups;
+    }
+  }
+  EXPECT_GT(coherent, groups / 10);
+  EXPECT_LT(coherent, groups * 9 / 10);
 }
 
 std::string errorOf(const std::function<void()>& read) {

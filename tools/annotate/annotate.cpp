@@ -5,6 +5,7 @@
 #include <new>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/annotate/annotate_command_line.h"
@@ -51,6 +52,18 @@ void reportFunction(const GafAnnotations& gaf, const SpeciesFunction& f) {
         f.species, gaf.file().c_str());
   std::printf("species %u: %zu complexes with n >= 2, %zu coherent, %zu terms at corrected p <= %g\n",
               f.species, f.tested, f.coherent, f.terms, COHERENT_P);
+  if (f.controls > 0)
+    std::printf("species %u: controls: %zu groups with n >= 2, %zu coherent (fraction %.6g)\n", f.species,
+                f.controlTested, f.controlCoherent,
+                f.controlTested == 0 ? 0 : double(f.controlCoherent) / double(f.controlTested));
+}
+
+void reportControls(const MatchedControls& c, uint64_t seed) {
+  std::printf(
+      "species %u: controls: %u random connected groups per complex part (seed %llu); %zu parts larger "
+      "than the largest connected component (%zu proteins) have none\n",
+      c.species(), c.count(), static_cast<unsigned long long>(seed), c.undrawable(),
+      c.graph().largestComponent());
 }
 
 void reportKnown(const SpeciesKnown& k) {
@@ -67,6 +80,18 @@ void reportKnown(const SpeciesKnown& k) {
   const MatchFigures& m = k.figures;
   std::printf("species %u: precision %.6g, recall %.6g, MMR %.6g, Sn %.6g, PPV %.6g, Acc %.6g, Sep %.6g\n",
               k.species, m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep);
+  const MatchFigures& c = k.controlFigures;
+  if (k.controls > 0)
+    std::printf(
+        "species %u: controls (mean of %u draws): precision %.6g, recall %.6g, MMR %.6g, Sn %.6g, PPV %.6g, "
+        "Acc %.6g, Sep %.6g\n",
+        k.species, k.controls, c.precision, c.recall, c.mmr, c.sn, c.ppv, c.acc, c.sep);
+}
+
+unsigned threadCount(unsigned asked) {
+  if (asked > 0) return asked;
+  const unsigned hardware = std::thread::hardware_concurrency();
+  return hardware > 0 ? hardware : 1;
 }
 
 // Reads every input and computes everything before a single file is written.
@@ -77,22 +102,32 @@ AnnotationResults analyse(const AnnotateOptions& opts, const RunResults& run, co
   results.oboFile = opts.obo;
   results.maxP = opts.maxP;
   results.overlap = opts.overlap;
+  results.seed = opts.seed;
+  const unsigned threads = threadCount(opts.threads);
   std::set<unsigned> species;
   for (const auto& e : opts.gafs) species.insert(e.first);
   for (const auto& e : opts.references) species.insert(e.first);
+  if (species.empty())  // controls alone: the structure of every species' parts and of their controls
+    for (unsigned s = 0; s < run.speciesNum(); ++s) species.insert(s);
   for (unsigned s : species) {
     const NetworkProteins net = run.readNetwork(s);
     std::printf("species %u: network %s: %zu proteins\n", s, net.file.c_str(), net.names.size());
+    const MatchedControls* controls = nullptr;
+    if (opts.controls > 0) {
+      results.controls.emplace_back(net, run.complexes(), s, opts.controls, opts.seed);
+      controls = &results.controls.back();
+      reportControls(*controls, opts.seed);
+    }
     const auto gaf = opts.gafs.find(s);
     if (gaf != opts.gafs.end()) {
       const GafAnnotations annotations(gaf->second, *go);
-      results.function.push_back(analyseFunction(s, run, net, *go, annotations));
+      results.function.push_back(analyseFunction(s, run, net, *go, annotations, controls, threads));
       reportFunction(annotations, results.function.back());
     }
     const auto ref = opts.references.find(s);
     if (ref != opts.references.end()) {
-      results.known.push_back(
-          analyseKnown(s, run, net, ref->second, readReferenceComplexes(ref->second), opts.overlap));
+      results.known.push_back(analyseKnown(s, run, net, ref->second, readReferenceComplexes(ref->second),
+                                           opts.overlap, controls, threads));
       reportKnown(results.known.back());
     }
   }
@@ -123,6 +158,11 @@ int run(const AnnotateOptions& opts) {
   if (opts.knownComplexes()) {
     writeTable(opts.outDir, "reference_match.tsv", referenceMatchTable(results));
     writeTable(opts.outDir, "reference_hits.tsv", referenceHitsTable(results));
+  }
+  if (!results.controls.empty()) writeTable(opts.outDir, "controls.tsv", controlsTable(results));
+  if (!opts.goEnrichment() && !opts.knownComplexes()) {
+    std::printf("report not extended: the controls alone add nothing to it\n");
+    return 0;
   }
   std::string why;
   switch (extendReport(results, &why)) {

@@ -1,5 +1,9 @@
 #include "tools/annotate/annotate_command_line.h"
 
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+
 #include "common/text.h"
 #include "tools/common/text_fields.h"
 #include "tools/common/tool_error.h"
@@ -22,10 +26,16 @@ const char* const HELP =
     "                    CORUM allComplexes.txt, or 'name<TAB>members' lines (members separated by\n"
     "                    commas or blanks)\n"
     "  --overlap X       overlap score a match must reach, in [0, 1]; default 0.2\n"
+    "Matched random controls (controls.tsv, and control columns in the other tables):\n"
+    "  --controls N      per complex and species, N random connected groups of the part's size\n"
+    "                    drawn from the species' network, tested like the complexes; default 0\n"
+    "  --seed S          seed of the controls, a whole number; default 1\n"
     "Other:\n"
     "  --input PREFIX    the run's input prefix, when its files have moved since the run\n"
+    "  --threads N       threads for the controls; default: the hardware's (results do not depend on it)\n"
     "\n"
-    "Input files may be gzip-compressed. At least one analysis must be asked for. Exit status 0 on\n"
+    "Input files may be gzip-compressed. At least one analysis, or --controls alone (controls.tsv for\n"
+    "every species), must be asked for. Exit status 0 on\n"
     "success, 1 on an input error (the message names the file, the line and the value), 2 on a bad\n"
     "command line. 'man trellis2-annotate' describes the tables and the formulas.\n";
 
@@ -46,6 +56,18 @@ double numberIn(const std::string& option, const std::string& value, double low,
   if (!parseNumber(value, &v) || v > high || v < low || (lowOpen && v == low))
     usage(option + " " + quoted(value) + ": expected a number in " + (lowOpen ? "(" : "[") +
           formatNumber(low) + ", " + formatNumber(high) + "]");
+  return v;
+}
+
+// A whole number in [low, high].
+uint64_t wholeIn(const std::string& option, const std::string& value, uint64_t low, uint64_t high) {
+  const bool digits =
+      !value.empty() && value.size() <= 20 && value.find_first_not_of("0123456789") == std::string::npos;
+  errno = 0;
+  const unsigned long long v = digits ? std::strtoull(value.c_str(), nullptr, 10) : 0;
+  if (!digits || errno == ERANGE || v < low || v > high)
+    usage(option + " " + quoted(value) + ": expected a whole number in [" + std::to_string(low) + ", " +
+          std::to_string(high) + "]");
   return v;
 }
 
@@ -86,6 +108,12 @@ AnnotateOptions parseAnnotateArgs(const std::vector<std::string>& args) {
       opts.overlap = numberIn(name, value, 0, false, 1);
     } else if (name == "--input") {
       opts.input = value;
+    } else if (name == "--controls") {
+      opts.controls = static_cast<unsigned>(wholeIn(name, value, 0, MAX_CONTROLS));
+    } else if (name == "--seed") {
+      opts.seed = wholeIn(name, value, 0, UINT64_MAX);
+    } else if (name == "--threads") {
+      opts.threads = static_cast<unsigned>(wholeIn(name, value, 1, 1024));
     } else {
       usage("unknown option " + quoted(name));
     }
@@ -94,7 +122,7 @@ AnnotateOptions parseAnnotateArgs(const std::vector<std::string>& args) {
   if (!haveOutDir) usage("no OUTDIR given");
   if (opts.obo.empty() != opts.gafs.empty())
     usage(opts.obo.empty() ? "--gaf needs --obo (the ontology)" : "--obo needs at least one --gaf S=FILE");
-  if (!opts.goEnrichment() && !opts.knownComplexes())
+  if (!opts.goEnrichment() && !opts.knownComplexes() && opts.controls == 0)
     usage("nothing to do: give --obo with --gaf S=FILE, or --reference S=FILE");
   return opts;
 }

@@ -10,7 +10,9 @@
 // args without the program name. Options take their value as the next
 // argument or after '='. Throws a usage ToolError naming the argument at fault:
 // an unknown option, a value out of range, a species index given twice, --obo
-// without --gaf or the reverse, or neither analysis asked for. Species indexes
+// without --gaf or the reverse, or nothing asked for (neither analysis nor
+// --controls, which alone measures the parts and their controls in every
+// species). Species indexes
 // are checked against the run later, when its species count is known.
 AnnotateOptions parseAnnotateArgs(const std::vector<std::string>& args);
 

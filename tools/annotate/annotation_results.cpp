@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "tools/annotate/go_population.h"
+#include "tools/annotate/parallel_for.h"
 
 namespace {
 
@@ -21,10 +22,65 @@ class ProteinIds {
   std::unordered_map<std::string, uint32_t> m_ids;
 };
 
+// The coherence of every control group of every part.
+void enrichControls(const MatchedControls& controls, const GoOntology& go, const GoPopulation& population,
+                    unsigned threads, SpeciesFunction* f) {
+  const std::vector<PartControls>& parts = controls.parts();
+  f->controls = controls.count();
+  f->undrawable = controls.undrawable();
+  f->controlParts.assign(parts.size(), ControlCoherence());
+  const LogFactorials logFactorials(population.size());
+  parallelFor(parts.size(), threads, [&](size_t c) {
+    ControlCoherence& result = f->controlParts[c];
+    for (const std::vector<uint32_t>& group : parts[c].groups) {
+      std::vector<std::string> names;
+      for (uint32_t v : group) names.push_back(controls.graph().name(v));
+      unsigned n = 0;
+      const bool coherent = isCoherent(go, population, logFactorials, names, &n);
+      if (n < 2) continue;
+      ++result.tested;
+      result.coherent += coherent;
+    }
+  });
+  for (const ControlCoherence& part : f->controlParts) {
+    f->controlTested += part.tested;
+    f->controlCoherent += part.coherent;
+  }
+}
+
+// The recovery figures of each draw's groups, averaged in draw order.
+MatchFigures controlRecovery(const MatchedControls& controls, const std::vector<ReferenceComplex>& references,
+                             double omega, unsigned threads) {
+  std::vector<std::vector<uint32_t>> refs;
+  for (const ReferenceComplex& r : references) {
+    refs.emplace_back();
+    for (const std::string& m : r.members)
+      refs.back().push_back(static_cast<uint32_t>(controls.graph().find(m)));
+  }
+  std::vector<MatchFigures> perDraw(controls.count());
+  parallelFor(perDraw.size(), threads, [&](size_t d) {
+    std::vector<std::vector<uint32_t>> groups;
+    for (const PartControls& p : controls.parts())
+      if (p.part.size() >= 2 && !p.groups.empty()) groups.push_back(p.groups[d]);
+    perDraw[d] = matchComplexes(refs, groups, omega).figures;
+  });
+  MatchFigures mean;
+  double* const sums[] = {&mean.precision, &mean.recall, &mean.mmr, &mean.sn,
+                          &mean.ppv,       &mean.acc,    &mean.sep};
+  for (const MatchFigures& m : perDraw) {
+    const double values[] = {m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep};
+    for (size_t i = 0; i < 7; ++i) *sums[i] += values[i];
+  }
+  if (!perDraw.empty())
+    for (double* sum : sums) *sum /= double(perDraw.size());
+  return mean;
+}
+
 }  // namespace
 
 SpeciesFunction analyseFunction(unsigned s, const RunResults& run, const NetworkProteins& net,
-                                const GoOntology& go, const GafAnnotations& gaf) {
+                                const GoOntology& go, const GafAnnotations& gaf,
+                                const MatchedControls* controls, unsigned threads) {
   const GoPopulation population(go, gaf, net.names);
   SpeciesFunction f;
   f.species = s;
@@ -45,11 +101,13 @@ SpeciesFunction analyseFunction(unsigned s, const RunResults& run, const Network
       if (t.correctedP <= COHERENT_P) terms.insert(t.term);
   }
   f.terms = terms.size();
+  if (controls) enrichControls(*controls, go, population, threads, &f);
   return f;
 }
 
 SpeciesKnown analyseKnown(unsigned s, const RunResults& run, const NetworkProteins& net,
-                          const std::string& file, const ReferenceSet& references, double omega) {
+                          const std::string& file, const ReferenceSet& references, double omega,
+                          const MatchedControls* controls, unsigned threads) {
   SpeciesKnown k;
   k.species = s;
   k.file = file;
@@ -68,5 +126,9 @@ SpeciesKnown analyseKnown(unsigned s, const RunResults& run, const NetworkProtei
   k.figures = m.figures;
   size_t j = 0;
   for (bool predicted : k.predicted) k.best.push_back(predicted ? m.best[j++] : BestReference());
+  if (controls) {
+    k.controls = controls->count();
+    k.controlFigures = controlRecovery(*controls, k.references, omega, threads);
+  }
   return k;
 }

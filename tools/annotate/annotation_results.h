@@ -10,8 +10,14 @@
 #include "tools/annotate/gaf_annotations.h"
 #include "tools/annotate/go_enrichment.h"
 #include "tools/annotate/go_ontology.h"
+#include "tools/annotate/matched_controls.h"
 #include "tools/annotate/reference_complexes.h"
 #include "tools/annotate/run_results.h"
+
+struct ControlCoherence {
+  size_t tested = 0;    // groups with n >= 2
+  size_t coherent = 0;  // of those, the coherent ones
+};
 
 struct SpeciesFunction {
   unsigned species = 0;
@@ -23,6 +29,12 @@ struct SpeciesFunction {
   size_t tested = 0;                                   // complexes with n >= 2
   size_t coherent = 0;                                 // of those, the coherent ones
   size_t terms = 0;  // distinct terms with corrected p <= COHERENT_P somewhere
+  // The matched controls (none without --controls): per complex, of its
+  // groups those with n >= 2 and the coherent ones; the sums over the run.
+  unsigned controls = 0;  // groups drawn per part
+  std::vector<ControlCoherence> controlParts;
+  size_t controlTested = 0, controlCoherent = 0;
+  size_t undrawable = 0;  // parts that no component of the network can match
 };
 
 struct SpeciesKnown {
@@ -35,6 +47,11 @@ struct SpeciesKnown {
   std::vector<BestReference> best;           // per complex of the run (for the predicted ones)
   size_t predictedCount = 0;
   MatchFigures figures;
+  // With matched controls: the figures of every draw's groups (the groups of
+  // that draw number, one per part with at least 2 proteins), averaged over
+  // the draws.
+  unsigned controls = 0;
+  MatchFigures controlFigures;
 };
 
 struct AnnotationResults {
@@ -45,12 +62,19 @@ struct AnnotationResults {
   double overlap = 0.2;
   std::vector<SpeciesFunction> function;  // by ascending species
   std::vector<SpeciesKnown> known;        // by ascending species
+  std::vector<MatchedControls> controls;  // by ascending species; empty without --controls
+  uint64_t seed = 0;                      // of the controls
 };
 
-// The GO enrichment of every complex of run in species s.
+// The GO enrichment of every complex of run in species s, and of its matched
+// controls when controls is not nullptr (on up to threads threads; the
+// results do not depend on their number).
 SpeciesFunction analyseFunction(unsigned s, const RunResults& run, const NetworkProteins& net,
-                                const GoOntology& go, const GafAnnotations& gaf);
+                                const GoOntology& go, const GafAnnotations& gaf,
+                                const MatchedControls* controls, unsigned threads);
 
-// The recovery of the references in species s by the complexes of run.
+// The recovery of the references in species s by the complexes of run, and
+// by the matched controls when controls is not nullptr.
 SpeciesKnown analyseKnown(unsigned s, const RunResults& run, const NetworkProteins& net,
-                          const std::string& file, const ReferenceSet& references, double omega);
+                          const std::string& file, const ReferenceSet& references, double omega,
+                          const MatchedControls* controls, unsigned threads);

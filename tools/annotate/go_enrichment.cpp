@@ -1,7 +1,9 @@
 #include "tools/annotate/go_enrichment.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
+#include <utility>
 
 #include "tools/annotate/hypergeometric.h"
 
@@ -32,4 +34,34 @@ ComplexEnrichment enrichComplex(const GoOntology& go, const GoPopulation& popula
     return go.id(a.term) < go.id(b.term);
   });
   return e;
+}
+
+bool isCoherent(const GoOntology& go, const GoPopulation& population, const LogFactorials& logFactorials,
+                const std::vector<std::string>& proteins, unsigned* n) {
+  std::vector<int> carried;
+  *n = 0;
+  for (const std::string& protein : proteins) {
+    const std::vector<int>* terms = population.termsOf(protein);
+    if (terms == nullptr) continue;
+    ++*n;
+    carried.insert(carried.end(), terms->begin(), terms->end());
+  }
+  std::sort(carried.begin(), carried.end());
+  std::vector<std::pair<int, unsigned>> tested;  // term, k
+  for (size_t i = 0; i < carried.size();) {
+    size_t j = i;
+    while (j < carried.size() && carried[j] == carried[i]) ++j;
+    if (j - i >= 2 && !go.isRoot(carried[i])) tested.emplace_back(carried[i], static_cast<unsigned>(j - i));
+    i = j;
+  }
+  const double m = static_cast<double>(tested.size());
+  const unsigned N = static_cast<unsigned>(population.size());
+  // A margin far above the error of the first term keeps the shortcut from deciding a tie.
+  const double logFirstTermLimit = std::log(COHERENT_P / m) + 1e-6;
+  for (const auto& tk : tested) {
+    const unsigned K = population.termCount(tk.first);
+    if (logFactorials.logPoint(N, K, *n, tk.second) > logFirstTermLimit) continue;
+    if (std::min(1.0, hypergeometricUpperTail(N, K, *n, tk.second) * m) <= COHERENT_P) return true;
+  }
+  return false;
 }

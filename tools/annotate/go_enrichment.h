@@ -9,6 +9,7 @@
 
 #include "tools/annotate/go_ontology.h"
 #include "tools/annotate/go_population.h"
+#include "tools/annotate/log_factorials.h"
 
 // A complex is coherent in a species when some term reaches this corrected p.
 constexpr double COHERENT_P = 0.01;
@@ -32,3 +33,12 @@ struct ComplexEnrichment {
 // the population count for nothing). The aspect roots are never tested.
 ComplexEnrichment enrichComplex(const GoOntology& go, const GoPopulation& population,
                                 const std::vector<std::string>& proteins);
+
+// Whether proteins are coherent, decided as enrichComplex(...).coherent()
+// decides it, for the many groups of the matched controls: a term's tail is
+// summed only where its first term, P(X = k), which is never larger, leaves
+// it a chance to reach COHERENT_P, and the first term that does ends the
+// test. logFactorials reach the population size. *n receives the proteins
+// in the population.
+bool isCoherent(const GoOntology& go, const GoPopulation& population, const LogFactorials& logFactorials,
+                const std::vector<std::string>& proteins, unsigned* n);

@@ -26,24 +26,50 @@ std::string headerCells(const std::vector<std::string>& names, size_t firstLeft 
   return out;
 }
 
+// What the control column of the GO summary compares the fraction with, in words.
+std::string controlNote(const AnnotationResults& r) {
+  const unsigned count = r.function.front().controls;
+  if (count == 0)
+    return "<p class=\"note\">No matched control was drawn, so the fractions stand without a baseline: "
+           "connected groups of proteins share GO terms more often than chance, and random connected "
+           "groups of the same sizes already reach a part of these fractions. <code>trellis2-annotate "
+           "--controls N</code> measures how much.</p>\n";
+  size_t undrawable = 0;
+  for (const SpeciesFunction& f : r.function) undrawable += f.undrawable;
+  std::string out = strFormat(
+      "<p class=\"note\">Control: for every complex and species, %u random groups of as many distinct "
+      "proteins, each a connected piece of that species' network (grown from a random protein by "
+      "joining, one at a time, a random protein that interacts with the group; seed %llu), get the same "
+      "enrichment test. <em>control fraction</em> is the share of these groups that are coherent: what "
+      "size and connectedness alone give, the baseline against which the complexes' fraction is to be "
+      "read.",
+      count, static_cast<unsigned long long>(r.seed));
+  if (undrawable > 0)
+    out += strFormat(" %zu parts are larger than every connected piece of their network and have no control.",
+                     undrawable);
+  return out + "</p>\n";
+}
+
 std::string goSummaryTable(const AnnotationResults& r) {
   std::string out = strFormat(
       "<p>Gene Ontology enrichment (<code>%s</code>): a complex is <em>coherent</em> in a species when "
       "some term carried by at least two of its proteins has a corrected p of at most %g.</p>\n",
       esc(r.oboFile).c_str(), COHERENT_P);
   out += "<table>\n<tr>" +
-         headerCells(
-             {"species", "annotations", "annotated proteins", "complexes", "coherent", "fraction", "terms"},
-             1, 1) +
+         headerCells({"species", "annotations", "annotated proteins", "complexes", "coherent", "fraction",
+                      "control fraction", "terms"},
+                     1, 1) +
          "</tr>\n";
   for (const SpeciesFunction& f : r.function) {
+    const std::string control =
+        f.controlTested == 0 ? "&#8211;" : num(double(f.controlCoherent) / double(f.controlTested));
     out += strFormat(
         "<tr><td>%u</td><td class=\"l\"><code>%s</code></td><td>%zu of %zu</td><td>%zu</td>"
-        "<td>%zu</td><td>%s</td><td>%zu</td></tr>\n",
+        "<td>%zu</td><td>%s</td><td>%s</td><td>%zu</td></tr>\n",
         f.species, esc(f.gafFile).c_str(), f.population, f.networkProteins, f.tested, f.coherent,
-        num(f.tested == 0 ? 0 : double(f.coherent) / double(f.tested)).c_str(), f.terms);
+        num(f.tested == 0 ? 0 : double(f.coherent) / double(f.tested)).c_str(), control.c_str(), f.terms);
   }
-  return out + "</table>\n";
+  return out + "</table>\n" + controlNote(r);
 }
 
 std::string knownSummaryTable(const AnnotationResults& r) {
@@ -64,6 +90,15 @@ std::string knownSummaryTable(const AnnotationResults& r) {
         k.species, esc(k.file).c_str(), esc(k.format).c_str(), k.references.size(), k.dropped,
         k.predictedCount);
     for (double v : {m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep})
+      out += "<td>" + num(v) + "</td>";
+    out += "</tr>\n";
+    if (k.controls == 0) continue;
+    const MatchFigures& c = k.controlFigures;
+    out += strFormat(
+        "<tr><td>%u</td><td class=\"l\" colspan=\"2\">control: mean of %u draws of random connected "
+        "groups</td><td></td><td></td><td></td>",
+        k.species, k.controls);
+    for (double v : {c.precision, c.recall, c.mmr, c.sn, c.ppv, c.acc, c.sep})
       out += "<td>" + num(v) + "</td>";
     out += "</tr>\n";
   }

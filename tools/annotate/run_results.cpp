@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 
 #include "common/text.h"
 #include "common/run_files.h"
@@ -126,14 +127,20 @@ NetworkProteins RunResults::readNetwork(unsigned s) const {
   NetworkProteins net;
   net.file = interactionFile(m_inPrefix, s);
   TextInput in(net.file);
-  const auto add = [&net](const std::string& name) {
-    if (net.set.insert(name).second) net.names.push_back(name);
+  std::unordered_map<std::string, uint32_t> index;
+  const auto add = [&](const std::string& name) {
+    const auto it = index.emplace(name, static_cast<uint32_t>(net.names.size()));
+    if (it.second) {
+      net.set.insert(name);
+      net.names.push_back(name);
+    }
+    return it.first->second;
   };
   readInteractionRecords(
       in,
       [&](const InputRecord& rec) {
-        add(rec.name1);
-        add(rec.name2);
+        const uint32_t a = add(rec.name1);
+        net.interactions.emplace_back(a, add(rec.name2));
       },
       [](const std::string&) {});
   for (const RunComplex& c : m_complexes) {

@@ -5,8 +5,10 @@
 // them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 struct RunComplex {
@@ -19,6 +21,8 @@ struct NetworkProteins {
   std::string file;
   std::vector<std::string> names;  // in order of first appearance, as the network numbers them
   std::unordered_set<std::string> set;
+  // Every interaction the network received, as indexes into names, in file order.
+  std::vector<std::pair<uint32_t, uint32_t>> interactions;
 
   bool has(const std::string& name) const { return set.count(name) != 0; }
 };
