@@ -148,6 +148,30 @@ void speciesNamesValue(const std::string& text, RunParams* params) {
 
 std::string number(double v, const char* format) { return strFormat(format, v); }
 
+const OptionRow* rowOf(const char* classic);
+
+void presetValue(const std::string& name, RunParams* params, FILE* out) {
+  for (const Preset& preset : presets()) {
+    if (name != preset.name) continue;
+    for (const auto& option : preset.options) rowOf(option.first)->set(params, option.second, out);
+    params->PRESET = name;
+    return;
+  }
+  std::string known;
+  for (const Preset& preset : presets()) known += (known.empty() ? "" : ", ") + std::string(preset.name);
+  illegalValue("--preset", name, "expected " + known);
+}
+
+std::string presetHelp() {
+  std::string text = "a named setting, applied where it stands (options after it override its values):";
+  for (const Preset& preset : presets()) {
+    text += std::string(" ") + preset.name + " =";
+    for (const auto& option : preset.options) text += std::string(" ") + option.first + " " + option.second;
+    text += std::string(" (") + preset.why + ")";
+  }
+  return text;
+}
+
 // ---- the parameter printout, line by line as the method prints it
 void echoBeta(const RunParams& p, FILE* out) { std::fprintf(out, "Beta (complexes density): %.2f\n", p.DENSITY_BETA); }
 void echoThreshold(const RunParams& p, FILE* out) { std::fprintf(out, "Blast threshold: %.0e\n", p.BLAST_THRESHOLD); }
@@ -291,6 +315,13 @@ std::vector<OptionRow> makeTable() {
        InFingerprint::WHEN_CHANGED,
        [](P* p, const std::string& v, FILE*) { p->MAX_SIZE = uintIn("--max-size", v, MIN_COMPLEX_SIZE, LARGEST_SIZE_CAP); },
        [](const P& p) { return std::to_string(p.MAX_SIZE); }, nullptr, nullptr, 0},
+      {"--strict-reuse", "strict-reuse", 0, "0|1", "1", nullptr,
+       "with -DUP: N, no aligned node starts at a protein of the complex either, so no protein repeats below N "
+       "aligned nodes",
+       nullptr, OptionScope::RESULTS, InFingerprint::WHEN_CHANGED,
+       [](P* p, const std::string& v, FILE*) { p->STRICT_REUSE = switchValue("--strict-reuse", v); },
+       [](const P& p) { return std::string(onOff(p.STRICT_REUSE)); },
+       [](const P& p) { return std::string(p.STRICT_REUSE ? "1" : "0"); }, nullptr, 0},
       {"--final-overlap-filter", "final-overlap-filter", 0, "0|1", "1", nullptr,
        "run the overlap filter again on the refined complexes", nullptr, OptionScope::RESULTS,
        InFingerprint::WHEN_CHANGED,
@@ -303,6 +334,9 @@ std::vector<OptionRow> makeTable() {
        [](P* p, const std::string& v, FILE*) { p->FINAL_NOISE_FILTER = switchValue("--final-noise-filter", v); },
        [](const P& p) { return std::string(onOff(p.FINAL_NOISE_FILTER)); },
        [](const P& p) { return std::string(p.FINAL_NOISE_FILTER ? "1" : "0"); }, nullptr, 0},
+      {"--preset", "preset", 0, "NAME", nullptr, nullptr, nullptr, "none", OptionScope::OUTPUT,
+       InFingerprint::ALWAYS, [](P* p, const std::string& v, FILE* out) { presetValue(v, p, out); },
+       [](const P& p) { return p.PRESET.empty() ? std::string("none") : p.PRESET; }, nullptr, nullptr, 0},
       {"--threads:", "threads", 't', "N", nullptr, nullptr,
        "threads of the seed search, the complex search and the refinement, N >= 1 (results do not change)",
        "the hardware threads", OptionScope::RUN, InFingerprint::ALWAYS,
@@ -346,9 +380,35 @@ const OptionRow* findRow(Match match) {
 }  // namespace
 
 const std::vector<OptionRow>& optionTable() {
-  static const std::vector<OptionRow> table = makeTable();
+  static const std::vector<OptionRow> table = [] {
+    std::vector<OptionRow> rows = makeTable();
+    // The preset's help lists what each preset sets, from the preset table.
+    static const std::string help = presetHelp();
+    for (OptionRow& row : rows)
+      if (std::string(row.name) == "preset") row.help = help.c_str();
+    return rows;
+  }();
   return table;
 }
+
+const std::vector<Preset>& presets() {
+  static const std::vector<Preset> table = {
+      {"interactome",
+       {{"-B:", "0.95"}, {"-DUP:", "15"}, {"--strict-reuse", "1"}, {"--final-overlap-filter", "1"}},
+       "measured on real interactomes: distinct proteins, no overlap beyond the filter's"},
+  };
+  return table;
+}
+
+namespace {
+
+const OptionRow* rowOf(const char* classic) {
+  const OptionRow* row = classicOption(classic);
+  TRELLIS_ASSERT(row != nullptr && row->set != nullptr);
+  return row;
+}
+
+}  // namespace
 
 const OptionRow* classicOption(const std::string& flag) {
   return findRow([&flag](const OptionRow& r) { return r.classic != nullptr && flag == r.classic; });

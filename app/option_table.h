@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/run_params.h"
@@ -66,6 +67,14 @@ const OptionRow* shortOption(char letter);
 
 // The default of a row as --help shows it.
 std::string defaultText(const OptionRow& row);
+
+// A named setting: classic option pairs that --preset applies where it stands.
+struct Preset {
+  const char* name;
+  std::vector<std::pair<const char*, const char*>> options;
+  const char* why;  // what it is for, in a few words
+};
+const std::vector<Preset>& presets();
 
 // The report's name of a row: its classic flag with its brief in parentheses
 // (a positional argument: its brief).

@@ -133,7 +133,7 @@ void Pipeline::filterRefinedComplexes(const ComplexesFilter& filter, std::list<C
 bool Pipeline::searchComplexes(const Network* network, const std::list<Seed>& seeds, ComplexesFilter* filter,
                                uint pass, std::list<Complex>* out, PhaseCounts* counts) {
   ComplexesCrawler crawler(network, m_params.NODES_DUPS_THRESHOLD, m_params.EALIGN_NODES_TYPE,
-                           m_params.ORIENTATION_TREES, m_params.MAX_SIZE);
+                           m_params.ORIENTATION_TREES, m_params.MAX_SIZE, m_params.STRICT_REUSE);
   crawler.setThreads(m_params.THREADS);
   const bool randomPass = filter == nullptr;
   const std::list<Complex> found = growComplexes(network, seeds, crawler, pass, randomPass);

@@ -37,6 +37,7 @@ struct RunParams {
   uint NODES_DUPS_THRESHOLD = 2;            // "-DUP:" complex size from which proteins may repeat
   uint REFINEMENT_ITERATIONS = 5;            // "-R:" refinement attempts per complex; 0 = off
   uint MAX_SIZE = MAX_COMPLEX_SIZE;         // "--max-size" aligned nodes at which growth stops
+  bool STRICT_REUSE = false;                // "--strict-reuse" 0 or 1: -DUP: holds for the anchor too
   bool FINAL_OVERLAP_FILTER = false;        // "--final-overlap-filter" 0 or 1: overlap filter after refinement
   bool FINAL_NOISE_FILTER = false;          // "--final-noise-filter" 0 or 1: noise re-check after refinement
   bool RAND_NET_GROWTH_CONTROL = false;     // "--pval-filter" random-network pass
@@ -49,6 +50,7 @@ struct RunParams {
   double OVERLAP_THRESHOLD = 0.5;           // complexes filter overlap threshold
   double SEEDS_MAX_ALLOWED_OVERLAP = 0.66;  // protein overlap ratio of overlapping seeds
   std::vector<std::string> SPECIES_NAMES;   // "--species-names": one per species, or none
+  std::string PRESET;                       // "--preset": the named setting applied, or none
   weight_t p_true[P_TRUE_ENTRIES];          // per-species true-interaction factor
 
   std::vector<std::unique_ptr<VTree>> ownedTrees;  // storage behind ORIENTATION_TREES

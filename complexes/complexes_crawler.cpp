@@ -24,13 +24,14 @@ std::shared_ptr<const SimilarityIndex> indexOf(const Network* net) {
 }  // namespace
 
 ComplexesCrawler::ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
-                                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize)
-    : ComplexesCrawler(net, dupAllowedThrsh, alignNodesType, alignNodesOrientation, maxSize, indexOf(net),
-                       nullptr) {}
+                                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize,
+                                   bool strictReuse)
+    : ComplexesCrawler(net, dupAllowedThrsh, alignNodesType, alignNodesOrientation, maxSize, strictReuse,
+                       indexOf(net), nullptr) {}
 
 ComplexesCrawler::ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
                                    const std::vector<const VTree*>& alignNodesOrientation, uint maxSize,
-                                   std::shared_ptr<const SimilarityIndex> index,
+                                   bool strictReuse, std::shared_ptr<const SimilarityIndex> index,
                                    std::shared_ptr<const CandidateHolders> holders)
     : m_network(net),
       m_index(std::move(index)),
@@ -43,7 +44,8 @@ ComplexesCrawler::ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen
       mParamMinDistinctProteins(dupAllowedThrsh),
       mParamAlignNodesType(alignNodesType),
       mParamANodesOrientation(alignNodesOrientation),
-      mParamMaxSize(maxSize) {}
+      mParamMaxSize(maxSize),
+      mParamStrictReuse(strictReuse) {}
 
 // ---------------------------------------------------------- search space
 
@@ -447,8 +449,10 @@ bool ComplexesCrawler::greedlyExpandComplex() {
   startStep();
 
   m_frontends.clear();
+  const bool newProteinsOnly = mParamStrictReuse && !m_allowDuplications;
   for (byte s = 0; s < m_network->SPECIES_NUM; ++s) {
-    m_frontends.insert(m_frontends.end(), m_searchSpace.begin(s, EDIST1), m_searchSpace.end(s, EDIST1));
+    for (auto it = m_searchSpace.begin(s, EDIST1); it != m_searchSpace.end(s, EDIST1); ++it)
+      if (!newProteinsOnly || m_searchSpace.distance(*it) != EDIST0) m_frontends.push_back(*it);
   }
 
   VPath* found = nullptr;
@@ -494,8 +498,8 @@ bool ComplexesCrawler::expandComplex(const Seed& seed, Complex* pComplex) {
 
 std::unique_ptr<ComplexesCrawler> ComplexesCrawler::twin() const {
   return std::unique_ptr<ComplexesCrawler>(new ComplexesCrawler(
-      m_network, mParamMinDistinctProteins, mParamAlignNodesType, mParamANodesOrientation, mParamMaxSize, m_index,
-      m_holders));
+      m_network, mParamMinDistinctProteins, mParamAlignNodesType, mParamANodesOrientation, mParamMaxSize,
+      mParamStrictReuse, m_index, m_holders));
 }
 
 void ComplexesCrawler::reportProgress(uint seedNum, size_t complexes, FILE* console) {

@@ -37,9 +37,12 @@ class ComplexesCrawler : public SearchSpaceClasses {
   // Complexes of net, whose proteins may repeat from dupAllowedThrsh aligned
   // nodes on, grown by aligned nodes of alignNodesType (ORIENTED: along the
   // trees of alignNodesOrientation, one per species, which are neither copied
-  // nor owned) up to maxSize aligned nodes.
+  // nor owned) up to maxSize aligned nodes. Before that size a new aligned
+  // node may still start at a protein of the complex (the method's rule);
+  // with strictReuse it may not, so that no protein repeats.
   ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
-                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize = MAX_COMPLEX_SIZE);
+                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize = MAX_COMPLEX_SIZE,
+                   bool strictReuse = false);
   ComplexesCrawler(const ComplexesCrawler&) = delete;
   ComplexesCrawler& operator=(const ComplexesCrawler&) = delete;
 
@@ -215,11 +218,12 @@ class ComplexesCrawler : public SearchSpaceClasses {
   const gen_type_t mParamAlignNodesType;
   const std::vector<const VTree*>& mParamANodesOrientation;
   const uint mParamMaxSize;
+  const bool mParamStrictReuse;
   uint m_threads = 1;
 
  private:
   // A twin: the index of a network already indexed, and the holders of its lists, shared.
   ComplexesCrawler(const Network* net, uint dupAllowedThrsh, gen_type_t alignNodesType,
-                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize,
+                   const std::vector<const VTree*>& alignNodesOrientation, uint maxSize, bool strictReuse,
                    std::shared_ptr<const SimilarityIndex> index, std::shared_ptr<const CandidateHolders> holders);
 };

@@ -29,6 +29,7 @@ std::string otherValue(const OptionRow& row) {
   if (name == "shard") return "2/3";
   if (name == "species-names") return "yeast,fly,S. human";
   if (name == "max-size") return "9";
+  if (name == "preset") return "interactome";
   return "3";
 }
 

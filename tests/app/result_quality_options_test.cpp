@@ -139,4 +139,35 @@ TEST(RefinedFiltersTest, FinalComplexesHoldTheStatedLimits) {
   }
 }
 
+// -DUP: 15 lets no span take a protein of the complex, yet a new aligned node
+// may start at one (the method's rule); --strict-reuse closes that door.
+TEST(RefinedFiltersTest, StrictReuseRepeatsNoProtein) {
+  TempDir data;
+  const std::string prefix = data.file("dense");
+  ASSERT_EQ(testutil::runSynth({"--proteins", "150", "--complexes", "6", "--dense", "2", "--out", prefix}), 0);
+  const auto repeating = [](const DemoRun& run) {
+    size_t count = 0;
+    for (const auto& file : run.files) {
+      if (file.first.compare(0, 11, "alignments/") != 0) continue;
+      std::istringstream in(file.second);
+      std::string line;
+      std::getline(in, line);
+      size_t names = 0;
+      std::set<std::string> distinct;
+      while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        for (std::string name; std::getline(fields, name, ','); ++names) distinct.insert(name);
+      }
+      count += distinct.size() != names;
+    }
+    return count;
+  };
+  const DemoRun method = runOn(prefix, {"-DUP:", "15"});
+  const DemoRun strict = runOn(prefix, {"-DUP:", "15", "--strict-reuse", "1"});
+  ASSERT_EQ(strict.result.status, 0) << strict.result.output;
+  EXPECT_GT(repeating(method), 0u) << "the generated set makes complexes reuse their proteins";
+  EXPECT_EQ(repeating(strict), 0u);
+  EXPECT_EQ(complexesOf(strict).empty(), false);
+}
+
 }  // namespace

@@ -2,7 +2,6 @@
 // adjacency queries of a finalised network.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <unistd.h>
 
 #include <cmath>
@@ -32,12 +31,16 @@ void buildFour(Network& net, byte spec = 0) {
   link(c, d, 0.5);
 }
 
-// Runs finalize and expects an Error of status 253; the console up to it and
-// its message, together, must match re.
-void expectModelFailure(Network& net, double beta, const weight_t* tf, const char* re) {
+// Runs finalize and expects an Error of status 253 whose message starts and
+// ends as given, after a console that starts as given.
+void expectModelFailure(Network& net, double beta, const weight_t* tf, const std::string& consoleStart,
+                        const std::string& messageStart, const std::string& messageEnd = "\n") {
   const testutil::Thrown t = testutil::errorOf([&] { net.finalize(beta, tf); });
   EXPECT_EQ(t.status, 253);
-  EXPECT_TRUE(std::regex_search(t.console + t.message, std::regex(re))) << t.console << t.message;
+  EXPECT_EQ(t.console.compare(0, consoleStart.size(), consoleStart), 0) << t.console;
+  EXPECT_EQ(t.message.compare(0, messageStart.size(), messageStart), 0) << t.message;
+  ASSERT_GE(t.message.size(), messageEnd.size());
+  EXPECT_EQ(t.message.substr(t.message.size() - messageEnd.size()), messageEnd) << t.message;
 }
 
 }  // namespace
@@ -101,9 +104,8 @@ TEST(NetworkModelTest, IllegalModelsStopTheRunInCheckOrder) {
     Network net(1);
     buildFour(net);
     const weight_t tf[] = {0.5};
-    expectModelFailure(net, 0.8, tf,
-                       "^Illegal model configuration detected. Illegal p_te value: -0.125000 \\(should be in "
-                       "\\[0..1\\]\\)\n$");
+    expectModelFailure(net, 0.8, tf, "",
+                       "Illegal model configuration detected. Illegal p_te value: -0.125000 (should be in [0..1])\n");
   }
   {
     // With zero weights p_true and p_te pass and the true factor itself is checked.
@@ -113,9 +115,9 @@ TEST(NetworkModelTest, IllegalModelsStopTheRunInCheckOrder) {
     net.createNode("c", 0);
     link(a, b, 0.0);
     const weight_t tf[] = {0.5};
-    expectModelFailure(net, 0.8, tf,
-                       "Illegal model configuration detected. Illegal p_true value: 0.500000 \\(should be in "
-                       "\\[1..\\+inf\\]\\)");
+    expectModelFailure(net, 0.8, tf, "",
+                       "Illegal model configuration detected. Illegal p_true value: 0.500000 (should be in "
+                       "[1..+inf])\n");
   }
   {
     // A species with a single protein has no pairs: p_true is not a number.
@@ -124,17 +126,16 @@ TEST(NetworkModelTest, IllegalModelsStopTheRunInCheckOrder) {
     buildFour(net, 0);
     net.createNode("alone", 1);
     const weight_t tf[] = {2.0, 2.0};
-    expectModelFailure(
-        net, 0.8, tf,
-        "^S#0>     4 genes.*\nIllegal model configuration detected. Illegal p_true value: -?nan "
-        "\\(should be in \\[0..1\\]\\)\n$");
+    expectModelFailure(net, 0.8, tf, "S#0>     4 genes",
+                       "Illegal model configuration detected. Illegal p_true value: ", "nan (should be in [0..1])\n");
   }
   {
     // A true factor so large that p_true exceeds 1.
     Network net(1);
     buildFour(net);
     const weight_t tf[] = {7.0};
-    expectModelFailure(net, 0.8, tf, "Illegal p_true value: 1.166667 \\(should be in \\[0..1\\]\\)");
+    expectModelFailure(net, 0.8, tf, "",
+                       "Illegal model configuration detected. Illegal p_true value: 1.166667 (should be in [0..1])\n");
   }
 }
 
@@ -148,10 +149,10 @@ TEST(NetworkModelTest, UndefinedPairScoreStopsTheRunCleanly) {
   link(a, b, 1.0);
   link(c, d, 1.0);
   const weight_t tf[] = {1.0};
-  expectModelFailure(
-      net, 0.0, tf,
-      "S#0>.*\nIllegal model configuration detected. Pair score of a and b is undefined or has the "
-      "wrong sign \\(-inf\\): p1 0, p2 [0-9.e-]+, expected degrees 1 and 1\n$");
+  expectModelFailure(net, 0.0, tf, "S#0>",
+                     "Illegal model configuration detected. Pair score of a and b is undefined or has the wrong "
+                     "sign (-inf): p1 0, p2 ",
+                     ", expected degrees 1 and 1\n");
 }
 
 TEST(NetworkModelTest, MissingInteractionOfPairsAboveBetaScoresZero) {
