@@ -121,6 +121,16 @@ TEST(ModernCommandLineTest, SpeciesNamesAndLabelsReachEveryTable) {
   EXPECT_NE(html.find("<b>SYM"), std::string::npos);
   EXPECT_NE(html.find("S. pombe"), std::string::npos);
   EXPECT_NE(readFile(dir.file("out/manifest.tsv")).find("names\tyeast,fly,S. pombe\n"), std::string::npos);
+
+  // trellis2-annotate takes the names from the manifest.
+  const std::string data = std::string(TEST_DATA_DIR) + "/annotate/";
+  const RunResult annotated = testutil::runAnnotate(
+      {dir.file("out"), "--obo", data + "demo_go.obo", "--gaf", "0=" + data + "demo_go_0.gaf"});
+  ASSERT_EQ(annotated.status, 0) << annotated.errors;
+  auto summary = reportcheck::readTsv(readFile(dir.file("out/function_summary.tsv")), &problem);
+  ASSERT_EQ(summary.size(), 1u);
+  EXPECT_EQ(summary[0]["species"], "yeast");
+  EXPECT_NE(readFile(dir.file("out/report.html")).find("best term yeast"), std::string::npos);
 }
 
 }  // namespace

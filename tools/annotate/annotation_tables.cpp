@@ -23,7 +23,7 @@ std::string goEnrichmentTable(const AnnotationResults& results) {
       const ComplexEnrichment& e = f.complexes[c];
       for (const TermTest& t : e.tests) {
         if (t.correctedP > results.maxP) break;  // tests come by ascending corrected p
-        out += row({std::to_string(complexes[c].id), std::to_string(f.species), results.go->id(t.term),
+        out += row({std::to_string(complexes[c].id), results.run->speciesKey(f.species), results.go->id(t.term),
                     results.go->name(t.term), results.go->aspect(t.term), std::to_string(t.k),
                     std::to_string(e.n), std::to_string(t.K), std::to_string(e.N), number(t.p),
                     number(t.correctedP)});
@@ -40,7 +40,7 @@ std::string functionSummaryTable(const AnnotationResults& results) {
   for (const SpeciesFunction& f : results.function) {
     const double fraction = f.tested == 0 ? 0 : double(f.coherent) / double(f.tested);
     const bool controlled = f.controls > 0;
-    out += row({std::to_string(f.species), std::to_string(f.tested), std::to_string(f.coherent),
+    out += row({results.run->speciesKey(f.species), std::to_string(f.tested), std::to_string(f.coherent),
                 number(fraction), std::to_string(f.terms), std::to_string(f.controls),
                 controlled ? std::to_string(f.controlTested) : "",
                 controlled ? std::to_string(f.controlCoherent) : "",
@@ -56,7 +56,7 @@ std::string referenceMatchTable(const AnnotationResults& results) {
                          "control_MMR", "control_Sn", "control_PPV", "control_Acc", "control_Sep"});
   for (const SpeciesKnown& k : results.known) {
     const MatchFigures& m = k.figures;
-    std::vector<std::string> fields = {std::to_string(k.species),
+    std::vector<std::string> fields = {results.run->speciesKey(k.species),
                                        std::to_string(k.references.size()),
                                        std::to_string(k.dropped),
                                        std::to_string(k.predictedCount),
@@ -84,7 +84,7 @@ std::string referenceHitsTable(const AnnotationResults& results) {
       if (!k.predicted[c]) continue;
       const BestReference& b = k.best[c];
       const ReferenceComplex* ref = b.reference < 0 ? nullptr : &k.references[b.reference];
-      out += row({std::to_string(complexes[c].id), std::to_string(k.species), ref ? ref->id : "",
+      out += row({std::to_string(complexes[c].id), results.run->speciesKey(k.species), ref ? ref->id : "",
                   ref ? ref->name : "", number(b.os), std::to_string(b.t),
                   std::to_string(complexes[c].proteins[k.species].size()),
                   ref ? std::to_string(ref->members.size()) : ""});
@@ -104,7 +104,7 @@ std::string controlsTable(const AnnotationResults& results) {
       for (const SpeciesFunction& candidate : results.function)
         if (candidate.species == controls.species()) f = &candidate;
       const bool tested = f && !p.groups.empty();
-      out += row({std::to_string(complexes[c].id), std::to_string(controls.species()),
+      out += row({std::to_string(complexes[c].id), results.run->speciesKey(controls.species()),
                   std::to_string(p.part.size()), p.part.empty() ? "" : std::to_string(int(p.connected)),
                   p.part.size() < 2 ? "" : number(p.density), std::to_string(p.groups.size()),
                   p.part.size() < 2 || p.groups.empty() ? "" : number(p.groupDensity),

@@ -64,9 +64,9 @@ std::string goSummaryTable(const AnnotationResults& r) {
     const std::string control =
         f.controlTested == 0 ? "&#8211;" : num(double(f.controlCoherent) / double(f.controlTested));
     out += strFormat(
-        "<tr><td>%u</td><td class=\"l\"><code>%s</code></td><td>%zu of %zu</td><td>%zu</td>"
+        "<tr><td>%s</td><td class=\"l\"><code>%s</code></td><td>%zu of %zu</td><td>%zu</td>"
         "<td>%zu</td><td>%s</td><td>%s</td><td>%zu</td></tr>\n",
-        f.species, esc(f.gafFile).c_str(), f.population, f.networkProteins, f.tested, f.coherent,
+        esc(r.run->speciesKey(f.species)).c_str(), esc(f.gafFile).c_str(), f.population, f.networkProteins, f.tested, f.coherent,
         num(f.tested == 0 ? 0 : double(f.coherent) / double(f.tested)).c_str(), control.c_str(), f.terms);
   }
   return out + "</table>\n" + controlNote(r);
@@ -85,9 +85,9 @@ std::string knownSummaryTable(const AnnotationResults& r) {
   for (const SpeciesKnown& k : r.known) {
     const MatchFigures& m = k.figures;
     out += strFormat(
-        "<tr><td>%u</td><td class=\"l\"><code>%s</code></td><td class=\"l\">%s</td><td>%zu</td><td>%zu</td>"
+        "<tr><td>%s</td><td class=\"l\"><code>%s</code></td><td class=\"l\">%s</td><td>%zu</td><td>%zu</td>"
         "<td>%zu</td>",
-        k.species, esc(k.file).c_str(), esc(k.format).c_str(), k.references.size(), k.dropped,
+        esc(r.run->speciesKey(k.species)).c_str(), esc(k.file).c_str(), esc(k.format).c_str(), k.references.size(), k.dropped,
         k.predictedCount);
     for (double v : {m.precision, m.recall, m.mmr, m.sn, m.ppv, m.acc, m.sep})
       out += "<td>" + num(v) + "</td>";
@@ -95,9 +95,9 @@ std::string knownSummaryTable(const AnnotationResults& r) {
     if (k.controls == 0) continue;
     const MatchFigures& c = k.controlFigures;
     out += strFormat(
-        "<tr><td>%u</td><td class=\"l\" colspan=\"2\">control: mean of %u draws of random connected "
+        "<tr><td>%s</td><td class=\"l\" colspan=\"2\">control: mean of %u draws of random connected "
         "groups</td><td></td><td></td><td></td>",
-        k.species, k.controls);
+        esc(r.run->speciesKey(k.species)).c_str(), k.controls);
     for (double v : {c.precision, c.recall, c.mmr, c.sn, c.ppv, c.acc, c.sep})
       out += "<td>" + num(v) + "</td>";
     out += "</tr>\n";
@@ -115,8 +115,8 @@ std::string summary(const AnnotationResults& r) {
 std::string head(const AnnotationResults& r) {
   std::string out;
   for (const SpeciesFunction& f : r.function)
-    out += strFormat("<th class=\"l\">best term %u</th>", f.species);
-  for (const SpeciesKnown& k : r.known) out += strFormat("<th class=\"l\">known complex %u</th>", k.species);
+    out += "<th class=\"l\">best term " + esc(r.run->speciesKey(f.species)) + "</th>";
+  for (const SpeciesKnown& k : r.known) out += "<th class=\"l\">known complex " + esc(r.run->speciesKey(k.species)) + "</th>";
   return out;
 }
 

@@ -83,6 +83,7 @@ void RunResults::readManifest(const std::string& inputOverride) {
     throw ToolError(error);
   }
   m_speciesNum = manifest.speciesNum;
+  m_speciesNames = manifest.speciesNames;
   m_inPrefix = inputOverride.empty() ? manifest.inPrefix : inputOverride;
 }
 

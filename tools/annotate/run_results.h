@@ -37,6 +37,11 @@ class RunResults {
 
   const std::string& outDir() const { return m_outDir; }
   unsigned speciesNum() const { return m_speciesNum; }
+  // The name the run gave species s (--species-names), else its index: as
+  // trellis2's own tables show species.
+  std::string speciesKey(unsigned s) const {
+    return s < m_speciesNames.size() ? m_speciesNames[s] : std::to_string(s);
+  }
   const std::string& inPrefix() const { return m_inPrefix; }
   // In the order of complexes.tsv (ascending ids when the run wrote no complexes.tsv).
   const std::vector<RunComplex>& complexes() const { return m_complexes; }
@@ -53,6 +58,7 @@ class RunResults {
 
   std::string m_outDir;
   unsigned m_speciesNum = 0;
+  std::vector<std::string> m_speciesNames;
   std::string m_inPrefix;
   std::vector<RunComplex> m_complexes;
 };
