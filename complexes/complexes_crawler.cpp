@@ -247,7 +247,7 @@ double ComplexesCrawler::frontendReach(uint32_t f) const {
   const uint S = allSpecies(m_network) & ~(1u << m_index->species(f));
   // Connectivity admits a candidate only once it is scored, which an
   // admission can change from none to any: nothing kept holds then.
-  if (m_demandConnectivity) return m_spanReach[S];
+  if (m_demandConnectivity) return m_reach.span(S);
   const size_t species = m_network->SPECIES_NUM;
   // Any span has a candidate of some species x joined to f, and its other
   // proteins score no more than their species' bounds.
@@ -255,12 +255,12 @@ double ComplexesCrawler::frontendReach(uint32_t f) const {
   for (uint rest = S; rest != 0; rest &= rest - 1) {
     const byte x = lowestSpecies(rest);
     const KeptReach& kept = m_keptReach[static_cast<size_t>(f) * species + x];
-    const double own = kept.stamp == m_keptStamp ? std::min(m_ownReach[x], kept.value) : m_ownReach[x];
+    const double own = kept.stamp == m_keptStamp ? std::min(m_reach.own(x), kept.value) : m_reach.own(x);
     // None admitted stays none: admission only excludes more.
     if (own == -std::numeric_limits<double>::infinity()) continue;
-    reach = std::max(reach, own + m_spanReach[S ^ (1u << x)]);
+    reach = std::max(reach, own + m_reach.span(S ^ (1u << x)));
   }
-  return std::min(reach, m_spanReach[S]);
+  return std::min(reach, m_reach.span(S));
 }
 
 void ComplexesCrawler::storeBounded(uint32_t f, uint mask, bool exact, double value, uint32_t joined,
@@ -285,19 +285,12 @@ bool ComplexesCrawler::ownBound(uint32_t n, double* bound) const {
 
 void ComplexesCrawler::computeReach() {
   // Class 0 scores 0, class 1 its score, every other protein 0 or less.
-  for (byte s = 0; s < MAX_SPECIES; ++s) {
-    double reach = 0;
-    if (s < m_network->SPECIES_NUM) {
-      for (auto it = m_searchSpace.begin(s, EDIST1); it != m_searchSpace.end(s, EDIST1); ++it)
-        reach = std::max(reach, m_searchSpace.score(*it));
-    }
-    m_ownReach[s] = reach;
+  double own[MAX_SPECIES] = {};
+  for (byte s = 0; s < m_network->SPECIES_NUM; ++s) {
+    for (auto it = m_searchSpace.begin(s, EDIST1); it != m_searchSpace.end(s, EDIST1); ++it)
+      own[s] = std::max(own[s], m_searchSpace.score(*it));
   }
-  const uint masks = 1u << m_network->SPECIES_NUM;
-  m_spanReach[0] = 0;
-  for (uint mask = 1; mask < masks; ++mask) {
-    m_spanReach[mask] = m_spanReach[mask & (mask - 1)] + m_ownReach[lowestSpecies(mask)];
-  }
+  m_reach.build(own, m_network->SPECIES_NUM);
 }
 
 bool ComplexesCrawler::ownScore(uint32_t id, double* score) {
@@ -389,8 +382,6 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
   *pSpan = nullptr;
   computeReach();
   SpanSearch<ComplexesCrawler> search(this);
-  Node* best = nullptr;
-  weight_t bestTotal = 0;
   // Frontends that promise most are solved first, so that the best total is
   // high early and bounds prune most of the rest. The winner is still the
   // first frontend (in the given order) of the largest total.
@@ -400,33 +391,18 @@ bool ComplexesCrawler::findNextBestVspan(VPath** pSpan, const std::vector<Node*>
   m_order.clear();
   const uint all = allSpecies(m_network);
   for (size_t i = 0; i < roots.size(); ++i) {
-    Node* f = roots[i];
+    const Node* f = roots[i];
     const weight_t own = m_searchSpace.score(f);
-    m_order.push_back({own + m_spanReach[all & ~(1u << f->m_speciesIdx)], own + frontendReach(f->m_id), i});
+    const double reach = own + m_reach.span(all & ~(1u << f->m_speciesIdx));
+    m_order.push_back({reach, reach, own + frontendReach(f->m_id), own, i});
   }
-  std::sort(m_order.begin(), m_order.end(), [](const Promise& a, const Promise& b) {
-    return a.reach > b.reach || (a.reach == b.reach && a.index < b.index);
-  });
-  size_t bestIndex = 0;
-  for (const Promise& p : m_order) {
-    Node* f = roots[p.index];
-    const weight_t own = m_searchSpace.score(f);
-    // Only a total reaching the best so far (or above the floor) can win.
-    const double target = best != nullptr ? bestTotal : above;
-    const double slack = 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.reach) + std::fabs(target));
-    if (p.reach + slack < target) break;  // the frontends after it promise no more
-    if (p.kept + 1e-7 + 1e-9 * (std::fabs(own) + std::fabs(p.kept) + std::fabs(target)) < target) continue;
-    double span = 0;
-    if (!solveFrontend<Shape>(&search, f, target - own - slack, &span)) continue;
-    const weight_t total = span + own;
-    if (best == nullptr && !(total > above)) continue;
-    // Of equal totals the earlier frontend wins.
-    if (best != nullptr && !(total > bestTotal || (total == bestTotal && p.index < bestIndex))) continue;
-    best = f;
-    bestTotal = total;
-    bestIndex = p.index;
-  }
-  if (best == nullptr) return false;
+  RootWinner winner;
+  const auto solveAbove = [&](size_t index, double floor, double* span) {
+    return solveFrontend<Shape>(&search, roots[index], floor, span);
+  };
+  if (!bestRootByPromise(&m_order, above, solveAbove, &winner)) return false;
+  Node* best = roots[winner.index];
+  const weight_t bestTotal = winner.total;
   VPath* found = new VPath(bestTotal);
   found->append(best);
   appendSpan(best->m_id, allSpecies(m_network) & ~(1u << best->m_speciesIdx), found);

@@ -25,6 +25,7 @@
 #include "network/similarity_index.h"
 #include "seeds/seed.h"
 #include "span/bit_subset.h"
+#include "span/pruning.h"
 #include "span/span_search.h"
 
 
@@ -126,7 +127,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
   static uint blockIndex(uint mask, byte s) { return (mask & ((1u << s) - 1)) | ((mask >> (s + 1)) << s); }
   bool lookupBounded(uint32_t f, uint mask, bool* exact, double* value) const;
   void storeBounded(uint32_t f, uint mask, bool exact, double value, uint32_t joined, uint anchorSet);
-  double spanBound(uint mask) const { return m_spanReach[mask]; }
+  double spanBound(uint mask) const { return m_reach.span(mask); }
   bool ownBound(uint32_t n, double* bound) const;
   // Computed once per step and anchor: a split asks for it again and again.
   double candidatesReach(uint32_t f, byte x);
@@ -145,7 +146,7 @@ class ComplexesCrawler : public SearchSpaceClasses {
   void prefetch(uint32_t n, uint) const { m_searchSpace.prefetch(n); }
 
   // The step's bounds: no candidate of species s scores more than
-  // m_ownReach[s], so no span over a set S totals more than the sum over S.
+  // m_reach.own(s), so no span over a set S totals more than the sum over S.
   void computeReach();
   // A new greedy step after an admission: solved spans are stale, reaches
   // kept from earlier steps stay (raised by what scores rose since) unless
@@ -202,15 +203,9 @@ class ComplexesCrawler : public SearchSpaceClasses {
   uint32_t m_keptStamp = 1;
   bool m_keptAllowDup = false;
   bool m_keptDemand = false;
-  double m_ownReach[MAX_SPECIES];
-  double m_spanReach[1u << MAX_SPECIES];
+  ReachTable m_reach;
   std::vector<Node*> m_frontends;
-  struct Promise {
-    double reach;  // no aligned node grown from the frontend totals more, by the step's bounds
-    double kept;   // the same, by the kept reaches: never more
-    size_t index;  // its place among the frontends
-  };
-  std::vector<Promise> m_order;
+  std::vector<RootPromise> m_order;  // the step's frontends, by the bounds of the step
   Complex* m_expandedComplex;
   bool m_allowDuplications;
   bool m_demandConnectivity;

@@ -97,11 +97,8 @@ void SeedSearch::computeReach(const Network* net, bool d2enabled) {
       }
     }
     own[s] = best;
-    m_ownReach[s] = best;
   }
-  m_spanReach[0] = 0;
-  for (uint mask = 1; mask < (1u << MAX_SPECIES); ++mask)
-    m_spanReach[mask] = m_spanReach[mask & (mask - 1)] + own[lowestSpecies(mask)];
+  m_reach.build(own, net->SPECIES_NUM);
 }
 
 void SeedSearch::maintain() {
@@ -142,33 +139,18 @@ bool SeedSearch::bestSeed(const std::vector<SeedFrontend>& roots, Seed* seed) {
   // Roots that promise most are solved first, so that bounds prune most of
   // the rest. The winner is still the first root (in list order) of the
   // largest total, and only a total above 0 makes a seed.
-  std::vector<size_t> order(roots.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&roots](size_t a, size_t b) { return roots[a].score() > roots[b].score(); });
-  const SeedFrontend* best = nullptr;
-  size_t bestIndex = 0;
-  double bestTotal = 0, bestSpan = 0;
-  for (size_t index : order) {
-    const SeedFrontend& root = roots[index];
-    const double reach = root.score() + spanBound(others);
-    const double target = best != nullptr ? bestTotal : 0;
-    const double slack = 1e-7 + 1e-9 * (std::fabs(root.score()) + std::fabs(reach) + std::fabs(target));
-    if (reach + slack < target) continue;
-    double span = 0;
-    const double floor = target - root.score() - slack;
-    if (!solveRoot<Shape>(root, [&](auto G) { return search.solveAbove(root, G, floor, &span); })) continue;
-    const double total = span + root.score();
-    if (best == nullptr && !(total > 0)) continue;
-    // Of equal totals the earlier root wins.
-    if (best != nullptr && !(total > bestTotal || (total == bestTotal && index < bestIndex))) continue;
-    best = &root;
-    bestIndex = index;
-    bestTotal = total;
-    bestSpan = span;
+  std::vector<RootPromise> promises(roots.size());
+  for (size_t i = 0; i < roots.size(); ++i) {
+    const double own = roots[i].score();
+    promises[i] = RootPromise{own, own + spanBound(others), own + spanBound(others), own, i};
   }
-  if (best == nullptr) return false;
-  appendSeed(*best, bestSpan, seed);
+  RootWinner winner;
+  const auto solveAbove = [&](size_t index, double floor, double* span) {
+    const SeedFrontend& root = roots[index];
+    return solveRoot<Shape>(root, [&](auto G) { return search.solveAbove(root, G, floor, span); });
+  };
+  if (!bestRootByPromise(&promises, 0, solveAbove, &winner)) return false;
+  appendSeed(roots[winner.index], winner.span, seed);
   return true;
 }
 
@@ -278,7 +260,7 @@ double SeedSearch::candidatesReach(const SeedFrontend& f, byte x) {
   // Building the continuations is the costly part of the search: a split
   // that the species' best score already rules out must not pay for it.
   ContinuationStore::List list;
-  if (!m_memos->continuations.find(f, x, &list)) return m_ownReach[x];
+  if (!m_memos->continuations.find(f, x, &list)) return m_reach.own(x);
   return list.count == 0 ? NO_SPAN : list.best;
 }
 

@@ -18,6 +18,7 @@
 #include "seeds/continuations.h"
 #include "seeds/seed.h"
 #include "span/bit_subset.h"
+#include "span/pruning.h"
 #include "span/span_search.h"
 
 // What the cache keeps of a best span: its total, the frontend it joined and
@@ -128,7 +129,7 @@ class SeedSearch {
   bool lookupBounded(const SeedFrontend& f, uint mask, bool* exact, double* value) const;
   void storeBounded(const SeedFrontend& f, uint mask, bool exact, double value, const Choice& joined,
                     uint anchorSet);
-  double spanBound(uint mask) const { return m_spanReach[mask]; }
+  double spanBound(uint mask) const { return m_reach.span(mask); }
   bool ownBound(const SeedFrontend& f, double* bound) const {
     *bound = f.score();
     return true;
@@ -169,7 +170,6 @@ class SeedSearch {
   const std::vector<const VTree*>& m_trees;
   const gen_type_t m_shape;
   const bool m_exhaustive;
-  double m_ownReach[MAX_SPECIES] = {};
-  double m_spanReach[1u << MAX_SPECIES];
+  ReachTable m_reach;
   static constexpr double NO_SPAN = -std::numeric_limits<double>::infinity();
 };

@@ -49,6 +49,7 @@
 
 #include "common/common_types.h"
 #include "span/bit_subset.h"
+#include "span/pruning.h"
 
 template <class Problem>
 class SpanSearch {
@@ -186,15 +187,8 @@ class SpanSearch {
     uint anchorSet = 0;
   };
 
-  // Far more than the rounding of the few additions behind any total: a
-  // bound is trusted only this far below what it must reach.
-  static double slack(double a, double b, double c) {
-    return 1e-7 + 1e-9 * (std::fabs(a) + std::fabs(b) + std::fabs(c));
-  }
-  // Whether known + reach cannot exceed need, whatever the rounding.
-  static bool below(double known, double reach, double need) {
-    return known + reach + slack(known, reach, need) < need;
-  }
+  static double slack(double a, double b, double c) { return boundSlack(a, b, c); }
+  static bool below(double known, double reach, double need) { return boundBelow(known, reach, need); }
 
   Problem* m_problem;
 };
