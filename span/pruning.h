@@ -49,7 +49,7 @@ class ReachTable {
 // One root of a step: what it promises and where it stands among the roots.
 struct RootPromise {
   double order;  // roots are solved from the largest order down
-  double reach;  // no total grown from the root exceeds it
+  double reach;  // no total grown from the root exceeds it; never rises as order falls
   double kept;   // a second such bound, never above reach
   double own;    // the root's own score, part of every total grown from it
   size_t index;  // its place among the roots: of equal totals the first wins
@@ -79,7 +79,7 @@ bool bestRootByPromise(std::vector<RootPromise>* promises, double above, SolveAb
     // Only a total reaching the best so far (or above the floor) can win.
     const double target = found ? winner->total : above;
     const double slack = boundSlack(p.own, p.reach, target);
-    if (p.reach + slack < target) continue;
+    if (p.reach + slack < target) break;  // the roots after it promise no more
     if (p.kept + boundSlack(p.own, p.kept, target) < target) continue;
     double span = 0;
     if (!solveAbove(p.index, target - p.own - slack, &span)) continue;

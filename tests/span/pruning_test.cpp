@@ -24,7 +24,10 @@ TEST(PruningTest, DriverPicksTheFirstRootOfTheLargestTotal) {
       span[i] = pick(rng) * 0.25;
       const double reach = own[i] + span[i] + loose(rng);
       const double kept = std::min(reach, own[i] + span[i] + loose(rng) * 0.5);
-      promises[i] = RootPromise{reach + (rng() % 2 ? 0.0 : 1.0), reach, kept, own[i], i};
+      // Ordered by the reach itself (the complex search) or by the own score
+      // when every reach is own + a constant bound (the seed search).
+      const double order = round % 2 ? reach : own[i];
+      promises[i] = RootPromise{order, round % 2 ? reach : own[i] + 9, kept, own[i], i};
     }
     size_t solved = 0;
     const auto solveAbove = [&](size_t index, double floor, double* out) {
